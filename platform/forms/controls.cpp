@@ -1,0 +1,362 @@
+#include "platform/forms/controls.h"
+
+#include "platform/forms/form.h"
+#include "platform/vb/error.h"
+#include "platform/vb/timer.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+namespace forms {
+
+namespace {
+const char* const kKind = "qmKind";
+
+template <class W>
+void init(W* w, const QString& name, const char* kind) {
+    w->setObjectName(name);
+    w->setProperty(kKind, QString::fromLatin1(kind));
+}
+} // namespace
+
+void SetFont(QWidget* w, const QString& family, double points, bool bold) {
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+void Place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height));
+}
+
+void SetFocus(QWidget* w) {
+    if (!w || !w->isVisible() || !w->isEnabled())
+        vb::Raise(vb::errInvalidCall);
+    if (auto* t = dynamic_cast<TextBox*>(w)) {
+        t->editor()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+Label::Label(QWidget* parent, const QString& name, const QString& caption) : QLabel(caption, parent) {
+    init(this, name, "label");
+}
+
+Frame::Frame(QWidget* parent, const QString& name, const QString& caption) : QGroupBox(caption, parent) {
+    init(this, name, "frame");
+}
+
+Picture::Picture(QWidget* parent, const QString& name) : QLabel(parent) {
+    init(this, name, "picture");
+    setAlignment(Qt::AlignCenter);
+}
+
+CommandButton::CommandButton(QWidget* parent, const QString& name, const QString& caption)
+    : QPushButton(caption, parent) {
+    init(this, name, "button");
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, this, [this] { Form::RunEvent(Click); });
+}
+
+void CommandButton::setDefaultButton(bool on) {
+    if (auto* f = dynamic_cast<Form*>(window())) {
+        if (on)
+            f->setDefaultButton(this);
+        else if (f->defaultButton() == this)
+            f->setDefaultButton(nullptr);
+    }
+    setDefault(on);
+}
+
+void CommandButton::setCancelButton(bool on) {
+    if (auto* f = dynamic_cast<Form*>(window())) {
+        if (on)
+            f->setCancelButton(this);
+        else if (f->cancelButton() == this)
+            f->setCancelButton(nullptr);
+    }
+}
+
+CheckBox::CheckBox(QWidget* parent, const QString& name, const QString& caption) : QCheckBox(caption, parent) {
+    init(this, name, "check");
+    connect(this, &QCheckBox::stateChanged, this, [this](int) { Form::RunEvent(Click); });
+}
+
+int CheckBox::Value() const {
+    switch (checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+
+void CheckBox::setValue(int value) {
+    if (value < 0 || value > 2)
+        vb::Raise(vb::errInvalidProperty);
+    if (value == 2)
+        setTristate(true);
+    setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+OptionButton::OptionButton(QWidget* parent, const QString& name, const QString& caption)
+    : QRadioButton(caption, parent) {
+    init(this, name, "option");
+    connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Form::RunEvent(Click);
+    });
+}
+
+void OptionButton::setValue(bool value) { setChecked(value); }
+
+TextBox::TextBox(QWidget* parent, const QString& name, bool multiLine) : QWidget(parent) {
+    init(this, name, "text");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QWidget* ed = nullptr;
+    if (multiLine) {
+        multi_ = new QPlainTextEdit(this);
+        multi_->setTabChangesFocus(true);
+        connect(multi_, &QPlainTextEdit::textChanged, this, [this] { Form::RunEvent(Change); });
+        ed = multi_;
+    } else {
+        line_ = new QLineEdit(this);
+        line_->setMaxLength(32767);
+        connect(line_, &QLineEdit::textChanged, this, [this](const QString&) { Form::RunEvent(Change); });
+        ed = line_;
+    }
+    layout->addWidget(ed);
+    setFocusProxy(ed);
+    ed->installEventFilter(this);
+}
+
+QWidget* TextBox::editor() const { return line_ ? static_cast<QWidget*>(line_) : multi_; }
+
+QString TextBox::Text() const {
+    if (line_)
+        return line_->text();
+    // The language's multi-line text boxes break lines with CR LF.
+    QString t = multi_->toPlainText();
+    t.replace(u'\n', QStringLiteral("\r\n"));
+    return t;
+}
+
+void TextBox::setText(const QString& text) {
+    QString t = text;
+    if (maxLength_ > 0 && t.size() > maxLength_)
+        t.truncate(maxLength_);
+    if (line_) {
+        line_->setText(t);
+    } else {
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (multi_->toPlainText() != t)
+            multi_->setPlainText(t);
+    }
+}
+
+void TextBox::setMaxLength(int length) {
+    maxLength_ = length < 0 ? 0 : length;
+    if (line_)
+        line_->setMaxLength(maxLength_ == 0 ? 32767 : maxLength_);
+}
+
+void TextBox::setPasswordChar(QChar c) {
+    if (line_)
+        line_->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void TextBox::setLocked(bool locked) {
+    if (line_)
+        line_->setReadOnly(locked);
+    else
+        multi_->setReadOnly(locked);
+}
+
+int TextBox::SelStart() const {
+    return line_ ? line_->cursorPosition() : multi_->textCursor().position();
+}
+
+void TextBox::setSelStart(int position) {
+    if (line_) {
+        line_->setCursorPosition(position);
+    } else {
+        QTextCursor c = multi_->textCursor();
+        c.setPosition(std::min(position, int(multi_->toPlainText().size())));
+        multi_->setTextCursor(c);
+    }
+}
+
+void TextBox::insertTyped(QChar c) {
+    if (line_) {
+        line_->insert(QString(c));
+    } else {
+        multi_->insertPlainText(QString(c == u'\r' ? QChar(u'\n') : c));
+    }
+}
+
+bool TextBox::eventFilter(QObject* o, QEvent* e) {
+    if (o != editor() || e->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(o, e);
+    auto* k = static_cast<QKeyEvent*>(e);
+    QString text = k->text();
+    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+        text = QStringLiteral("\r");
+    else if (k->key() == Qt::Key_Backspace)
+        text = QStringLiteral("\b");
+    if (text.isEmpty() || k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab || k->key() == Qt::Key_Escape)
+        return false;
+    int original = text.at(0).unicode();
+    int keyAscii = original;
+    if (passThrough_)
+        return false;
+    if (KeyPress)
+        Form::RunEvent([&] { KeyPress(keyAscii); });
+    if (keyAscii == 0)
+        return true;
+    bool printable = keyAscii >= 32;
+    if (multi_ && printable && maxLength_ > 0 && Text().size() >= maxLength_)
+        return true;
+    if (keyAscii != original) {
+        if (keyAscii == 8) {
+            QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+            passThrough_ = true;
+            QCoreApplication::sendEvent(editor(), &back);
+            passThrough_ = false;
+        } else if (keyAscii == 13 && line_) {
+            return false;
+        } else {
+            insertTyped(QChar(char16_t(keyAscii)));
+        }
+        return true;
+    }
+    if (keyAscii == 13 && multi_) {
+        // A multi-line box breaks the line itself; the form sees no Enter.
+        insertTyped(u'\r');
+        return true;
+    }
+    return false;
+}
+
+void TextBox::typeText(const QString& text) {
+    for (QChar c : text) {
+        Qt::Key key = Qt::Key_unknown;
+        QString t(c);
+        if (c == u'\r' || c == u'\n') {
+            key = Qt::Key_Return;
+            t = QStringLiteral("\r");
+        } else if (c == u'\b') {
+            key = Qt::Key_Backspace;
+        } else if (c == u'\t') {
+            key = Qt::Key_Tab;
+        } else if (c.isLetterOrNumber() && c.unicode() < 128) {
+            key = Qt::Key(c.toUpper().unicode());
+        } else if (c == u' ') {
+            key = Qt::Key_Space;
+        }
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, t);
+        QCoreApplication::sendEvent(editor(), &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, t);
+        QCoreApplication::sendEvent(editor(), &release);
+    }
+}
+
+ComboBox::ComboBox(QWidget* parent, const QString& name, bool editable) : QComboBox(parent) {
+    init(this, name, "combo");
+    setEditable(editable);
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int) { Form::RunEvent(Click); });
+}
+
+void ComboBox::setListIndex(int index) {
+    if (index < -1 || index >= count())
+        vb::Raise(vb::errInvalidProperty);
+    setCurrentIndex(index);
+}
+
+void ComboBox::setText(const QString& text) {
+    if (isEditable()) {
+        setEditText(text);
+        return;
+    }
+    int at = findText(text, Qt::MatchExactly);
+    if (at < 0)
+        vb::Raise(383, QStringLiteral("'Text' property is read-only"));
+    setCurrentIndex(at);
+}
+
+ListBox::ListBox(QWidget* parent, const QString& name) : QListWidget(parent) {
+    init(this, name, "list");
+    connect(this, &QListWidget::currentRowChanged, this, [this](int) { Form::RunEvent(Click); });
+}
+
+void ListBox::setListIndex(int index) {
+    if (index < -1 || index >= count())
+        vb::Raise(vb::errInvalidProperty);
+    setCurrentRow(index);
+}
+
+QString ListBox::List(int index) const {
+    if (index < 0 || index >= count())
+        vb::Raise(vb::errInvalidProperty);
+    return item(index)->text();
+}
+
+QString ListBox::Text() const { return currentItem() ? currentItem()->text() : QString(); }
+
+ProgressBar::ProgressBar(QWidget* parent, const QString& name) : QProgressBar(parent) {
+    init(this, name, "progress");
+    setRange(0, 100);
+    QProgressBar::setValue(0);
+}
+
+void ProgressBar::setValue(int v) {
+    if (v < minimum() || v > maximum())
+        vb::Raise(vb::errInvalidProperty);
+    QProgressBar::setValue(v);
+}
+
+DatePicker::DatePicker(QWidget* parent, const QString& name, const QString& format) : QDateTimeEdit(parent) {
+    init(this, name, "date");
+    setDisplayFormat(format);
+    setCalendarPopup(true);
+    connect(this, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime&) { Form::RunEvent(Change); });
+}
+
+TabControl::TabControl(QWidget* parent, const QString& name) : QTabWidget(parent) {
+    init(this, name, "tab");
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) {
+        int previous = previous_;
+        previous_ = index;
+        if (previous >= 0 && Click)
+            Form::RunEvent([this, previous] { Click(previous); });
+    });
+}
+
+void TabControl::setTab(int index) {
+    if (index < 0 || index >= count())
+        vb::Raise(vb::errInvalidProperty);
+    setCurrentIndex(index);
+}
+
+QWidget* TabControl::addPage(const QString& caption) {
+    auto* page = new QWidget(this);
+    addTab(page, caption);
+    if (previous_ < 0)
+        previous_ = currentIndex();
+    return page;
+}
+
+QString ControlKind(const QObject* control) {
+    if (!control)
+        return {};
+    QVariant k = control->property(kKind);
+    if (k.isValid())
+        return k.toString();
+    if (dynamic_cast<const vb::Timer*>(control))
+        return QStringLiteral("timer");
+    return {};
+}
+
+} // namespace forms

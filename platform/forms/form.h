@@ -1,0 +1,158 @@
+#pragma once
+
+#include "platform/vb/export.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace forms {
+
+class CommandButton;
+
+inline constexpr int TwipsPerPixel = 15;
+QM_EXPORT int ToPixels(int twips);
+inline int ToTwips(int pixels) { return pixels * TwipsPerPixel; }
+
+// The screen's size in twips.
+QM_EXPORT int ScreenWidth();
+QM_EXPORT int ScreenHeight();
+
+enum WindowStateValue : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum UnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+
+// A window of the add-in. Each window class has one default instance (see
+// Get<T>()); its events are the virtual Form_* members.
+class QM_EXPORT Form : public QWidget {
+public:
+    explicit Form(const QString& className);
+    ~Form() override;
+
+    // TypeName of the window: its class name.
+    const QString& className() const { return className_; }
+    bool isLoaded() const { return loaded_; }
+
+    // Events.
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {}
+    virtual void Form_Unload(int& /*cancel*/) {}
+
+    // Show modeless; a window already shown comes to the front.
+    void Show();
+    void Hide();
+    bool Visible() const { return isVisible(); }
+    // Brings the window to the front and makes it the active one.
+    void ZOrder();
+
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+
+    // Geometry of the outer window, in twips.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void setLeft(int twips);
+    void setTop(int twips);
+    void setWidth(int twips);
+    void setHeight(int twips);
+    void Move(int left, int top, int width = -1, int height = -1);
+    // The client area, in twips.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
+    int WindowState() const;
+    void setWindowState(int state);
+
+    void setTopmost(bool topmost);
+    bool isTopmost() const;
+
+    // The buttons Enter and Esc press (set through CommandButton).
+    CommandButton* defaultButton() const { return defaultButton_; }
+    CommandButton* cancelButton() const { return cancelButton_; }
+    void setDefaultButton(CommandButton* b) { defaultButton_ = b; }
+    void setCancelButton(CommandButton* b) { cancelButton_ = b; }
+
+    // Runs an event handler the way the language does: a run-time error that
+    // the handler leaves unhandled is shown as a message box and ends it.
+    static void RunEvent(const std::function<void()>& handler);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    friend QM_EXPORT void Unload(Form& form, int mode);
+    friend QM_EXPORT void LoadForm(Form* form, Form** slot);
+
+    QString className_;
+    bool loaded_ = false;
+    bool inResize_ = false;
+    Form** slot_ = nullptr;
+    CommandButton* defaultButton_ = nullptr;
+    CommandButton* cancelButton_ = nullptr;
+};
+
+// Registers a new instance as loaded and runs its Form_Load.
+QM_EXPORT void LoadForm(Form* form, Form** slot);
+
+// The default instance of a window class: referring to it loads it (once),
+// as the language does when code touches any member of an unloaded window.
+template <class T>
+Form*& DefaultSlot() {
+    static Form* slot = nullptr;
+    return slot;
+}
+
+template <class T>
+T& Get() {
+    Form*& slot = DefaultSlot<T>();
+    if (!slot) {
+        T* f = new T();
+        LoadForm(f, &slot);
+    }
+    return *static_cast<T*>(slot);
+}
+
+// Whether the default instance is loaded, without loading it.
+template <class T>
+bool IsLoaded() {
+    return DefaultSlot<T>() != nullptr;
+}
+
+// The default instance if loaded, else null (does not load it).
+template <class T>
+T* IfLoaded() {
+    return static_cast<T*>(DefaultSlot<T>());
+}
+
+// Unload: Form_QueryUnload and Form_Unload (either may cancel), then the
+// instance is destroyed; the next reference loads a fresh one.
+QM_EXPORT void Unload(Form& form, int mode = vbFormCode);
+template <class T>
+void UnloadDefault() {
+    if (T* f = IfLoaded<T>())
+        Unload(*f);
+}
+
+// Every loaded window, in the order they were loaded.
+QM_EXPORT std::vector<Form*> LoadedForms();
+// The window that is active, or null.
+QM_EXPORT Form* ActiveForm();
+// Makes a window the active one (Deactivate of the previous, Activate).
+QM_EXPORT void Activate(Form& form);
+
+// Destroys unloaded windows now (tests, and the host between commands).
+QM_EXPORT void FlushUnloaded();
+
+// The size-holding rule: below the size a maximised window is first set to
+// normal at 0, 0, then the size is set back; with hold set, a size above it
+// is cut back too. Errors are ignored.
+QM_EXPORT void HoldSize(Form& form, int widthTwips, int heightTwips, bool hold = true);
+
+} // namespace forms

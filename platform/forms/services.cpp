@@ -1,0 +1,148 @@
+#include "platform/forms/services.h"
+
+#include "platform/vb/error.h"
+
+#include <QCursor>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace forms {
+
+int DialogMsgBoxService::show(const QString& prompt, int buttons, const QString& title) {
+    QMessageBox box;
+    box.setText(prompt);
+    box.setWindowTitle(title);
+    switch (buttons & 0x70) {
+    case vb::vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vb::vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vb::vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vb::vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct Choice { QMessageBox::StandardButton button; int result; };
+    std::vector<Choice> choices;
+    switch (buttons & 7) {
+    case vb::vbOKCancel: choices = {{QMessageBox::Ok, vb::vbOK}, {QMessageBox::Cancel, vb::vbCancel}}; break;
+    case vb::vbAbortRetryIgnore:
+        choices = {{QMessageBox::Abort, vb::vbAbort}, {QMessageBox::Retry, vb::vbRetry}, {QMessageBox::Ignore, vb::vbIgnore}};
+        break;
+    case vb::vbYesNoCancel:
+        choices = {{QMessageBox::Yes, vb::vbYes}, {QMessageBox::No, vb::vbNo}, {QMessageBox::Cancel, vb::vbCancel}};
+        break;
+    case vb::vbYesNo: choices = {{QMessageBox::Yes, vb::vbYes}, {QMessageBox::No, vb::vbNo}}; break;
+    case vb::vbRetryCancel: choices = {{QMessageBox::Retry, vb::vbRetry}, {QMessageBox::Cancel, vb::vbCancel}}; break;
+    default: choices = {{QMessageBox::Ok, vb::vbOK}}; break;
+    }
+    QMessageBox::StandardButtons set;
+    for (const Choice& c : choices) set |= c.button;
+    box.setStandardButtons(set);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    int pressed = box.exec();
+    for (const Choice& c : choices)
+        if (c.button == pressed)
+            return c.result;
+    return choices.size() > 1 ? choices.back().result : vb::vbOK;
+}
+
+PopupMenuService::~PopupMenuService() = default;
+SaveDialogService::~SaveDialogService() = default;
+
+int ScriptedPopupMenuService::choose(QWidget*, const QStringList& captions) {
+    Record r{captions, -1};
+    if (!choices_.empty()) {
+        QString want = choices_.front();
+        choices_.pop_front();
+        r.chosen = int(captions.indexOf(want));
+    }
+    records_.push_back(r);
+    return r.chosen;
+}
+
+int InteractivePopupMenuService::choose(QWidget* owner, const QStringList& captions) {
+    QMenu menu(owner);
+    std::vector<QAction*> actions;
+    for (const QString& c : captions) actions.push_back(menu.addAction(c));
+    QAction* chosen = menu.exec(QCursor::pos());
+    for (size_t i = 0; i < actions.size(); ++i)
+        if (actions[i] == chosen)
+            return int(i);
+    return -1;
+}
+
+namespace {
+std::shared_ptr<PopupMenuService>& popupService() {
+    static std::shared_ptr<PopupMenuService> s = std::make_shared<ScriptedPopupMenuService>();
+    return s;
+}
+std::shared_ptr<SaveDialogService>& saveService() {
+    static std::shared_ptr<SaveDialogService> s = std::make_shared<ScriptedSaveDialogService>();
+    return s;
+}
+} // namespace
+
+PopupMenuService& PopupMenus() { return *popupService(); }
+void SetPopupMenuService(std::shared_ptr<PopupMenuService> service) {
+    popupService() = service ? std::move(service) : std::make_shared<ScriptedPopupMenuService>();
+}
+int PopupMenu(QWidget* owner, const QStringList& captions) { return PopupMenus().choose(owner, captions); }
+
+std::optional<QString> ScriptedSaveDialogService::askSave(QWidget*, const SaveDialogRequest& request) {
+    records_.push_back(request);
+    if (answers_.empty())
+        return std::nullopt;
+    Answer answer = answers_.front();
+    answers_.pop_front();
+    if (!answer.chosen)
+        return std::nullopt;
+    return answer.path;
+}
+
+std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, const SaveDialogRequest& request) {
+    // The common dialog's filter "Name (*.xls)|*.xls" becomes Qt's "Name (*.xls)".
+    QStringList parts = request.filter.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1].replace(u';', u' ') + u')';
+    QString chosen = QFileDialog::getSaveFileName(owner, request.title, request.fileName, filters.join(QStringLiteral(";;")));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    if (!request.defaultExt.isEmpty() && !chosen.contains(u'.', Qt::CaseInsensitive))
+        chosen += u'.' + request.defaultExt;
+    return chosen;
+}
+
+SaveDialogService& SaveDialogs() { return *saveService(); }
+void SetSaveDialogService(std::shared_ptr<SaveDialogService> service) {
+    saveService() = service ? std::move(service) : std::make_shared<ScriptedSaveDialogService>();
+}
+
+void CommonDialog::ShowSave() {
+    auto answer = SaveDialogs().askSave(owner, {DialogTitle, Filter, FileName, DefaultExt});
+    if (!answer) {
+        FileName.clear();
+        if (CancelError)
+            vb::Raise(cdlCancel, QStringLiteral("Cancel was selected."));
+        return;
+    }
+    FileName = *answer;
+}
+
+ScriptedServices InstallScriptedServices() {
+    ScriptedServices s{std::make_shared<vb::ScriptedMsgBoxService>(), std::make_shared<ScriptedPopupMenuService>(),
+                       std::make_shared<ScriptedSaveDialogService>(), std::make_shared<win32::RecordingShellService>()};
+    vb::SetMsgBoxService(s.msgBoxes);
+    SetPopupMenuService(s.popups);
+    SetSaveDialogService(s.saveDialogs);
+    win32::SetShellService(s.shell);
+    return s;
+}
+
+void InstallInteractiveServices() {
+    vb::SetMsgBoxService(std::make_shared<DialogMsgBoxService>());
+    SetPopupMenuService(std::make_shared<InteractivePopupMenuService>());
+    SetSaveDialogService(std::make_shared<InteractiveSaveDialogService>());
+    win32::SetShellService(std::make_shared<win32::DesktopShellService>());
+}
+
+} // namespace forms

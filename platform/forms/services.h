@@ -1,0 +1,118 @@
+#pragma once
+
+#include "platform/vb/export.h"
+#include "platform/vb/msgbox.h"
+#include "platform/win32/shell.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace forms {
+
+// MsgBox for a person: a real message box with the icon and buttons asked for.
+class QM_EXPORT DialogMsgBoxService : public vb::MsgBoxService {
+public:
+    int show(const QString& prompt, int buttons, const QString& title) override;
+};
+
+// Popup menus (PopupMenu): the index of the chosen item, or -1 for none.
+class QM_EXPORT PopupMenuService {
+public:
+    virtual ~PopupMenuService();
+    virtual int choose(QWidget* owner, const QStringList& captions) = 0;
+};
+
+// Answers from a queue of captions; a menu with nothing queued, or whose
+// queued caption it does not hold, is dismissed. Every menu is recorded.
+class QM_EXPORT ScriptedPopupMenuService : public PopupMenuService {
+public:
+    struct Record {
+        QStringList captions;
+        int chosen = -1;
+    };
+    int choose(QWidget* owner, const QStringList& captions) override;
+    void queueChoice(const QString& caption) { choices_.push_back(caption); }
+    const std::vector<Record>& records() const { return records_; }
+
+private:
+    std::deque<QString> choices_;
+    std::vector<Record> records_;
+};
+
+class QM_EXPORT InteractivePopupMenuService : public PopupMenuService {
+public:
+    int choose(QWidget* owner, const QStringList& captions) override;
+};
+
+QM_EXPORT PopupMenuService& PopupMenus();
+QM_EXPORT void SetPopupMenuService(std::shared_ptr<PopupMenuService> service);
+QM_EXPORT int PopupMenu(QWidget* owner, const QStringList& captions);
+
+// The Save As dialog: a file name, or nothing when cancelled.
+struct QM_EXPORT SaveDialogRequest {
+    QString title, filter, fileName, defaultExt;
+};
+
+class QM_EXPORT SaveDialogService {
+public:
+    virtual ~SaveDialogService();
+    virtual std::optional<QString> askSave(QWidget* owner, const SaveDialogRequest& request) = 0;
+};
+
+class QM_EXPORT ScriptedSaveDialogService : public SaveDialogService {
+public:
+    std::optional<QString> askSave(QWidget* owner, const SaveDialogRequest& request) override;
+    // A path to answer with, or std::nullopt for "cancel".
+    void queueAnswer(const std::optional<QString>& answer) {
+        answers_.push_back({answer.has_value(), answer.value_or(QString())});
+    }
+    const std::vector<SaveDialogRequest>& records() const { return records_; }
+
+private:
+    struct Answer {
+        bool chosen;
+        QString path;
+    };
+    std::deque<Answer> answers_;
+    std::vector<SaveDialogRequest> records_;
+};
+
+class QM_EXPORT InteractiveSaveDialogService : public SaveDialogService {
+public:
+    std::optional<QString> askSave(QWidget* owner, const SaveDialogRequest& request) override;
+};
+
+QM_EXPORT SaveDialogService& SaveDialogs();
+QM_EXPORT void SetSaveDialogService(std::shared_ptr<SaveDialogService> service);
+
+// The common dialog control's Save As: with CancelError set a cancelled
+// dialog raises error 32755 "Cancel was selected."; otherwise FileName
+// becomes empty.
+class QM_EXPORT CommonDialog {
+public:
+    QString DialogTitle, Filter, FileName, DefaultExt;
+    bool CancelError = false;
+    QWidget* owner = nullptr;
+    void ShowSave();
+};
+
+inline constexpr int cdlCancel = 32755;
+
+// Puts the scripted services in place of every interactive one (tests, the
+// host's automation mode) and returns them.
+struct QM_EXPORT ScriptedServices {
+    std::shared_ptr<vb::ScriptedMsgBoxService> msgBoxes;
+    std::shared_ptr<ScriptedPopupMenuService> popups;
+    std::shared_ptr<ScriptedSaveDialogService> saveDialogs;
+    std::shared_ptr<win32::RecordingShellService> shell;
+};
+QM_EXPORT ScriptedServices InstallScriptedServices();
+QM_EXPORT void InstallInteractiveServices();
+
+} // namespace forms

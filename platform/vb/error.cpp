@@ -1,0 +1,41 @@
+#include "platform/vb/error.h"
+
+namespace vb {
+
+Error::Error(int number, QString description, QString source)
+    : number_(number),
+      description_(description.isEmpty() ? DefaultDescription(number) : std::move(description)),
+      source_(std::move(source)),
+      what_(description_.toStdString()) {}
+
+Error::~Error() = default;
+
+QString DefaultDescription(int number) {
+    switch (number) {
+    case errInvalidCall: return QStringLiteral("Invalid procedure call or argument");
+    case errOverflow: return QStringLiteral("Overflow");
+    case errSubscript: return QStringLiteral("Subscript out of range");
+    case errDivisionByZero: return QStringLiteral("Division by zero");
+    case errTypeMismatch: return QStringLiteral("Type mismatch");
+    case errObjectNotSet: return QStringLiteral("Object variable or With block variable not set");
+    case errInvalidUseOfNull: return QStringLiteral("Invalid use of Null");
+    case errInvalidProperty: return QStringLiteral("Invalid property value");
+    case errObjectRequired: return QStringLiteral("Object required");
+    case errFileNotFound: return QStringLiteral("File not found");
+    case errPermissionDenied: return QStringLiteral("Permission denied");
+    case errPathNotFound: return QStringLiteral("Path not found");
+    case errAutomation: return QStringLiteral("Automation error");
+    default: return QStringLiteral("Application-defined or object-defined error");
+    }
+}
+
+void Raise(int number, const QString& description, const QString& source) {
+    throw Error(number, description, source);
+}
+
+QString UnexpectedErrorText(const QString& description) {
+    return QStringLiteral("Tanımlanamayan bir hata oluştu.") + QStringLiteral("\r\n")
+           + QStringLiteral("Sistemin ürettiği hata mesajı : ") + description;
+}
+
+} // namespace vb

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/vb/export.h"
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace vb {
+
+// Error numbers the runtime raises itself.
+enum ErrNumber : int {
+    errInvalidCall = 5,          // Invalid procedure call or argument
+    errOverflow = 6,
+    errSubscript = 9,            // Subscript out of range
+    errDivisionByZero = 11,
+    errTypeMismatch = 13,
+    errObjectRequired = 424,
+    errObjectNotSet = 91,
+    errInvalidUseOfNull = 94,
+    errInvalidProperty = 380,    // Invalid property value
+    errFileNotFound = 53,
+    errPermissionDenied = 70,
+    errPathNotFound = 76,
+    errAutomation = 440,         // Automation error (outside components)
+    errUserDefined = 1000,
+};
+
+// The one run-time error type: what VB's Err object carries.
+class QM_EXPORT Error : public std::exception {
+public:
+    Error(int number, QString description, QString source = {});
+    ~Error() override;
+
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+    const QString& source() const { return source_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    int number_;
+    QString description_;
+    QString source_;
+    std::string what_;
+};
+
+// The text VB gives an error number when the raiser supplies none.
+QM_EXPORT QString DefaultDescription(int number);
+
+// Err.Raise: throws vb::Error; an empty description takes the standard one.
+[[noreturn]] QM_EXPORT void Raise(int number, const QString& description = {},
+                                  const QString& source = {});
+
+// The common text of the windows' error handlers: the fixed sentence, a line
+// break and the run-time error's description.
+QM_EXPORT QString UnexpectedErrorText(const QString& description);
+
+} // namespace vb

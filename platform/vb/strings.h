@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/vb/export.h"
+
+#include <QString>
+#include <QStringList>
+
+// String functions with the language's 1-based positions. Lengths are UTF-16
+// code units, which is what the language counts as characters.
+namespace vb {
+
+inline const QString vbCrLf = QStringLiteral("\r\n");
+inline const QString vbCr = QStringLiteral("\r");
+inline const QString vbLf = QStringLiteral("\n");
+inline const QString vbTab = QStringLiteral("\t");
+
+inline int Len(const QString& s) { return int(s.size()); }
+
+// Mid(s, start[, length]): start < 1 or length < 0 raises error 5.
+QM_EXPORT QString Mid(const QString& s, int start, int length = -1);
+QM_EXPORT QString Left(const QString& s, int length);
+QM_EXPORT QString Right(const QString& s, int length);
+
+// InStr([start,] s, find): 1-based position or 0. An empty find gives start
+// (when start is within s or just after it).
+QM_EXPORT int InStr(int start, const QString& s, const QString& find);
+inline int InStr(const QString& s, const QString& find) { return InStr(1, s, find); }
+QM_EXPORT int InStrRev(const QString& s, const QString& find, int start = -1);
+
+// Replace(expression, find, replacement): every occurrence, left to right.
+QM_EXPORT QString Replace(const QString& s, const QString& find, const QString& replacement);
+
+// Trim, LTrim and RTrim remove blanks (U+0020) only, never tabs or breaks.
+QM_EXPORT QString Trim(const QString& s);
+QM_EXPORT QString LTrim(const QString& s);
+QM_EXPORT QString RTrim(const QString& s);
+
+QM_EXPORT QString UCase(const QString& s);
+QM_EXPORT QString LCase(const QString& s);
+QM_EXPORT QString Space(int count);
+QM_EXPORT QString String(int count, QChar c);
+QM_EXPORT QString ChrW(int code);
+QM_EXPORT int AscW(const QString& s);
+
+// Split with the language's rules: an empty text gives no elements.
+QM_EXPORT QStringList Split(const QString& s, const QString& delimiter);
+
+} // namespace vb

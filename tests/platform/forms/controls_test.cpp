@@ -1,0 +1,184 @@
+#include "platform/forms/browser.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/form.h"
+#include "platform/forms/services.h"
+#include "platform/vb/error.h"
+#include "platform/vb/timer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace forms;
+
+namespace {
+
+class frmControls : public Form {
+public:
+    frmControls() : Form(QStringLiteral("frmControls")) {}
+};
+
+class ControlsTest : public ::testing::Test {
+protected:
+    frmControls& f = Get<frmControls>();
+    void TearDown() override {
+        UnloadDefault<frmControls>();
+        FlushUnloaded();
+    }
+};
+
+TEST_F(ControlsTest, KeyPressCanSwallowOrReplaceACharacter) {
+    auto* t = new TextBox(&f, QStringLiteral("txtGsm"));
+    // Digits only; a lower-case "x" becomes "X".
+    t->KeyPress = [](int& k) {
+        if (k == 'x') k = 'X';
+        else if ((k < '0' || k > '9') && k != 8 && k != 'X') k = 0;
+    };
+    int changes = 0;
+    t->Change = [&] { ++changes; };
+    f.Show();
+    t->typeText(QStringLiteral("5a3-x2"));
+    EXPECT_EQ(t->Text(), QStringLiteral("53X2"));
+    t->typeText(QStringLiteral("\b"));
+    EXPECT_EQ(t->Text(), QStringLiteral("53X"));
+    EXPECT_EQ(changes, 5);
+    t->setText(QStringLiteral("1"));
+    EXPECT_EQ(changes, 6);
+}
+
+TEST_F(ControlsTest, MaxLengthAndMultiLineText) {
+    auto* t = new TextBox(&f, QStringLiteral("txtMesaj"), true);
+    f.Show();
+    t->setMaxLength(5);
+    t->typeText(QStringLiteral("ab\rcdef"));
+    // A line break is two characters, as the language counts it.
+    EXPECT_EQ(t->Text(), QStringLiteral("ab\r\nc"));
+    t->setText(QStringLiteral("1234567"));
+    EXPECT_EQ(t->Text(), QStringLiteral("12345"));
+    auto* single = new TextBox(&f, QStringLiteral("txtKisa"));
+    single->setMaxLength(3);
+    single->typeText(QStringLiteral("abcd"));
+    EXPECT_EQ(single->Text(), QStringLiteral("abc"));
+}
+
+TEST_F(ControlsTest, CheckBoxClickRunsWhenCodeChangesTheValue) {
+    auto* c = new CheckBox(&f, QStringLiteral("chkKaydet"), QStringLiteral("Kaydet"));
+    int clicks = 0;
+    c->Click = [&] { ++clicks; };
+    c->setValue(1);
+    c->setValue(1);  // no change, no click
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(c->Value(), 1);
+    f.Show();
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(5, c->height() / 2));
+    EXPECT_EQ(c->Value(), 0);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_THROW(c->setValue(3), vb::Error);
+}
+
+TEST_F(ControlsTest, OptionButtonsExcludeEachOther) {
+    auto* a = new OptionButton(&f, QStringLiteral("optGSM"), QStringLiteral("A"));
+    auto* b = new OptionButton(&f, QStringLiteral("optExcel"), QStringLiteral("B"));
+    int aClicks = 0, bClicks = 0;
+    a->Click = [&] { ++aClicks; };
+    b->Click = [&] { ++bClicks; };
+    a->setValue(true);
+    b->setValue(true);
+    EXPECT_FALSE(a->Value());
+    EXPECT_TRUE(b->Value());
+    EXPECT_EQ(aClicks, 1);
+    EXPECT_EQ(bClicks, 1);
+}
+
+TEST_F(ControlsTest, ProgressBarRefusesAValueOutsideItsRangeAndKeepsTheOld) {
+    auto* p = new ProgressBar(&f, QStringLiteral("ProgressBar1"));
+    EXPECT_EQ(p->Value(), 0);
+    p->setValue(40);
+    try {
+        p->setValue(101);
+        FAIL();
+    } catch (const vb::Error& e) {
+        EXPECT_EQ(e.number(), vb::errInvalidProperty);
+    }
+    EXPECT_EQ(p->Value(), 40);
+    EXPECT_THROW(p->setValue(-1), vb::Error);
+    p->setValue(100);
+    EXPECT_EQ(p->Value(), 100);
+}
+
+TEST_F(ControlsTest, SetFocusFailsWhileTheWindowCannotTakeIt) {
+    auto* t = new TextBox(&f, QStringLiteral("txtUserName"));
+    EXPECT_THROW(SetFocus(t), vb::Error);  // window not shown
+    f.Show();
+    SetFocus(t);
+    EXPECT_EQ(f.focusWidget(), t->editor());
+    t->setEnabled(false);
+    EXPECT_THROW(SetFocus(t), vb::Error);
+}
+
+TEST_F(ControlsTest, ComboListAndTabs) {
+    auto* c = new ComboBox(&f, QStringLiteral("cbGonderen"));
+    int clicks = 0;
+    c->Click = [&] { ++clicks; };
+    c->AddItem(QStringLiteral("FIRMA"));
+    c->AddItem(QStringLiteral("DİĞER"));
+    EXPECT_EQ(c->ListCount(), 2);
+    c->setListIndex(1);
+    EXPECT_EQ(c->Text(), QStringLiteral("DİĞER"));
+    EXPECT_THROW(c->setText(QStringLiteral("yok")), vb::Error);
+    EXPECT_THROW(c->setListIndex(5), vb::Error);
+    EXPECT_GE(clicks, 1);
+
+    auto* tab = new TabControl(&f, QStringLiteral("SSTab1"));
+    tab->addPage(QStringLiteral("Bir"));
+    tab->addPage(QStringLiteral("İki"));
+    std::vector<int> previous;
+    tab->Click = [&](int p) { previous.push_back(p); };
+    tab->setTab(1);
+    tab->setTab(0);
+    EXPECT_EQ(previous, (std::vector<int>{0, 1}));
+    EXPECT_EQ(ControlKind(tab), QStringLiteral("tab"));
+    EXPECT_EQ(ControlKind(c), QStringLiteral("combo"));
+    vb::Timer timer(&f, QStringLiteral("Timer1"));
+    EXPECT_EQ(ControlKind(&timer), QStringLiteral("timer"));
+}
+
+TEST_F(ControlsTest, ScriptedDialogsAnswerFromTheirQueues) {
+    auto s = InstallScriptedServices();
+    s.popups->queueChoice(QStringLiteral("Soyad"));
+    EXPECT_EQ(PopupMenu(&f, {QStringLiteral("Ad"), QStringLiteral("Soyad")}), 1);
+    EXPECT_EQ(PopupMenu(&f, {QStringLiteral("Ad")}), -1);
+    ASSERT_EQ(s.popups->records().size(), 2u);
+
+    CommonDialog dlg;
+    dlg.CancelError = true;
+    dlg.Filter = QStringLiteral("Excel (*.xls)|*.xls");
+    s.saveDialogs->queueAnswer(QStringLiteral("/tmp/rapor.xls"));
+    dlg.ShowSave();
+    EXPECT_EQ(dlg.FileName, QStringLiteral("/tmp/rapor.xls"));
+    try {
+        dlg.ShowSave();
+        FAIL();
+    } catch (const vb::Error& e) {
+        EXPECT_EQ(e.number(), cdlCancel);
+    }
+    EXPECT_EQ(s.saveDialogs->records().size(), 2u);
+}
+
+TEST_F(ControlsTest, BrowserRecordsTheAddressAndStaysBlankOffline) {
+    auto* w = new WebBrowser(&f, QStringLiteral("WebBrowser1"));
+    w->Navigate(QStringLiteral("https://reklam.quillmere.example/reklam/?prm=Quillmere"));
+    EXPECT_EQ(w->LocationURL(), QStringLiteral("https://reklam.quillmere.example/reklam/?prm=Quillmere"));
+    EXPECT_TRUE(w->isIdle());  // remote pages are not fetched under test
+    EXPECT_TRUE(w->toPlainText().isEmpty());
+    // A refused loopback address ends blank without blocking.
+    w->Navigate(QStringLiteral("http://127.0.0.1:1/"));
+    QElapsedTimer t;
+    t.start();
+    while (!w->isIdle() && t.elapsed() < 10000) QApplication::processEvents();
+    EXPECT_TRUE(w->isIdle());
+    EXPECT_TRUE(w->toPlainText().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+#include "platform/forms/controls.h"
+#include "platform/forms/form.h"
+#include "platform/vb/error.h"
+#include "platform/vb/msgbox.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace forms;
+
+namespace {
+
+std::vector<QString>& events() {
+    static std::vector<QString> e;
+    return e;
+}
+
+class frmProbe : public Form {
+public:
+    frmProbe() : Form(QStringLiteral("frmProbe")) { resize(200, 100); }
+    int Target = 0;
+    bool refuseUnload = false;
+    void Form_Load() override { events().push_back(QStringLiteral("Load")); }
+    void Form_Activate() override { events().push_back(QStringLiteral("Activate")); }
+    void Form_Deactivate() override { events().push_back(QStringLiteral("Deactivate")); }
+    void Form_QueryUnload(int& cancel, int mode) override {
+        events().push_back(QStringLiteral("QueryUnload %1").arg(mode));
+        if (refuseUnload) cancel = 1;
+    }
+    void Form_Unload(int&) override { events().push_back(QStringLiteral("Unload")); }
+};
+
+class frmOther : public Form {
+public:
+    frmOther() : Form(QStringLiteral("frmOther")) {}
+    void Form_Activate() override { events().push_back(QStringLiteral("Other Activate")); }
+};
+
+class frmFixed : public Form {
+public:
+    frmFixed() : Form(QStringLiteral("frmFixed")) {}
+    void Form_Resize() override { HoldSize(*this, 4755, 2670); }
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override { events().clear(); }
+    void TearDown() override {
+        for (Form* f : LoadedForms()) {
+            if (auto* p = dynamic_cast<frmProbe*>(f)) p->refuseUnload = false;
+            Unload(*f);
+        }
+        FlushUnloaded();
+    }
+};
+
+TEST_F(FormTest, AssigningAMemberLoadsTheDefaultInstanceOnce) {
+    EXPECT_FALSE(IsLoaded<frmProbe>());
+    Get<frmProbe>().Target = 7;
+    EXPECT_TRUE(IsLoaded<frmProbe>());
+    EXPECT_FALSE(Get<frmProbe>().isVisible());
+    EXPECT_EQ(Get<frmProbe>().Target, 7);
+    EXPECT_EQ(events(), (std::vector<QString>{"Load"}));
+    EXPECT_EQ(Get<frmProbe>().className(), QStringLiteral("frmProbe"));
+}
+
+TEST_F(FormTest, UnloadDestroysAndTheNextReferenceLoadsAFreshInstance) {
+    Get<frmProbe>().Target = 7;
+    frmProbe* first = &Get<frmProbe>();
+    Unload(*first);
+    EXPECT_FALSE(IsLoaded<frmProbe>());
+    EXPECT_EQ(IfLoaded<frmProbe>(), nullptr);
+    EXPECT_EQ(Get<frmProbe>().Target, 0);
+    EXPECT_EQ(events(), (std::vector<QString>{"Load", "QueryUnload 1", "Unload", "Load"}));
+    EXPECT_EQ(LoadedForms().size(), 1u);
+}
+
+TEST_F(FormTest, QueryUnloadCanRefuse) {
+    Get<frmProbe>().refuseUnload = true;
+    Unload(Get<frmProbe>());
+    EXPECT_TRUE(IsLoaded<frmProbe>());
+    // The close box goes the same way, with its own mode.
+    Get<frmProbe>().refuseUnload = false;
+    Get<frmProbe>().Show();
+    Get<frmProbe>().close();
+    EXPECT_FALSE(IsLoaded<frmProbe>());
+    EXPECT_NE(std::find(events().begin(), events().end(), QStringLiteral("QueryUnload 0")), events().end());
+}
+
+TEST_F(FormTest, ActivateOnShowAndWhenBroughtBackToTheFront) {
+    Get<frmProbe>().Show();
+    Get<frmProbe>().Show();  // already active: nothing
+    Get<frmOther>().Show();
+    Get<frmProbe>().ZOrder();
+    EXPECT_EQ(events(), (std::vector<QString>{"Load", "Activate", "Deactivate", "Other Activate", "Activate"}));
+    EXPECT_EQ(ActiveForm(), &Get<frmProbe>());
+    Get<frmProbe>().Hide();
+    EXPECT_EQ(ActiveForm(), nullptr);
+}
+
+TEST_F(FormTest, AClickInsideAnotherWindowActivatesIt) {
+    Get<frmProbe>().Show();
+    Get<frmOther>().Show();
+    events().clear();
+    QTest::mouseClick(&Get<frmProbe>(), Qt::LeftButton);
+    EXPECT_EQ(events(), (std::vector<QString>{"Activate"}));
+}
+
+TEST_F(FormTest, GeometryInTwips) {
+    auto& f = Get<frmProbe>();
+    f.Move(1500, 3000, 4500, 3000);
+    EXPECT_EQ(f.Left(), 1500);
+    EXPECT_EQ(f.Top(), 3000);
+    EXPECT_EQ(f.Width(), 4500);
+    EXPECT_EQ(f.Height(), 3000);
+    EXPECT_EQ(f.ScaleWidth(), 4500);  // no frame without a window manager
+    EXPECT_EQ(ToPixels(4755), 317);
+    EXPECT_EQ(ToPixels(22), 1);  // 1.47
+    EXPECT_EQ(ToPixels(1522), 101);  // 101.47
+    EXPECT_GT(ScreenWidth(), 0);
+    f.setLeft(ScreenWidth() - f.Width());
+    EXPECT_EQ(f.Left() + f.Width(), ScreenWidth());
+}
+
+TEST_F(FormTest, SizeHoldingPinsAFixedWindow) {
+    auto& f = Get<frmFixed>();
+    f.Show();
+    f.setWidth(3000);
+    EXPECT_EQ(f.Width(), 4755);
+    f.setHeight(9000);
+    EXPECT_EQ(f.Height(), 2670);
+    // A maximised window cannot be sized; the rule's error is ignored and
+    // the window stays maximised, as it does in the language.
+    f.setWindowState(vbMaximized);
+    QApplication::processEvents();
+    EXPECT_EQ(f.WindowState(), vbMaximized);
+    EXPECT_THROW(f.setWidth(4755), vb::Error);
+    f.setWindowState(vbNormal);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Width(), 4755);
+    EXPECT_EQ(f.Height(), 2670);
+}
+
+TEST_F(FormTest, MinimumSizeOnlyHoldsFromBelow) {
+    auto& f = Get<frmProbe>();
+    f.Show();
+    f.setWidth(9000);
+    f.setHeight(9000);
+    HoldSize(f, 6000, 6000, false);
+    EXPECT_EQ(f.Width(), 9000);
+    f.setWidth(3000);
+    HoldSize(f, 6000, 6000, false);
+    EXPECT_EQ(f.Width(), 6000);
+    EXPECT_EQ(f.Height(), 9000);
+}
+
+TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
+    auto& f = Get<frmProbe>();
+    auto* ok = new CommandButton(&f, QStringLiteral("btnOK"), QStringLiteral("Tamam"));
+    auto* cancel = new CommandButton(&f, QStringLiteral("btnVazgec"), QStringLiteral("Vazgeç"));
+    auto* text = new TextBox(&f, QStringLiteral("txtAd"));
+    ok->setDefaultButton(true);
+    cancel->setCancelButton(true);
+    int oks = 0, cancels = 0;
+    ok->Click = [&] { ++oks; };
+    cancel->Click = [&] { ++cancels; };
+    f.Show();
+    SetFocus(text);
+    text->typeText(QStringLiteral("ab\r"));
+    EXPECT_EQ(oks, 1);
+    EXPECT_EQ(text->Text(), QStringLiteral("ab"));
+    QTest::keyClick(text->editor(), Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    // Enter on a focused button presses that button.
+    SetFocus(cancel);
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_EQ(cancels, 2);
+    ok->setEnabled(false);
+    SetFocus(text);
+    text->typeText(QStringLiteral("\r"));
+    EXPECT_EQ(oks, 1);
+}
+
+TEST_F(FormTest, AnErrorLeftUnhandledByAHandlerIsShownAndEndsIt) {
+    auto service = std::make_shared<vb::ScriptedMsgBoxService>();
+    vb::SetMsgBoxService(service);
+    auto& f = Get<frmProbe>();
+    auto* b = new CommandButton(&f, QStringLiteral("cmdX"));
+    b->Click = [] { vb::Raise(vb::errTypeMismatch); };
+    b->click();
+    ASSERT_EQ(service->records().size(), 1u);
+    EXPECT_EQ(service->records()[0].prompt, QStringLiteral("Type mismatch"));
+    vb::SetMsgBoxService(nullptr);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "platform/vb/clock.h"
+#include "platform/vb/error.h"
+#include "platform/vb/msgbox.h"
+#include "platform/vb/timer.h"
+#include "platform/vb/variant.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace vb;
+
+namespace {
+
+TEST(MsgBox, ScriptedAnswersComeFromTheQueueAndEveryBoxIsRecorded) {
+    auto service = std::make_shared<ScriptedMsgBoxService>();
+    SetMsgBoxService(service);
+    service->queueAnswer(vbYes);
+    EXPECT_EQ(MsgBox(QStringLiteral("Gönderilsin mi?"), vbQuestion + vbYesNo, QStringLiteral("Quillmere")), vbYes);
+    EXPECT_EQ(MsgBox(QStringLiteral("Tekrar?"), vbQuestion + vbYesNo, QStringLiteral("Q")), vbNo);
+    EXPECT_EQ(MsgBox(QStringLiteral("Bilgi"), vbInformation), vbOK);
+
+    const auto& r = service->records();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].prompt, QStringLiteral("Gönderilsin mi?"));
+    EXPECT_EQ(r[0].buttons, 36);
+    EXPECT_FALSE(r[0].unanswered);
+    EXPECT_EQ(r[1].answer, vbNo);
+    EXPECT_TRUE(r[1].unanswered);
+    EXPECT_FALSE(r[2].unanswered);
+    // An empty title stands for the application's title.
+    EXPECT_EQ(r[2].title, AppTitle());
+    SetMsgBoxService(nullptr);
+}
+
+TEST(Errors, DescriptionsAndTheCommonHandlerText) {
+    try {
+        Raise(errTypeMismatch);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 13);
+        EXPECT_EQ(e.description(), QStringLiteral("Type mismatch"));
+        EXPECT_EQ(UnexpectedErrorText(e.description()),
+                  QStringLiteral("Tanımlanamayan bir hata oluştu.\r\nSistemin ürettiği hata mesajı : Type mismatch"));
+    }
+    Error custom(1234, QStringLiteral("özel"));
+    EXPECT_EQ(custom.description(), QStringLiteral("özel"));
+}
+
+TEST(Clock, TestsFixAndAdvanceIt) {
+    SetClock(QDateTime(QDate(2026, 3, 4), QTime(10, 20, 30, 999)));
+    EXPECT_EQ(Now(), QDateTime(QDate(2026, 3, 4), QTime(10, 20, 30)));
+    EXPECT_EQ(CStr(Now()), QStringLiteral("04.03.2026 10:20:30"));
+    AdvanceClock(86400000);
+    EXPECT_EQ(Date(), QDate(2026, 3, 5));
+    EXPECT_EQ(Time(), QTime(10, 20, 30));
+    SetClock(std::nullopt);
+    EXPECT_LE(qAbs(Now().secsTo(QDateTime::currentDateTime())), 2);
+}
+
+TEST(Timer, TicksOnlyWhileTheEventLoopRuns) {
+    Timer t(nullptr, QStringLiteral("Timer1"));
+    int ticks = 0;
+    t.onTimer = [&] { ++ticks; };
+    t.setInterval(10);
+    t.setEnabled(true);
+    // Busy without yielding: no tick can run.
+    QThread::msleep(60);
+    EXPECT_EQ(ticks, 0);
+    // Yielding lets the due tick run.
+    QElapsedTimer clock;
+    clock.start();
+    while (ticks == 0 && clock.elapsed() < 5000) {
+        DoEvents();
+        QThread::msleep(5);
+    }
+    EXPECT_GE(ticks, 1);
+    t.setEnabled(false);
+    int before = ticks;
+    QThread::msleep(30);
+    DoEvents();
+    EXPECT_EQ(ticks, before);
+}
+
+TEST(Timer, ZeroIntervalNeverTicksAndFireRunsTheHandler) {
+    Timer t;
+    int ticks = 0;
+    t.onTimer = [&] { ++ticks; };
+    t.setInterval(0);
+    t.setEnabled(true);
+    QThread::msleep(20);
+    DoEvents();
+    EXPECT_EQ(ticks, 0);
+    t.fire();
+    EXPECT_EQ(ticks, 1);
+}
+
+} // namespace

@@ -1,0 +1,27 @@
+// The main of every test binary: a headless QApplication, Turkish regional
+// settings, scripted message boxes and dialogs, and a registry file of the
+// run's own, so that no test depends on the machine or on another test.
+#include "platform/forms/browser.h"
+#include "platform/forms/services.h"
+#include "platform/vb/regional.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toLocal8Bit());
+    qunsetenv("QUILLMERE_REGISTRY");
+
+    QApplication app(argc, argv);
+    vb::SetRegional(vb::RegionalSettings::turkish());
+    forms::InstallScriptedServices();
+    forms::WebBrowser::setRemoteAllowed(false);
+    return RUN_ALL_TESTS();
+}
