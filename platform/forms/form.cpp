@@ -287,28 +287,26 @@ void FlushUnloaded() {
 }
 
 void HoldSize(Form& form, int widthTwips, int heightTwips, bool hold) {
-    try {
-        if (form.Width() < widthTwips) {
-            if (form.WindowState() == vbMaximized) {
-                form.setWindowState(vbNormal);
-                form.Move(0, 0);
+    // One dimension at a time, width first, as the windows' own handlers do.
+    auto holdOne = [&](int (Form::*get)() const, int wanted, void (Form::*set)(int)) {
+        // A failing step is skipped and the next one still runs.
+        try {
+            int current = (form.*get)();
+            if (current < wanted) {
+                if (form.WindowState() == vbMaximized) {
+                    form.setWindowState(vbNormal);
+                    form.Move(0, 0);
+                }
+                (form.*set)(wanted);
+            } else if (hold && current > wanted) {
+                (form.*set)(wanted);
             }
-            form.setWidth(widthTwips);
-        } else if (hold && form.Width() > widthTwips) {
-            form.setWidth(widthTwips);
+        } catch (...) {
+            // Sizing errors are of no consequence to the user.
         }
-        if (form.Height() < heightTwips) {
-            if (form.WindowState() == vbMaximized) {
-                form.setWindowState(vbNormal);
-                form.Move(0, 0);
-            }
-            form.setHeight(heightTwips);
-        } else if (hold && form.Height() > heightTwips) {
-            form.setHeight(heightTwips);
-        }
-    } catch (...) {
-        // Sizing errors are of no consequence to the user.
-    }
+    };
+    holdOne(&Form::Width, widthTwips, &Form::setWidth);
+    holdOne(&Form::Height, heightTwips, &Form::setHeight);
 }
 
 } // namespace forms
