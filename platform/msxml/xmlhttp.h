@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/vb/export.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <chrono>
+
+namespace msxml {
+
+// Run-time error numbers a failed request raises: the numbers the original
+// component's users saw, so that logs and error boxes read the same.
+enum RequestError : int {
+    errRequestFailed = -2147467259,     // anything without a closer number
+    errDataNotAvailable = -2147483638,  // the reply was read before one came
+    errTimeout = -2147012894,           // the peer went silent, or never connected
+    errInvalidUrl = -2147012891,
+    errUnsupportedScheme = -2147012890,
+    errNameNotResolved = -2147012889,
+    errCannotConnect = -2147012867,
+    errSecureFailure = -2147012721,     // TLS handshake or certificate check failed
+};
+
+// How long a request waits before it gives up. Nothing above a request ever
+// sets a time-out of its own, so without these a peer that accepts the
+// connection and then stays silent would freeze the calling window for good.
+struct Timeouts {
+    std::chrono::milliseconds connect{30000};
+    // An exchange in which not a byte moves either way for this long is abandoned.
+    std::chrono::milliseconds idle{120000};
+};
+
+// A synchronous HTTP request: open, send, then read the reply.
+//
+// The reply text is whatever the server sent, whatever the HTTP status; only
+// a failure of the exchange itself (no server, a bad URL, a TLS failure, a
+// time-out) raises vb::Error. Certificates of HTTPS servers are always
+// verified against the system's trust store.
+class QM_EXPORT XMLHTTPRequest {
+public:
+    XMLHTTPRequest();
+    ~XMLHTTPRequest();
+    XMLHTTPRequest(const XMLHTTPRequest&) = delete;
+    XMLHTTPRequest& operator=(const XMLHTTPRequest&) = delete;
+
+    // Only synchronous GET and POST are carried out; anything else raises.
+    // A malformed URL or a scheme other than http and https raises here.
+    void open(const QString& method, const QString& url, bool async = false);
+    // A header set here replaces the request's default of the same name.
+    void setRequestHeader(const QString& name, const QString& value);
+    // Blocks until the whole reply is in. The body goes out as UTF-8, as
+    // "text/xml; charset=utf-8" unless a Content-Type header was set.
+    void send(const QString& body = {});
+
+    // Both raise until a reply has arrived.
+    int status() const;
+    // The reply body decoded as UTF-8; invalid bytes become U+FFFD.
+    QString responseText() const;
+
+    static void setTimeouts(const Timeouts& timeouts);
+    static Timeouts timeouts();
+
+private:
+    QByteArray method_;
+    QByteArray url_;
+    QList<QPair<QByteArray, QByteArray>> headers_;
+    QByteArray reply_;
+    int status_ = 0;
+    bool opened_ = false;
+    bool answered_ = false;
+};
+
+} // namespace msxml
