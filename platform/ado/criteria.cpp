@@ -1,0 +1,425 @@
+#include "platform/ado/criteria.h"
+
+#include "platform/ado/ado.h"
+#include "platform/ado/errors.h"
+#include "platform/vb/error.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <optional>
+
+namespace ado::detail {
+
+Criteria::~Criteria() = default;
+
+namespace {
+
+[[noreturn]] void malformed() { Fail(adErrInvalidArgument); }
+[[noreturn]] void unknownField() { Fail(adErrItemNotFound); }
+
+[[noreturn]] void kindsDoNotMeet() { vb::Raise(vb::errTypeMismatch); }
+
+int compareNumbers(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int compareDates(const QDateTime& a, const QDateTime& b) { return a < b ? -1 : b < a ? 1 : 0; }
+
+// "*" and "%" stand for any run of characters; both texts already folded.
+bool wildcardMatch(QStringView text, QStringView pattern) {
+    qsizetype t = 0, p = 0, starP = -1, starT = 0;
+    auto isStar = [](QChar c) { return c == u'*' || c == u'%'; };
+    while (t < text.size()) {
+        if (p < pattern.size() && isStar(pattern[p])) {
+            starP = p++;
+            starT = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && isStar(pattern[p]))
+        ++p;
+    return p == pattern.size();
+}
+
+// ---- tokens ----
+
+enum class Tok { End, Word, Field, Text, Date, Number, Op, Open, Close };
+
+struct Token {
+    Tok kind = Tok::End;
+    QString text;
+};
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+class Lexer {
+public:
+    explicit Lexer(const QString& s) : s_(s) {}
+
+    Token next() {
+        while (i_ < s_.size() && isBlank(s_[i_]))
+            ++i_;
+        if (i_ >= s_.size())
+            return {};
+        QChar c = s_[i_];
+        if (c == u'(') { ++i_; return {Tok::Open, {}}; }
+        if (c == u')') { ++i_; return {Tok::Close, {}}; }
+        if (c == u'=' || c == u'<' || c == u'>') {
+            QString op(c);
+            ++i_;
+            if (i_ < s_.size() && (s_[i_] == u'=' || (c == u'<' && s_[i_] == u'>'))) {
+                op += s_[i_];
+                ++i_;
+            }
+            return {Tok::Op, op};
+        }
+        if (c == u'\'' || c == u'#' || c == u'[') {
+            QChar close = c == u'[' ? QChar(u']') : c;
+            qsizetype end = s_.indexOf(close, i_ + 1);
+            if (end < 0)
+                malformed();
+            QString body = s_.mid(i_ + 1, end - i_ - 1);
+            i_ = end + 1;
+            // A quote right after a closing quote is a quote inside the value.
+            if (c == u'\'' && i_ < s_.size() && s_[i_] == u'\'')
+                malformed();
+            return {c == u'\'' ? Tok::Text : c == u'#' ? Tok::Date : Tok::Field, body};
+        }
+        qsizetype start = i_;
+        while (i_ < s_.size() && !isBlank(s_[i_]) && !QStringLiteral("=<>()'#[").contains(s_[i_]))
+            ++i_;
+        QString word = s_.mid(start, i_ - start);
+        bool numeric = c.isDigit() || ((c == u'-' || c == u'+' || c == u'.') && word.size() > 1);
+        return {numeric ? Tok::Number : Tok::Word, word};
+    }
+
+private:
+    const QString& s_;
+    qsizetype i_ = 0;
+};
+
+bool isKeyword(const Token& t, const char* word) {
+    return t.kind == Tok::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+// ---- criteria ----
+
+enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like };
+
+bool holds(Op op, int c) {
+    switch (op) {
+    case Op::Eq: return c == 0;
+    case Op::Ne: return c != 0;
+    case Op::Lt: return c < 0;
+    case Op::Gt: return c > 0;
+    case Op::Le: return c <= 0;
+    case Op::Ge: return c >= 0;
+    case Op::Like: break;
+    }
+    return false;
+}
+
+struct Literal {
+    enum Kind { Text, Number, Date, Null } kind = Text;
+    QString text, folded;
+    double number = 0;
+    QDateTime date;
+    bool numeric = false;   // a text that reads as a number
+    bool dated = false;     // a text that reads as a date
+};
+
+class Clause : public Criteria {
+public:
+    Clause(int field, Op op, Literal value) : field_(field), op_(op), value_(std::move(value)) {}
+
+    bool matches(const Row& row) const override {
+        const vb::Variant& v = row.values[std::size_t(field_)];
+        bool none = v.isNull() || v.isEmpty();
+        if (value_.kind == Literal::Null)
+            return op_ == Op::Eq ? none : !none;
+        if (none)
+            return false;
+        if (op_ == Op::Like)
+            return wildcardMatch(vb::CStr(v).toCaseFolded(), value_.folded);
+        return holds(op_, compare(v));
+    }
+
+private:
+    int compare(const vb::Variant& v) const {
+        bool number = v.isNumber() || v.isBoolean();
+        switch (value_.kind) {
+        case Literal::Text:
+            if (v.isString())
+                return v.stringValue().compare(value_.text, Qt::CaseInsensitive);
+            if (number) {
+                if (!value_.numeric) kindsDoNotMeet();
+                return compareNumbers(vb::CDbl(v), value_.number);
+            }
+            if (v.isDate()) {
+                if (!value_.dated) kindsDoNotMeet();
+                return compareDates(v.dateValue(), value_.date);
+            }
+            break;
+        case Literal::Number:
+            if (number)
+                return compareNumbers(vb::CDbl(v), value_.number);
+            if (v.isString()) {
+                if (!vb::IsNumeric(v)) kindsDoNotMeet();
+                return compareNumbers(vb::CDbl(v), value_.number);
+            }
+            if (v.isDate())
+                return compareNumbers(vb::ToSerialDate(v.dateValue()), value_.number);
+            break;
+        case Literal::Date:
+            if (v.isDate())
+                return compareDates(v.dateValue(), value_.date);
+            if (v.isString()) {
+                if (!vb::IsDate(v)) kindsDoNotMeet();
+                return compareDates(vb::CDate(v), value_.date);
+            }
+            if (number)
+                return compareNumbers(vb::CDbl(v), vb::ToSerialDate(value_.date));
+            break;
+        case Literal::Null:
+            break;
+        }
+        kindsDoNotMeet();
+    }
+
+    int field_;
+    Op op_;
+    Literal value_;
+};
+
+class Junction : public Criteria {
+public:
+    Junction(bool all, std::shared_ptr<const Criteria> a, std::shared_ptr<const Criteria> b)
+        : all_(all), a_(std::move(a)), b_(std::move(b)) {}
+    bool matches(const Row& row) const override {
+        return all_ ? a_->matches(row) && b_->matches(row) : a_->matches(row) || b_->matches(row);
+    }
+
+private:
+    bool all_;
+    std::shared_ptr<const Criteria> a_, b_;
+};
+
+std::optional<QDateTime> readDate(const QString& text) {
+    if (vb::IsDate(vb::Variant(text)))
+        return vb::CDate(vb::Variant(text));
+    // Dates between # are also written the way the query languages write
+    // them, month first.
+    for (const char* f : {"M/d/yyyy H:mm:ss", "M/d/yyyy H:mm", "M/d/yyyy"}) {
+        QDateTime d = QDateTime::fromString(text.trimmed(), QLatin1String(f));
+        if (d.isValid())
+            return d;
+    }
+    return std::nullopt;
+}
+
+class Parser {
+public:
+    Parser(const QString& text, const std::vector<FieldInfo>& fields) : lexer_(text), fields_(fields) {
+        advance();
+    }
+
+    std::shared_ptr<const Criteria> parse() {
+        auto e = parseAny();
+        if (tok_.kind != Tok::End)
+            malformed();
+        return e;
+    }
+
+private:
+    void advance() { tok_ = lexer_.next(); }
+
+    // OR joins what AND joins, AND joins clauses and groups.
+    std::shared_ptr<const Criteria> parseAny() { return parseJoined("or", &Parser::parseAll); }
+    std::shared_ptr<const Criteria> parseAll() { return parseJoined("and", &Parser::parseOne); }
+
+    std::shared_ptr<const Criteria> parseJoined(const char* keyword, std::shared_ptr<const Criteria> (Parser::*part)()) {
+        auto left = (this->*part)();
+        while (isKeyword(tok_, keyword)) {
+            advance();
+            left = std::make_shared<Junction>(keyword[0] == 'a', left, (this->*part)());
+        }
+        return left;
+    }
+
+    std::shared_ptr<const Criteria> parseOne() {
+        if (tok_.kind == Tok::Open) {
+            advance();
+            auto e = parseAny();
+            if (tok_.kind != Tok::Close)
+                malformed();
+            advance();
+            return e;
+        }
+        if (tok_.kind != Tok::Word && tok_.kind != Tok::Field)
+            malformed();
+        int field = FindField(fields_, tok_.text);
+        if (field < 0)
+            unknownField();
+        advance();
+        Op op = parseOperator();
+        Literal value = parseValue();
+        if (op == Op::Like && value.kind != Literal::Text)
+            malformed();
+        if (value.kind == Literal::Null && op != Op::Eq && op != Op::Ne)
+            malformed();
+        return std::make_shared<Clause>(field, op, std::move(value));
+    }
+
+    Op parseOperator() {
+        Op op;
+        if (isKeyword(tok_, "like")) {
+            op = Op::Like;
+        } else if (tok_.kind == Tok::Op) {
+            const QString& t = tok_.text;
+            op = t == u"=" ? Op::Eq : t == u"<>" ? Op::Ne : t == u"<" ? Op::Lt : t == u">" ? Op::Gt
+               : t == u"<=" ? Op::Le : t == u">=" ? Op::Ge : (malformed(), Op::Eq);
+        } else {
+            malformed();
+        }
+        advance();
+        return op;
+    }
+
+    Literal parseValue() {
+        Literal v;
+        switch (tok_.kind) {
+        case Tok::Text: {
+            v.kind = Literal::Text;
+            v.text = tok_.text;
+            v.folded = v.text.toCaseFolded();
+            vb::Variant t(v.text);
+            if ((v.numeric = vb::IsNumeric(t)))
+                v.number = vb::CDbl(t);
+            if (auto d = readDate(v.text)) {
+                v.dated = true;
+                v.date = *d;
+            }
+            break;
+        }
+        case Tok::Date: {
+            auto d = readDate(tok_.text);
+            if (!d)
+                malformed();
+            v.kind = Literal::Date;
+            v.date = *d;
+            break;
+        }
+        case Tok::Number: {
+            bool ok = false;
+            v.number = QLocale::c().toDouble(tok_.text, &ok);
+            if (!ok) {
+                vb::Variant t(tok_.text);
+                if (!vb::IsNumeric(t))
+                    malformed();
+                v.number = vb::CDbl(t);
+            }
+            v.kind = Literal::Number;
+            break;
+        }
+        default:
+            if (!isKeyword(tok_, "null"))
+                malformed();
+            v.kind = Literal::Null;
+        }
+        advance();
+        return v;
+    }
+
+    Lexer lexer_;
+    const std::vector<FieldInfo>& fields_;
+    Token tok_;
+};
+
+enum Kind { kNone, kText, kNumber, kDate, kBoolean };
+
+Kind kindOf(const vb::Variant& v) {
+    if (v.isNull() || v.isEmpty()) return kNone;
+    if (v.isString()) return kText;
+    if (v.isDate()) return kDate;
+    if (v.isBoolean()) return kBoolean;
+    return kNumber;
+}
+
+int compareValues(const vb::Variant& a, const vb::Variant& b, Kind kind) {
+    Kind ka = kindOf(a), kb = kindOf(b);
+    if (ka == kNone || kb == kNone)
+        return ka == kb ? 0 : ka == kNone ? -1 : 1;
+    switch (kind) {
+    case kText: return a.stringValue().compare(b.stringValue(), Qt::CaseInsensitive);
+    case kDate: return compareDates(a.dateValue(), b.dateValue());
+    default: return compareNumbers(a.doubleValue(), b.doubleValue());
+    }
+}
+
+} // namespace
+
+std::shared_ptr<const Criteria> Criteria::Parse(const QString& text, const std::vector<FieldInfo>& fields) {
+    if (text.trimmed().isEmpty())
+        return nullptr;
+    return Parser(text, fields).parse();
+}
+
+std::vector<SortKey> ParseSort(const QString& text, const std::vector<FieldInfo>& fields) {
+    std::vector<SortKey> keys;
+    if (text.trimmed().isEmpty())
+        return keys;
+    for (const QString& part : text.split(u',')) {
+        QString name = part.trimmed();
+        SortKey key;
+        qsizetype blank = name.lastIndexOf(u' ');
+        QString last = blank < 0 ? QString() : name.mid(blank + 1);
+        if (last.compare(QLatin1String("asc"), Qt::CaseInsensitive) == 0
+            || last.compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0) {
+            key.descending = last.size() == 4;
+            name = name.left(blank).trimmed();
+        }
+        if (name.startsWith(u'[') && name.endsWith(u']'))
+            name = name.mid(1, name.size() - 2);
+        if (name.isEmpty())
+            malformed();
+        key.field = FindField(fields, name);
+        if (key.field < 0)
+            unknownField();
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+void SortRows(std::vector<RowPtr>& rows, const std::vector<SortKey>& keys, const std::vector<FieldInfo>& fields) {
+    std::vector<Kind> kinds;
+    for (const SortKey& key : keys) {
+        Kind kind = kNone;
+        for (const RowPtr& r : rows) {
+            Kind k = kindOf(r->values[std::size_t(key.field)]);
+            if (k == kNone || k == kind)
+                continue;
+            if (kind != kNone)
+                Fail(adErrInvalidArgument,
+                     QStringLiteral("The values of the field '%1' are of different kinds and cannot be sorted.")
+                         .arg(fields[std::size_t(key.field)].name));
+            kind = k;
+        }
+        kinds.push_back(kind);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const RowPtr& a, const RowPtr& b) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            std::size_t f = std::size_t(keys[i].field);
+            int c = compareValues(a->values[f], b->values[f], kinds[i]);
+            if (c != 0)
+                return keys[i].descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+}
+
+} // namespace ado::detail
