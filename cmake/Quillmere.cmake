@@ -26,3 +26,10 @@ function(qm_bench name)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
     INSTALL_RPATH "$ORIGIN/../lib")
 endfunction()
+
+# Code of the add-in itself, linked into each deliverable: hidden symbols, so
+# that the two editions loaded into one process keep their own module state.
+function(qm_addin_code name)
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON POSITION_INDEPENDENT_CODE ON)
+endfunction()

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quillmere {
+
+// What tells the two editions apart in code they share. Each deliverable
+// defines CurrentEdition() in its own sources; the shared libraries only read
+// it.
+struct Edition {
+    // The project name: the ProgID's first part and the gateway type text.
+    QString projectName;
+    // Whether every gateway document carries the ClientID element.
+    bool sendsClientId = true;
+    // Whether the system-time request is answered locally instead of asking
+    // the gateway.
+    bool localSystemTime = false;
+    // The first digits a ten-digit mobile number may begin with.
+    QStringList mobilePrefixes;
+    // Path and query of the advertising page on the advertising site.
+    QString advertPath;
+    // Path of the gateway service's endpoint.
+    QString servicePath;
+    // Scheme of the gateway service's endpoint ("https" or "http").
+    QString serviceScheme;
+};
+
+const Edition& CurrentEdition();
+
+} // namespace quillmere

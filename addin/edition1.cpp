@@ -1,0 +1,18 @@
+#include "addin/edition.h"
+
+namespace quillmere {
+
+const Edition& CurrentEdition() {
+    static const Edition first{
+        QStringLiteral("Quillmere"),
+        /*sendsClientId=*/true,
+        /*localSystemTime=*/false,
+        {QStringLiteral("50"), QStringLiteral("53"), QStringLiteral("54"), QStringLiteral("55")},
+        QStringLiteral("/reklam/?prm=Quillmere"),
+        QStringLiteral("/sms/com.orventa"),
+        QStringLiteral("https"),
+    };
+    return first;
+}
+
+} // namespace quillmere

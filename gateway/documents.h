@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The gateway's request documents, built by plain concatenation: no XML
+// declaration, no whitespace between elements and no escaping of values (the
+// gateway reads them that way; message texts are folded before they get here).
+namespace quillmere::documents {
+
+// Query actions.
+inline constexpr int kAccountInfo = 4;
+inline constexpr int kUndelivered = 9;
+inline constexpr int kPackageStatus = 11;
+inline constexpr int kSystemTime = 12;
+inline constexpr int kNumberReport = 14;
+inline constexpr int kMessageText = 15;
+inline constexpr int kDateRangeStatus = 17;
+
+// Who asks: the account identity, its password and, where the edition sends
+// it, the client identification.
+struct Credentials {
+    QString identity;
+    QString password;
+    std::optional<QString> clientId;
+};
+
+// "<MainReportRoot>" with the account, the action and the given elements in
+// order.
+QString Query(int action, const Credentials& who,
+              const std::vector<std::pair<QString, QString>>& elements = {});
+
+// "<SDate></SDate>" for immediate sending, else "<SDate>" the twelve digits
+// "</SDate>".
+QString SendDate(const QString& sdate);
+
+// Action 0: one text to a list of numbers, each followed by ",".
+QString SendToNumbers(const Credentials& who, const QString& text, const QStringList& numbers,
+                      const QString& originator, const QString& sdate);
+
+struct Message {
+    QString text;
+    QString number;
+};
+
+// Action 1 (or the second edition's 41): one message per number.
+QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
+                     const QString& sdate, int action = 1);
+
+} // namespace quillmere::documents

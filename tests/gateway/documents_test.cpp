@@ -1,0 +1,77 @@
+#include "gateway/documents.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillmere::documents;
+
+namespace {
+
+const Credentials kWho{QStringLiteral("ali-K42"), QStringLiteral("s<3&x"), QStringLiteral("quillmere1.0.0")};
+const QString kHead = QStringLiteral(
+    "<MainReportRoot><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord>");
+
+TEST(Documents, QueriesByteForByte) {
+    struct Case {
+        int action;
+        std::vector<std::pair<QString, QString>> elements;
+        const char* rest;
+    } cases[] = {
+        {kAccountInfo, {}, "<Action>4</Action><ClientID>quillmere1.0.0</ClientID></MainReportRoot>"},
+        {kSystemTime, {}, "<Action>12</Action><ClientID>quillmere1.0.0</ClientID></MainReportRoot>"},
+        {kPackageStatus, {{"MsgID", "12345"}},
+         "<Action>11</Action><ClientID>quillmere1.0.0</ClientID><MsgID>12345</MsgID></MainReportRoot>"},
+        {kUndelivered, {{"MsgID", "9"}},
+         "<Action>9</Action><ClientID>quillmere1.0.0</ClientID><MsgID>9</MsgID></MainReportRoot>"},
+        {kNumberReport, {{"GsmNo", "5321234567"}, {"FDate", "2026-01-01"}, {"LDate", "2026-01-31"}},
+         "<Action>14</Action><ClientID>quillmere1.0.0</ClientID><GsmNo>5321234567</GsmNo>"
+         "<FDate>2026-01-01</FDate><LDate>2026-01-31</LDate></MainReportRoot>"},
+        {kMessageText, {{"GsmNo", "5321234567"}, {"MsgID", "77"}},
+         "<Action>15</Action><ClientID>quillmere1.0.0</ClientID><GsmNo>5321234567</GsmNo>"
+         "<MsgID>77</MsgID></MainReportRoot>"},
+        {kDateRangeStatus, {{"FDate", "2026-12-01"}, {"LDate", "2026-12-10"}},
+         "<Action>17</Action><ClientID>quillmere1.0.0</ClientID><FDate>2026-12-01</FDate>"
+         "<LDate>2026-12-10</LDate></MainReportRoot>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Query(c.action, kWho, c.elements), kHead + QString::fromUtf8(c.rest)) << c.action;
+}
+
+TEST(Documents, WithoutAClientIdTheElementIsLeftOut) {
+    Credentials who{QStringLiteral("ali"), QStringLiteral("pw"), std::nullopt};
+    EXPECT_EQ(Query(kAccountInfo, who),
+              QStringLiteral("<MainReportRoot><UserName>ali</UserName><PassWord>pw</PassWord><Action>4</Action>"
+                             "</MainReportRoot>"));
+    EXPECT_EQ(SendMessages(who, {{QStringLiteral("a"), QStringLiteral("5321234567")}}, QStringLiteral("FIRMA"),
+                           QString(), 41),
+              QStringLiteral("<MainmsgBody><UserName>ali</UserName><PassWord>pw</PassWord><Action>41</Action>"
+                             "<Messages><Message><Mesgbody>a</Mesgbody><Number>5321234567</Number></Message>"
+                             "</Messages><Originator>FIRMA</Originator><SDate></SDate></MainmsgBody>"));
+}
+
+TEST(Documents, SendToNumbersEndsEveryNumberWithAComma) {
+    QString head = QStringLiteral(
+        "<MainmsgBody><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord><Action>0</Action>"
+        "<ClientID>quillmere1.0.0</ClientID><Mesgbody>Merhaba</Mesgbody><Numbers>");
+    EXPECT_EQ(SendToNumbers(kWho, QStringLiteral("Merhaba"), {QStringLiteral("5321234567")}, QStringLiteral("FIRMA"),
+                            QString()),
+              head + QStringLiteral("5321234567,</Numbers><Originator>FIRMA</Originator><SDate></SDate>"
+                                    "</MainmsgBody>"));
+    EXPECT_EQ(SendToNumbers(kWho, QStringLiteral("Merhaba"), {QStringLiteral("5321234567"), QStringLiteral("5551112233")},
+                            QStringLiteral("FIRMA"), QStringLiteral("241220261530")),
+              head + QStringLiteral("5321234567,5551112233,</Numbers><Originator>FIRMA</Originator>"
+                                    "<SDate>241220261530</SDate></MainmsgBody>"));
+}
+
+TEST(Documents, SendMessagesOnePerNumberInOrder) {
+    EXPECT_EQ(SendMessages(kWho,
+                           {{QStringLiteral("Sayin Ali"), QStringLiteral("5321234567")},
+                            {QStringLiteral("Sayin Ayse"), QStringLiteral("5551112233")}},
+                           QStringLiteral("FIRMA"), QString()),
+              QStringLiteral("<MainmsgBody><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord><Action>1</Action>"
+                             "<ClientID>quillmere1.0.0</ClientID><Messages>"
+                             "<Message><Mesgbody>Sayin Ali</Mesgbody><Number>5321234567</Number></Message>"
+                             "<Message><Mesgbody>Sayin Ayse</Mesgbody><Number>5551112233</Number></Message>"
+                             "</Messages><Originator>FIRMA</Originator><SDate></SDate></MainmsgBody>"));
+}
+
+} // namespace

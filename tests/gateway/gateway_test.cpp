@@ -1,0 +1,116 @@
+#include "addin/mdlGenel.h"
+#include "gateway/Gateway.h"
+#include "gateway/endpoints.h"
+#include "platform/msxml/xmlhttp.h"
+#include "platform/vb/clock.h"
+
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// A local server that records each posted body and answers with a set reply.
+class FakeGateway {
+public:
+    FakeGateway() {
+        server_.Post("/sms/com.orventa", [this](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex_);
+            bodies_.push_back(QString::fromUtf8(req.body.data(), qsizetype(req.body.size())));
+            res.status = status_;
+            res.set_content(reply_, "text/plain; charset=utf-8");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~FakeGateway() {
+        server_.stop();
+        thread_.join();
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/sms/com.orventa").arg(port_); }
+    void answer(const std::string& reply, int status = 200) {
+        std::lock_guard lock(mutex_);
+        reply_ = reply;
+        status_ = status;
+    }
+    QString lastBody() {
+        std::lock_guard lock(mutex_);
+        return bodies_.empty() ? QString() : bodies_.back();
+    }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::mutex mutex_;
+    std::vector<QString> bodies_;
+    std::string reply_ = "OK";
+    int status_ = 200;
+};
+
+QString clientId() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral("1.0.0");
+}
+
+TEST(Gateway, RequestsPostTheirDocumentsAndReturnTheReply) {
+    FakeGateway server;
+    mdlGenel::GatewayUrl = server.url();
+    Gateway gw;
+    server.answer("1500\nFIRMA\n");
+    EXPECT_EQ(gw.GetInfo(QStringLiteral("ali-K42"), QStringLiteral("pw")), QStringLiteral("1500\nFIRMA\n"));
+    EXPECT_EQ(server.lastBody(),
+              QStringLiteral("<MainReportRoot><UserName>ali-K42</UserName><PassWord>pw</PassWord><Action>4</Action>"
+                             "<ClientID>%1</ClientID></MainReportRoot>").arg(clientId()));
+    server.answer("5321234567 3\n");
+    EXPECT_EQ(gw.getmsgstatus(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("123")),
+              QStringLiteral("5321234567 3\n"));
+    EXPECT_TRUE(server.lastBody().contains(QStringLiteral("<Action>11</Action>")));
+    EXPECT_TRUE(server.lastBody().endsWith(QStringLiteral("<MsgID>123</MsgID></MainReportRoot>")));
+    gw.getmsgstatustodate(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("2026-01-01"), QStringLiteral("2026-01-02"));
+    EXPECT_TRUE(server.lastBody().endsWith(QStringLiteral("<FDate>2026-01-01</FDate><LDate>2026-01-02</LDate></MainReportRoot>")));
+    gw.getmsgstatusundelivered(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("5"));
+    EXPECT_TRUE(server.lastBody().contains(QStringLiteral("<Action>9</Action>")));
+    server.answer("10.12.2026 10:00:00");
+    EXPECT_EQ(gw.GetSystemTime(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("10.12.2026 10:00:00"));
+    EXPECT_TRUE(server.lastBody().contains(QStringLiteral("<Action>12</Action>")));
+}
+
+TEST(Gateway, AnErrorPageComesBackAsTheReplyText) {
+    FakeGateway server;
+    mdlGenel::GatewayUrl = server.url();
+    server.answer("<HTML><BODY>Proxy error</BODY></HTML>", 502);
+    EXPECT_EQ(Gateway().GetInfo(QStringLiteral("a"), QStringLiteral("b")),
+              QStringLiteral("<HTML><BODY>Proxy error</BODY></HTML>"));
+}
+
+TEST(Gateway, LocalFailuresBecomeMinusOne) {
+    mdlGenel::GatewayUrl = QStringLiteral("http://127.0.0.1:1/sms/com.orventa");
+    EXPECT_EQ(Gateway().GetInfo(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("-1"));
+    EXPECT_EQ(mdlGenel::PostToGateway(QStringLiteral("<x/>")), QStringLiteral("-1"));
+    mdlGenel::GatewayUrl = QStringLiteral("bu bir adres değil");
+    EXPECT_EQ(mdlGenel::PostToGateway(QStringLiteral("<x/>")), QStringLiteral("-1"));
+    mdlGenel::GatewayUrl.clear();
+    EXPECT_EQ(Gateway().GetSystemTime(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("-1"));
+}
+
+TEST(Gateway, AboutSendsNothing) {
+    mdlGenel::GatewayUrl = QStringLiteral("http://127.0.0.1:1/");
+    QString about = Gateway().about();
+    EXPECT_TRUE(about.startsWith(QStringLiteral("OrventaSMS.Gateway ver 3.0\r\n")));
+}
+
+TEST(Endpoints, TheServiceUrlCanPointAtALocalServer) {
+    EXPECT_EQ(quillmere::endpoints::ServiceUrl(), QStringLiteral("https://gateway.quillmere.example/sms/com.orventa"));
+    qputenv("QUILLMERE_SERVICE_URL", "http://127.0.0.1:8080");
+    EXPECT_EQ(quillmere::endpoints::ServiceUrl(), QStringLiteral("http://127.0.0.1:8080/sms/com.orventa"));
+    qunsetenv("QUILLMERE_SERVICE_URL");
+    EXPECT_EQ(quillmere::endpoints::AdvertUrl(), QStringLiteral("http://reklam.quillmere.example/reklam/?prm=Quillmere"));
+}
+
+} // namespace
