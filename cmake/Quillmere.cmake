@@ -33,3 +33,26 @@ function(qm_addin_code name)
   set_target_properties(${name} PROPERTIES
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON POSITION_INDEPENDENT_CODE ON)
 endfunction()
+
+# The help file beside a deliverable: our own HTML compiled with chmcmd (Free
+# Pascal's CHM compiler) in a copy of the sources, so the tree stays clean.
+function(qm_help_file target source_dir output_dir)
+  find_program(CHMCMD chmcmd)
+  if(NOT CHMCMD)
+    message(WARNING "chmcmd not found: ${target} is built without its help file")
+    return()
+  endif()
+  file(GLOB help_sources ${source_dir}/*)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${target}-help)
+  add_custom_command(
+    OUTPUT ${output_dir}/quillmere.chm
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${work}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${source_dir} ${work}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${work} ${CHMCMD} --no-html-scan quillmere.hhp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${work}/quillmere.chm ${output_dir}/quillmere.chm
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DEPENDS ${help_sources}
+    COMMENT "Compiling quillmere.chm for ${target}")
+  add_custom_target(${target}_help ALL DEPENDS ${output_dir}/quillmere.chm)
+endfunction()

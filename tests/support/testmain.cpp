@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // Without TZ every local date conversion asks the C library to look at
+    // /etc/localtime again.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);

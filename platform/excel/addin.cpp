@@ -1,0 +1,7 @@
+#include "platform/excel/addin.h"
+
+namespace excel {
+
+AddinConnection::~AddinConnection() = default;
+
+} // namespace excel

@@ -1,0 +1,27 @@
+#pragma once
+
+// The compound file (OLE2 structured storage) that holds the binary
+// workbook format's "Workbook" stream.
+
+#include "platform/vb/export.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace excel::files {
+
+// Whether bytes begin with the compound file signature.
+QM_EXPORT bool IsCompoundFile(const QByteArray& head);
+
+// A compound file of 512-byte sectors holding one stream. Streams below
+// the 4096-byte cut-off would belong in the mini stream, which this writer
+// does not build, so shorter streams are padded with zero bytes up to it.
+QM_EXPORT QByteArray BuildCompoundFile(const QString& streamName, const QByteArray& stream);
+
+// The first of the named streams (names compared without letter case) of
+// a compound file; nothing when there is none or the file is malformed.
+QM_EXPORT std::optional<QByteArray> ReadCompoundStream(const QByteArray& file, const QStringList& names);
+
+} // namespace excel::files

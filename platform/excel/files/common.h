@@ -1,0 +1,85 @@
+#pragma once
+
+// What the readers and writers of the workbook formats share: their errors,
+// the host's serial dates, its date formats, column width units, colour
+// palette and sheet-name rules.
+
+#include "platform/excel/sheetdata.h"
+#include "platform/vb/export.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+#include <array>
+
+namespace excel::files {
+
+// Failures, each raised as the vb::Error the host gives for it.
+[[noreturn]] void RaiseMissing(const QString& path);
+[[noreturn]] void RaiseUnreadable(const QString& path, const QString& detail = {});
+[[noreturn]] void RaiseUnwritable(const QString& path, const QString& detail = {});
+[[noreturn]] void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns);
+
+// The longest text a cell holds in every format.
+constexpr int kMaxTextLength = 32767;
+[[noreturn]] void RaiseTextTooLong();
+
+// The rows and columns a sheet's non-empty cells take (-1 when none).
+struct Extent {
+    int firstRow = -1, lastRow = -1, firstColumn = -1, lastColumn = -1;
+    bool empty() const { return lastRow < 0; }
+};
+Extent ExtentOf(const SheetData& sheet);
+
+// Checks what every format needs of a workbook before it is written: at
+// least one sheet and valid, distinct sheet names (1 to 31 characters, none
+// of : \ / ? * [ ], no apostrophe at either end).
+void CheckWorkbook(const WorkbookData& workbook);
+
+// A valid sheet name made of a file's base name, as the host names the
+// sheet of a text file it opens: forbidden characters become "_".
+QString SheetNameFromFileName(const QString& path);
+
+// The host's serial dates (1900 system). They agree with the language's
+// serials from 1 March 1900 on; before it the host counts a 29 February 1900
+// that never was, so its serials there are one less. Fractions below 1 are
+// times of day in both.
+QM_EXPORT double HostSerial(const QDateTime& value);
+QM_EXPORT QDateTime FromHostSerial(double serial, bool date1904 = false);
+
+// The built-in number format a date value is written with: 14 (date), 21
+// (time of day, for a value on the language's day zero) or 22 (date and time).
+int BuiltinDateFormat(const QDateTime& value);
+// Built-in formats 14 to 22 and 45 to 47 show dates or times.
+bool IsBuiltinDateFormat(int id);
+// A format code shows a date or time when it uses d, m, y, h or s outside
+// quoted text, brackets and escaped characters.
+QM_EXPORT bool IsDateFormatCode(QStringView code);
+
+// Column widths: the model counts characters of the default font's digits,
+// as the host's user interface does; files store that width plus the cell
+// padding, rounded to whole pixels (7 pixels a digit, 5 of padding).
+double FileColumnWidth(double characters);
+double ColumnWidthFromFile(double fileWidth);
+constexpr double kMaxColumnWidth = 255;
+
+// The 56-colour palette of the binary format (colour indexes 8 to 63) as the
+// host ships it; files may replace it. Indexes 0 to 7 are the eight basic
+// colours whatever the palette says.
+using Palette = std::array<unsigned, 56>;
+const Palette& DefaultPalette();
+// The 0xRRGGBB colour of an index, 0 (automatic) for the system colours.
+unsigned IndexedColor(int index, const Palette& palette = DefaultPalette());
+
+// Texts of the Open XML format write "_xHHHH_" for the UTF-16 unit HHHH
+// (a carriage return, the control characters XML cannot hold); a text that
+// holds such a sequence itself has its underscore written _x005F_.
+// libxlsxwriter escapes the characters; the escaping of literal sequences
+// is ours.
+QString EscapeOpenXmlSequences(const QString& text);
+QString UnescapeOpenXml(const QString& text);
+
+// The text the host shows for a cell error code of the binary format.
+QString ErrorText(int code);
+
+} // namespace excel::files

@@ -1,0 +1,25 @@
+#pragma once
+
+// The readers and writers behind ReadWorkbookFile and WriteWorkbookFile,
+// one pair a format. The writers take a workbook CheckWorkbook accepted.
+
+#include "platform/excel/sheetdata.h"
+
+#include <QByteArray>
+
+namespace excel::files {
+
+WorkbookData ReadXls(const QString& path);
+QM_EXPORT QByteArray BuildXlsFile(const WorkbookData& workbook);
+void WriteXls(const WorkbookData& workbook, const QString& path);
+
+WorkbookData ReadXlsx(const QString& path);
+void WriteXlsx(const WorkbookData& workbook, const QString& path);
+
+WorkbookData ReadCsv(const QString& path, const QByteArray& content);
+void WriteCsv(const WorkbookData& workbook, const QString& path);
+
+// Writes a whole file at once, replacing what was there.
+void WriteWholeFile(const QString& path, const QByteArray& content);
+
+} // namespace excel::files

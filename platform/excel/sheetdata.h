@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/vb/export.h"
+#include "platform/vb/variant.h"
+
+#include <QString>
+#include <utility>
+#include <vector>
+
+// The contents of a workbook as the files hold them: what the object model
+// loads from a file and saves to one. Rows and columns are 0-based here.
+namespace excel {
+
+struct QM_EXPORT CellData {
+    vb::Variant value;          // Empty for an empty cell
+    bool bold = false;
+    unsigned color = 0;         // font colour as 0xRRGGBB; 0 is automatic/black
+    bool isEmpty() const { return value.isEmpty() && !bold && color == 0; }
+    // A cell in one expression, for tables of cells.
+    static CellData make(vb::Variant value = {}, bool bold = false, unsigned color = 0) {
+        CellData c;
+        c.value = std::move(value);
+        c.bold = bold;
+        c.color = color;
+        return c;
+    }
+};
+
+struct QM_EXPORT SheetData {
+    QString name;
+    // rows[r][c]; rows may be shorter than others, missing cells are empty.
+    std::vector<std::vector<CellData>> rows;
+    // Column widths in characters of the default font (0: default width).
+    std::vector<double> columnWidths;
+
+    const CellData* cell(int row, int column) const;  // null when outside
+    CellData& at(int row, int column);                // grows the sheet
+    int rowCount() const { return int(rows.size()); }
+    int columnCount() const;                          // widest row
+};
+
+struct QM_EXPORT WorkbookData {
+    std::vector<SheetData> sheets;
+};
+
+enum class FileFormat { Xls, Xlsx, Csv };
+
+// The format a file name asks for: by its extension (letter case ignored);
+// .xls when there is none or it is unknown.
+QM_EXPORT FileFormat FormatForFileName(const QString& fileName);
+
+// The error number the host raises for a workbook file it cannot read or
+// write (its "application-defined or object-defined error").
+constexpr int errWorkbookFile = 1004;
+
+// Reading and writing workbook files. Failures (missing file, unreadable or
+// malformed content, a sheet too large for the format) raise vb::Error.
+// Reading recognises the format from the content, not only the extension.
+// A missing file raises vb::errFileNotFound, every other failure
+// errWorkbookFile. CSV files hold the first sheet only, as UTF-8 text; see
+// files/csv.cpp for how values are typed.
+QM_EXPORT WorkbookData ReadWorkbookFile(const QString& path);
+QM_EXPORT void WriteWorkbookFile(const WorkbookData& workbook, const QString& path, FileFormat format);
+
+} // namespace excel

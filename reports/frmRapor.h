@@ -1,0 +1,8 @@
+#pragma once
+
+#include "ui/common/placeholder.h"
+
+class frmRapor : public PlaceholderForm {
+public:
+    frmRapor() : PlaceholderForm(QStringLiteral("frmRapor"), QStringLiteral("Quillmere - Raporlar")) {}
+};

@@ -1,0 +1,143 @@
+#include "addin/Connect.h"
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "platform/ado/ado.h"
+#include "platform/excel/application.h"
+#include "platform/excel/commandbars.h"
+#include "platform/forms/services.h"
+#include "platform/win32/app.h"
+#include "reports/frmRapor.h"
+#include "ui/common/frmGiris.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ConnectTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    forms::ScriptedServices services = forms::InstallScriptedServices();
+    std::shared_ptr<excel::Application> app = excel::Application::New();
+    Connect connect;
+    excel::CustomArray started{1, {1}};
+    int quits = 0;
+
+    void SetUp() override {
+        mdlGenel::ResetState();
+        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
+        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
+        app->setQuitHandler([this] { ++quits; });
+    }
+    void TearDown() override {
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+        mdlGenel::ResetState();
+    }
+
+    std::shared_ptr<excel::CommandBar> menuBar() { return app->CommandBars().Item(QStringLiteral("Worksheet Menu Bar")); }
+    bool hasToolbar() {
+        for (int i = 1; i <= app->CommandBars().Count(); ++i)
+            if (app->CommandBars().Item(i)->Name() == u"Quillmere") return true;
+        return false;
+    }
+};
+
+TEST_F(ConnectTest, BuildsTheToolbarAndThePopup) {
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    EXPECT_EQ(ExcelApp, app);
+    EXPECT_EQ(mdlGenel::StartFlag, QStringLiteral("1"));
+    auto bar = app->CommandBars().Item(QStringLiteral("Quillmere"));
+    EXPECT_TRUE(bar->Visible());
+    EXPECT_EQ(bar->Position(), 1);
+    struct Expect { const char* caption; int face; } buttons[] = {
+        {"SMS Gönder", 24}, {"Raporlar", 17}, {"Ayarlar", 548}, {"Yardım", 984}, {"Web", 1445}};
+    ASSERT_EQ(bar->Controls().Count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        auto c = bar->Controls().Item(i + 1);
+        EXPECT_EQ(c->Caption(), QString::fromUtf8(buttons[i].caption));
+        EXPECT_EQ(c->FaceId(), buttons[i].face);
+        EXPECT_EQ(c->Style(), 3);
+    }
+    EXPECT_EQ(bar->Controls().Item(5)->TooltipText(), QStringLiteral("www.quillmere.example"));
+
+    auto popup = menuBar()->Controls().Item(8);
+    EXPECT_EQ(popup->Caption(), QStringLiteral("&Quillmere"));
+    EXPECT_EQ(popup->Type(), 10);
+    EXPECT_EQ(menuBar()->Controls().Item(7)->Caption(), QStringLiteral("&Data"));
+    EXPECT_EQ(menuBar()->Controls().Item(9)->Caption(), QStringLiteral("&Window"));
+    const char* items[] = {"SMS Gönder", "Raporlar", "Ayarlar", "Quillmere Yardımı", "Web", "Quillmere Hakkında"};
+    ASSERT_EQ(popup->Controls().Count(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(popup->Controls().Item(i + 1)->Caption(), QString::fromUtf8(items[i]));
+    EXPECT_EQ(popup->Controls().Item(5)->TooltipText(), QStringLiteral("www.quillmere.example"));
+}
+
+TEST_F(ConnectTest, AHostStartedForAutomationGetsNothing) {
+    excel::CustomArray automation{1, {3}};
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, automation);
+    EXPECT_FALSE(hasToolbar());
+    EXPECT_EQ(menuBar()->Controls().Count(), 9);
+    EXPECT_EQ(ExcelApp, nullptr);
+    // Disconnecting then asks nobody to quit.
+    connect.OnDisconnection(excel::ext_dm_HostShutdown, automation);
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(ConnectTest, ACustomArrayWithoutSubscriptOneReachesTheHost) {
+    excel::CustomArray empty{0, {}};
+    EXPECT_THROW(connect.OnConnection(app, excel::ext_cm_Startup, nullptr, empty), vb::Error);
+}
+
+TEST_F(ConnectTest, AToolbarLeftFromAnEarlierRunIsCleanedUp) {
+    app->CommandBars().Add(QStringLiteral("Quillmere"));
+    menuBar()->Controls().Add(10, 8)->setCaption(QStringLiteral("&Quillmere"));
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    ASSERT_EQ(services.msgBoxes->records().size(), 1u);
+    const auto& box = services.msgBoxes->records()[0];
+    EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Quillmere uygulaması bir hatayla karşılaştı.\r\nSistemin ürettiği hata mesajı : ")));
+    EXPECT_TRUE(box.prompt.endsWith(QStringLiteral("\r\nŞimdi Excel uygulamanızın varsayılan ayarları yüklenecek...")));
+    EXPECT_EQ(box.buttons, 64);
+    EXPECT_EQ(box.title, QStringLiteral("Quillmere"));
+    EXPECT_FALSE(hasToolbar());
+    EXPECT_EQ(menuBar()->Controls().Count(), 9);
+    // The next start builds both again.
+    Connect again;
+    again.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    EXPECT_TRUE(hasToolbar());
+}
+
+TEST_F(ConnectTest, HelpOpensTheFileBesideTheAddin) {
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    app->CommandBars().Item(QStringLiteral("Quillmere"))->Controls().Item(4)->Execute();
+    menuBar()->Controls().Item(8)->Controls().Item(4)->Execute();
+    ASSERT_EQ(services.shell->calls().size(), 2u);
+    for (const auto& call : services.shell->calls()) {
+        EXPECT_EQ(call.verb, QStringLiteral("open"));
+        EXPECT_EQ(call.file, win32::AppPath() + QStringLiteral("/quillmere.chm"));
+        EXPECT_EQ(call.parameters, QString());
+        EXPECT_EQ(call.show, 5);
+    }
+    EXPECT_FALSE(forms::IsLoaded<frmGiris>());
+}
+
+TEST_F(ConnectTest, ACommandPassesTheGate) {
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    mdlGenel::DbConnection->Execute(QStringLiteral("DELETE FROM tbl_ayarlar"));
+    app->CommandBars().Item(QStringLiteral("Quillmere"))->Controls().Item(2)->Execute();
+    ASSERT_TRUE(forms::IsLoaded<frmGiris>());
+    EXPECT_EQ(forms::Get<frmGiris>().TargetForm, &forms::Get<frmRapor>());
+}
+
+TEST_F(ConnectTest, DisconnectionRemovesEverythingAndQuits) {
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    forms::Get<frmRapor>().Show();
+    connect.OnDisconnection(excel::ext_dm_UserClosed, started);
+    EXPECT_FALSE(hasToolbar());
+    EXPECT_EQ(menuBar()->Controls().Count(), 9);
+    EXPECT_FALSE(forms::IsLoaded<frmRapor>());
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(ExcelApp, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,198 @@
+#include "addin/gate.h"
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "fake_gateway.h"
+#include "platform/ado/ado.h"
+#include "platform/forms/services.h"
+#include "platform/win32/registry.h"
+#include "reports/frmRapor.h"
+#include "ui/common/frmGiris.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kConnectionFailed = QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.");
+const QString kCannotCheck =
+    QStringLiteral("Sistem bilgileri kontrol edilemiyor. \r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
+
+class GateTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakeGateway gateway;
+    forms::ScriptedServices services;
+
+    void SetUp() override {
+        services = forms::InstallScriptedServices();
+        mdlGenel::ResetState();
+        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
+        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
+        qputenv("QUILLMERE_SERVICE_URL", gateway.base().toUtf8());
+        setDataAccessVersion(QStringLiteral("2.81.1117.0"));
+    }
+    void TearDown() override {
+        qunsetenv("QUILLMERE_SERVICE_URL");
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+        mdlGenel::ResetState();
+    }
+
+    void setDataAccessVersion(const QString& version) {
+        QString server = dir.filePath(QStringLiteral("msado15.dll"));
+        QFile(server).open(QIODevice::WriteOnly);
+        QFile sidecar(server + QStringLiteral(".version"));
+        sidecar.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        sidecar.write(version.toUtf8());
+        sidecar.close();
+        win32::RegWrite(QStringLiteral("HKCR\\ADODB.Connection\\CLSID\\"), QStringLiteral("{ADO}"));
+        win32::RegWrite(QStringLiteral("HKCR\\CLSID\\{ADO}\\InprocServer32\\"), server);
+    }
+
+    void storeLogin(const QString& flag, const QString& gw = QStringLiteral("0")) {
+        mdlGenel::DbConnection->Execute(QStringLiteral(
+            "UPDATE tbl_ayarlar SET kullanici_adi = 'ali', parola = 'pw', ckey = 'K42', flg_kaydet = '%1', "
+            "kullanici_adi_i = 'veli', parola_i = 'q', flg_kaydet_i = '%1', flg_gw = '%2', url_palvori = '%3/gw'")
+                                            .arg(flag, gw, gateway.base()));
+    }
+
+    QStringList messages() {
+        QStringList out;
+        for (const auto& r : services.msgBoxes->records()) out << r.prompt;
+        return out;
+    }
+
+    bool loginShownFor(forms::Form* target) {
+        auto* login = forms::IfLoaded<frmGiris>();
+        return login && login->isVisible() && login->TargetForm == target;
+    }
+};
+
+TEST_F(GateTest, WithoutASettingsRowTheLoginWindowOpensForTheTarget) {
+    mdlGenel::DbConnection->Execute(QStringLiteral("DELETE FROM tbl_ayarlar"));
+    frmRapor& target = forms::Get<frmRapor>();
+    mdlGenel::OpenFormWithLogin(target);
+    EXPECT_TRUE(loginShownFor(&target));
+    EXPECT_FALSE(target.isVisible());
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_EQ(mdlGenel::AdvertUrl, QStringLiteral("http://reklam.quillmere.example/reklam/?prm=Quillmere"));
+}
+
+TEST_F(GateTest, ALoginNotMarkedForKeepingAsksAgain) {
+    storeLogin(QStringLiteral("0"));
+    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    EXPECT_TRUE(loginShownFor(&forms::Get<frmRapor>()));
+    EXPECT_TRUE(gateway.bodies().empty());
+    EXPECT_EQ(mdlGenel::UserName, QStringLiteral("ali"));
+    EXPECT_EQ(mdlGenel::GatewayType, QStringLiteral("Quillmere"));
+}
+
+TEST_F(GateTest, AStoredLoginIsTestedWithTheSystemTimeRequest) {
+    struct Case {
+        std::string reply;
+        enum { Target, Login, Message } outcome;
+    } cases[] = {
+        {"10.12.2026 08:00:00", Case::Target},
+        {"01", Case::Login},
+        {"03", Case::Message},
+        {"1", Case::Message},       // a fragment of the code list
+        {"", Case::Message},
+        {"<html><body>Proxy</body></html>", Case::Message},
+        {"Server HTML error", Case::Message},
+    };
+    storeLogin(QStringLiteral("1"));
+    for (const auto& c : cases) {
+        gateway.answer(c.reply);
+        services.msgBoxes->clearRecords();
+        mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+        frmRapor& target = forms::Get<frmRapor>();
+        EXPECT_EQ(target.isVisible(), c.outcome == Case::Target) << c.reply;
+        EXPECT_EQ(loginShownFor(&target), c.outcome == Case::Login) << c.reply;
+        EXPECT_EQ(messages(), c.outcome == Case::Message ? QStringList{kConnectionFailed} : QStringList()) << c.reply;
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+    }
+    ASSERT_FALSE(gateway.bodies().empty());
+    EXPECT_TRUE(gateway.bodies().back().startsWith(
+        QStringLiteral("<MainReportRoot><UserName>ali-K42</UserName><PassWord>pw</PassWord><Action>12</Action>")));
+}
+
+TEST_F(GateTest, NoConnectionShowsTheMessageAndOpensNothing) {
+    storeLogin(QStringLiteral("1"));
+    qputenv("QUILLMERE_SERVICE_URL", "http://127.0.0.1:1");
+    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    EXPECT_EQ(messages(), QStringList{kConnectionFailed});
+    EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+    EXPECT_FALSE(forms::IsLoaded<frmGiris>());
+}
+
+TEST_F(GateTest, ThePalvoriGatewayIsAskedAtItsOwnAddress) {
+    storeLogin(QStringLiteral("1"), QStringLiteral("1"));
+    gateway.answer("10.12.2026 08:00:00");
+    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    EXPECT_TRUE(forms::Get<frmRapor>().isVisible());
+    EXPECT_EQ(mdlGenel::GatewayType, QStringLiteral("Palvori"));
+    EXPECT_EQ(mdlGenel::GatewayUrl, gateway.base() + QStringLiteral("/gw"));
+    EXPECT_EQ(mdlGenel::ClientCode, QString());
+    EXPECT_TRUE(gateway.bodies().back().startsWith(QStringLiteral("<MainReportRoot><UserName>veli</UserName>")));
+}
+
+TEST_F(GateTest, ANullSaveFlagEndsInTheHandler) {
+    storeLogin(QStringLiteral("1"));
+    mdlGenel::DbConnection->Execute(QStringLiteral("UPDATE tbl_ayarlar SET flg_kaydet = NULL"));
+    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Sistem bilgileri kaydedilemiyor.")));
+    EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+}
+
+TEST_F(GateTest, DataAccessVersions) {
+    // The data-access message is only armed; it shows when the database then
+    // cannot be read.
+    mdlGenel::DbConnection->Execute(QStringLiteral("DROP TABLE tbl_ayarlar"));
+    struct Case { const char* version; bool oldMessage; } cases[] = {
+        {"2.81.1117.0", false}, {"2.5", false}, {"2.1", true}, {"1.5", true}, {"10.0", false},
+    };
+    for (const auto& c : cases) {
+        setDataAccessVersion(QString::fromUtf8(c.version));
+        services.msgBoxes->clearRecords();
+        mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+        ASSERT_EQ(messages().size(), 1) << c.version;
+        if (c.oldMessage) {
+            EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Merivox veritabanına ulaşılamıyor.\r\n"))) << c.version;
+            EXPECT_TRUE(messages()[0].contains(QStringLiteral("Mevcut MDAC sürümünüz : ") + QString::fromUtf8(c.version)));
+            EXPECT_TRUE(messages()[0].endsWith(QStringLiteral(" adresinden en son MDAC sürümünü indirebilirsiniz")));
+        } else {
+            EXPECT_EQ(messages()[0], kCannotCheck) << c.version;
+        }
+        EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+    }
+}
+
+TEST_F(GateTest, ANewerDataAccessVersionPassesTheCheck) {
+    setDataAccessVersion(QStringLiteral("10.0"));
+    mdlGenel::DbConnection->Execute(QStringLiteral("DELETE FROM tbl_ayarlar"));
+    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(loginShownFor(&forms::Get<frmRapor>()));
+}
+
+TEST_F(GateTest, TheProbeWithoutRegistrationFindsNothing) {
+    win32::Registry::deleteKey(QStringLiteral("HKCR\\ADODB.Connection"));
+    mdlGenel::MdacVersion = QStringLiteral("önceki");
+    mdlGenel::CheckMdacVersion();
+    EXPECT_FALSE(mdlGenel::MdacFound);
+    EXPECT_EQ(mdlGenel::MdacVersion, QStringLiteral("önceki"));
+    setDataAccessVersion(QStringLiteral("2.8"));
+    mdlGenel::CheckMdacVersion();
+    EXPECT_TRUE(mdlGenel::MdacFound);
+    EXPECT_EQ(mdlGenel::MdacVersion, QStringLiteral("2.8"));
+}
+
+TEST_F(GateTest, SystemTimeForAnUnknownGatewayTypeIsEmpty) {
+    mdlGenel::GatewayType = QStringLiteral("Başka");
+    EXPECT_EQ(mdlGenel::GetGatewaySystemTime(), QString());
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// Worksheets read as tables through the data objects, with the connection
+// strings of the template page of both editions.
+#include "platform/ado/ado.h"
+#include "platform/excel/application.h"
+#include "platform/excel/worksheetprovider.h"
+#include "platform/vb/error.h"
+#include "tests/platform/ado/support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace excel;
+
+namespace {
+
+using adotest::ErrorOf;
+
+QString firstEdition(const QString& dbq) {
+    return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=DBQ=") + dbq
+         + QStringLiteral(";Driver={Driver do Microsoft Excel(*.xls)};MaxBufferSize=2048;MaxScanRows=8;"
+                          "PageTimeout=5;SafeTransactions=0;Threads=3;UID=admin;UserCommitSync=Yes;");
+}
+
+QString secondEdition(const QString& dbq) {
+    return QStringLiteral("DBQ=") + dbq + QStringLiteral(";Driver={Driver do Microsoft Excel(*.xls)};");
+}
+
+// The path the first edition hands the driver: the workbook's folder, a
+// backslash and its name less its last four characters.
+QString cutPath(const Workbook& book) {
+    return book.Path() + QLatin1Char('\\') + book.Name().chopped(4);
+}
+
+class WorksheetTables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        book = app->Workbooks().Add();
+        auto list = book->Sheets().Item(1);
+        list->setName(QStringLiteral("Liste"));
+        const char* header[] = {"GsmNo", "Ad", "", "Ad", "Tutar"};
+        for (int c = 0; c < 5; ++c) list->Cells(1, c + 1).setValue(vb::Variant(header[c]));
+        // Ten data rows; row 7 is empty, and the last used row is 11.
+        for (int r = 2; r <= 11; ++r) {
+            if (r == 7) continue;
+            list->Cells(r, 1).setValue(vb::Variant(5320000000.0 + r));
+            list->Cells(r, 2).setValue(vb::Variant(QStringLiteral("Kişi %1").arg(r)));
+            if (r != 3) list->Cells(r, 5).setValue(vb::Variant(r * 1.5));
+        }
+        list->Cells(11, 1).setValue(vb::Variant("0532 000 00 11"));   // after the rows scanned
+        list->Cells(11, 5).setValue(vb::Variant("yok"));
+        list->Cells(12, 3).Font().setBold(true);                      // a font is no value
+        book->Sheets().Item(2)->Cells(1, 1).setValue(vb::Variant("Boş"));
+        book->SaveAs(dir.filePath(QStringLiteral("liste.xls")));
+    }
+
+    ado::ConnectionPtr open(const QString& connectionString) {
+        auto c = std::make_shared<ado::Connection>();
+        c->Open(connectionString);
+        return c;
+    }
+
+    ado::RecordsetPtr select(const ado::ConnectionPtr& c, const QString& table) {
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("select * from [") + table + QLatin1Char(']'), c, ado::adOpenStatic,
+                 ado::adLockBatchOptimistic);
+        return rs;
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<Application> app = Application::New();
+    std::shared_ptr<Workbook> book;
+};
+
+TEST_F(WorksheetTables, BothEditionsOpenTheSavedWorkbookAndListItsSheetsInOrder) {
+    for (const QString& cs : {firstEdition(cutPath(*book)), secondEdition(book->FullName()),
+                              secondEdition(book->Path() + QLatin1Char('\\') + book->Name())}) {
+        const auto c = open(cs);
+        const auto schema = c->OpenSchema(ado::adSchemaTables);
+        QStringList tables;
+        for (schema->MoveFirst(); !schema->Eof(); schema->MoveNext())
+            tables << vb::CStr(schema->Fields(QStringLiteral("TABLE_NAME")).Value());
+        EXPECT_EQ(tables, (QStringList{"Liste$", "Sayfa2$", "Sayfa3$"})) << cs.toStdString();
+    }
+}
+
+TEST_F(WorksheetTables, WhatWasNeverSavedCannotBeOpened) {
+    const auto unsaved = app->Workbooks().Add();
+    // The first edition cuts "Kitap2" to "Ki"; the second empties "\Kitap2".
+    for (const QString& cs : {firstEdition(cutPath(*unsaved)), secondEdition(QString()),
+                              secondEdition(dir.filePath(QStringLiteral("yok.xls")))})
+        EXPECT_EQ(ErrorOf([&] { open(cs); }), ado::errDataSource) << cs.toStdString();
+    // Another driver's connection is not this provider's.
+    EXPECT_EQ(ErrorOf([&] { open(QStringLiteral("DBQ=") + book->FullName() + QStringLiteral(";Driver={Text};")); }),
+              ado::adErrProviderNotFound);
+}
+
+TEST_F(WorksheetTables, ASheetIsReadAsFieldsFromRowOneAndRecordsToTheLastUsedRow) {
+    const auto rs = select(open(firstEdition(cutPath(*book))), QStringLiteral("Liste$"));
+    ASSERT_EQ(rs->Fields().Count(), 5);
+    QStringList names;
+    for (int i = 0; i < 5; ++i) names << rs->Fields(i).Name();
+    EXPECT_EQ(names, (QStringList{"GsmNo", "Ad", "F3", "Ad1", "Tutar"}));
+    EXPECT_EQ(rs->RecordCount(), 10);
+
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Fields(QStringLiteral("GsmNo")).Value(), vb::Variant(5320000002.0));
+    EXPECT_EQ(rs->Fields(QStringLiteral("Ad")).Value(), vb::Variant("Kişi 2"));
+    EXPECT_TRUE(rs->Fields(QStringLiteral("F3")).Value().isNull());
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Fields(QStringLiteral("Tutar")).Value().isNull());   // an empty cell
+    for (int i = 0; i < 4; ++i) rs->MoveNext();                            // the empty row 7
+    for (int f = 0; f < 5; ++f) EXPECT_TRUE(rs->Fields(f).Value().isNull());
+}
+
+TEST_F(WorksheetTables, ColumnsAreTypedByTheirFirstRowsAndNoValueIsLost) {
+    const auto rs = select(open(secondEdition(book->FullName())), QStringLiteral("Liste$"));
+    EXPECT_EQ(rs->Fields(QStringLiteral("GsmNo")).Type(), ado::adDouble);
+    EXPECT_EQ(rs->Fields(QStringLiteral("Ad")).Type(), ado::adVarWChar);
+    EXPECT_EQ(rs->Fields(QStringLiteral("F3")).Type(), ado::adVarWChar);
+    EXPECT_EQ(rs->Fields(QStringLiteral("Tutar")).Type(), ado::adDouble);
+    rs->MoveLast();
+    // Row 11 lies past the eight rows scanned: its texts arrive as texts.
+    EXPECT_EQ(rs->Fields(QStringLiteral("GsmNo")).Value(), vb::Variant("0532 000 00 11"));
+    EXPECT_EQ(rs->Fields(QStringLiteral("Tutar")).Value(), vb::Variant("yok"));
+
+    // How deep the scan goes decides the type; either way every value comes.
+    SheetData sheet;
+    sheet.name = QStringLiteral("S");
+    sheet.at(0, 0).value = vb::Variant("N");
+    sheet.at(1, 0).value = vb::Variant("bir");
+    for (int r = 2; r <= 9; ++r) sheet.at(r, 0).value = vb::Variant(r + 0.5);
+    const ado::Rowset deep = SheetTable(sheet, 8);
+    EXPECT_EQ(deep.fields[0].type, ado::adDouble);
+    EXPECT_EQ(deep.rows[0][0], vb::Variant("bir"));
+    EXPECT_EQ(deep.rows[1][0], vb::Variant(2.5));
+    const ado::Rowset shallow = SheetTable(sheet, 1);
+    EXPECT_EQ(shallow.fields[0].type, ado::adVarWChar);
+    EXPECT_EQ(shallow.rows[1][0], vb::Variant("2,5"));   // the text the cell shows
+
+    // A text too long for a text field makes the column a long one.
+    sheet.at(10, 0).value = vb::Variant(QString(300, QLatin1Char('x')));
+    const ado::Rowset longer = SheetTable(sheet, 1);
+    EXPECT_EQ(longer.fields[0].type, ado::adLongVarWChar);
+    EXPECT_EQ(longer.rows[9][0].stringValue().size(), 300);
+}
+
+TEST_F(WorksheetTables, RequeryReadsTheFileAgain) {
+    const auto rs = select(open(firstEdition(cutPath(*book))), QStringLiteral("liste$"));
+    EXPECT_EQ(rs->RecordCount(), 10);
+    book->Sheets().Item(1)->Cells(20, 2).setValue(vb::Variant("yeni"));
+    rs->Requery();
+    EXPECT_EQ(rs->RecordCount(), 10);   // not saved yet
+    book->Save();
+    rs->Requery();
+    EXPECT_EQ(rs->RecordCount(), 19);
+}
+
+TEST_F(WorksheetTables, AnEmptySheetHasNoRecordsAndOtherStatementsFail) {
+    const auto c = open(firstEdition(cutPath(*book)));
+    const auto empty = select(c, QStringLiteral("Sayfa3$"));
+    EXPECT_TRUE(empty->Bof());
+    EXPECT_TRUE(empty->Eof());
+    const auto headerOnly = select(c, QStringLiteral("Sayfa2$"));
+    EXPECT_EQ(headerOnly->Fields(0).Name(), QStringLiteral("Boş"));
+    EXPECT_TRUE(headerOnly->Eof());
+    for (const char* sql : {"select * from [Yok$]", "select * from [Liste]", "delete from [Liste$]",
+                            "select GsmNo from [Liste$]"})
+        EXPECT_EQ(ErrorOf([&] { c->Execute(QString::fromUtf8(sql)); }), ado::errSqlStatement) << sql;
+}
+
+TEST_F(WorksheetTables, TheDriversWayOfFindingTheFile) {
+    book->SaveAs(dir.filePath(QStringLiteral("liste.xlsx")));
+    const QString xls = dir.filePath(QStringLiteral("liste.xls"));
+    const QString xlsx = dir.filePath(QStringLiteral("liste.xlsx"));
+    struct Case {
+        QString dbq;
+        QString found;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("liste")), xls},          // no extension: the .xls file
+        {xls, xls},
+        {dir.filePath(QStringLiteral("liste.")), xlsx},        // ".xlsx" cut by four
+        {QDir::toNativeSeparators(dir.path()) + QStringLiteral("\\liste"), xls},
+        {dir.filePath(QStringLiteral("list")), QString()},
+        {dir.path(), QString()},                               // a folder is no workbook
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolveWorkbookPath(c.dbq), c.found) << c.dbq.toStdString();
+
+    // The first edition's cut of a .xlsx name opens that file.
+    const auto rs = select(open(firstEdition(cutPath(*book))), QStringLiteral("Liste$"));
+    EXPECT_EQ(rs->RecordCount(), 10);
+}
+
+} // namespace

@@ -1,0 +1,16 @@
+#include "ui/common/formtop.h"
+
+#include "platform/forms/form.h"
+
+namespace mdlGenel {
+
+void SetFormOnTop(forms::Form& form) {
+    try {
+        form.setTopmost(true);
+        form.setLeft(forms::ScreenWidth() - form.Width());
+    } catch (...) {
+        // A window that cannot be placed stays where it is.
+    }
+}
+
+} // namespace mdlGenel

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "ui/common/placeholder.h"
+
+class frmDestek : public PlaceholderForm {
+public:
+    frmDestek() : PlaceholderForm(QStringLiteral("frmDestek"), QStringLiteral("Quillmere - Web")) {}
+};

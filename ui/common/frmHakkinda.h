@@ -1,0 +1,8 @@
+#pragma once
+
+#include "ui/common/placeholder.h"
+
+class frmHakkinda : public PlaceholderForm {
+public:
+    frmHakkinda() : PlaceholderForm(QStringLiteral("frmHakkinda"), QStringLiteral("Quillmere Hakkında")) {}
+};
