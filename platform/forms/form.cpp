@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -181,6 +182,34 @@ void Form::setTopmost(bool topmost) {
     // Changing window flags hides a shown window; put it back.
     if (wasVisible)
         QWidget::show();
+}
+
+void Form::moveFlushRight() {
+    setLeft(ScreenWidth() - Width());
+    if (!isVisible())
+        flushRightOnShow_ = true;
+}
+
+void Form::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // The first showing adds the window manager's frame to the outer size;
+    // a window holding its size gets to hold it again.
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (loaded_ && frameGeometry().size() != geometry().size() && !inResize_) {
+            inResize_ = true;
+            RunEvent([this] { Form_Resize(); });
+            inResize_ = false;
+        }
+    }
+    if (flushRightOnShow_) {
+        flushRightOnShow_ = false;
+        try {
+            if (WindowState() == vbNormal)
+                setLeft(ScreenWidth() - Width());
+        } catch (...) {
+        }
+    }
 }
 
 bool Form::isTopmost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }

@@ -70,6 +70,9 @@ public:
 
     void setTopmost(bool topmost);
     bool isTopmost() const;
+    // Moves the window flush with the right edge of the screen, and again
+    // once it is shown, when the frame the window manager adds is known.
+    void moveFlushRight();
 
     // The buttons Enter and Esc press (set through CommandButton).
     CommandButton* defaultButton() const { return defaultButton_; }
@@ -85,6 +88,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     friend QM_EXPORT void Unload(Form& form, int mode);
@@ -93,6 +97,8 @@ private:
     QString className_;
     bool loaded_ = false;
     bool inResize_ = false;
+    bool flushRightOnShow_ = false;
+    bool shownOnce_ = false;
     Form** slot_ = nullptr;
     CommandButton* defaultButton_ = nullptr;
     CommandButton* cancelButton_ = nullptr;

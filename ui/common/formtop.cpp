@@ -7,7 +7,7 @@ namespace mdlGenel {
 void SetFormOnTop(forms::Form& form) {
     try {
         form.setTopmost(true);
-        form.setLeft(forms::ScreenWidth() - form.Width());
+        form.moveFlushRight();
     } catch (...) {
         // A window that cannot be placed stays where it is.
     }

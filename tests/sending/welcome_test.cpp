@@ -1,0 +1,74 @@
+#include "addin/mdlGenel.h"
+#include "platform/forms/controls.h"
+#include "sending/frmSMS.h"
+#include "sending/frmSMS_1.h"
+#include "sending/frmSihirbaz.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+class WelcomeTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+        mdlGenel::ResetState();
+    }
+};
+
+TEST_F(WelcomeTest, TheQuickSendRoadIsTheDefault) {
+    auto& w = forms::Get<frmSihirbaz>();
+    w.Show();
+    EXPECT_EQ(w.Caption(), QStringLiteral("Quillmere - İşlem sihirbazı"));
+    EXPECT_TRUE(w.optGSM->Value());
+    EXPECT_EQ(w.focusWidget(), w.optGSM);
+    mdlGenel::ListLoaded = true;
+    w.cmdIleri->click();
+    ASSERT_TRUE(forms::IsLoaded<frmSMS_1>());
+    EXPECT_TRUE(forms::Get<frmSMS_1>().isVisible());
+    EXPECT_EQ(forms::Get<frmSMS_1>().CallerForm, &w);
+    EXPECT_FALSE(mdlGenel::ListLoaded);
+    EXPECT_FALSE(forms::IsLoaded<frmSMS>());
+    // The page stays open behind the next one.
+    EXPECT_TRUE(w.isVisible());
+    // Choosing it again while it is open asks for the list to be built again.
+    mdlGenel::ListLoaded = true;
+    w.cmdIleri->click();
+    EXPECT_FALSE(mdlGenel::ListLoaded);
+}
+
+TEST_F(WelcomeTest, TheTemplateRoadOpensTheTemplatePageOnce) {
+    auto& w = forms::Get<frmSihirbaz>();
+    w.Show();
+    w.optTumu->setValue(true);
+    w.cmdIleri->click();
+    ASSERT_TRUE(forms::IsLoaded<frmSMS>());
+    frmSMS* page = &forms::Get<frmSMS>();
+    EXPECT_EQ(page->OwnerForm, &w);
+    EXPECT_TRUE(page->isVisible());
+    w.ZOrder();
+    w.cmdIleri->click();
+    EXPECT_EQ(&forms::Get<frmSMS>(), page);
+    EXPECT_EQ(forms::ActiveForm(), page);
+    // Activation puts the focus back on the first option, whichever is chosen.
+    w.ZOrder();
+    EXPECT_EQ(w.focusWidget(), w.optGSM);
+    EXPECT_TRUE(w.optTumu->Value());
+}
+
+TEST_F(WelcomeTest, CancelUnloadsAndTheSizeIsPinned) {
+    auto& w = forms::Get<frmSihirbaz>();
+    w.Show();
+    EXPECT_EQ(w.Width(), 6720);
+    EXPECT_EQ(w.Height(), 3555);
+    w.setWidth(5000);
+    w.setHeight(9000);
+    EXPECT_EQ(w.Width(), 6720);
+    EXPECT_EQ(w.Height(), 3555);
+    w.cmdVazgec->click();
+    EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
+}
+
+} // namespace

@@ -1,0 +1,92 @@
+#include "ui/common/frmBekle.h"
+
+#include "addin/mdlGenel.h"
+#include "platform/forms/controls.h"
+#include "platform/vb/error.h"
+#include "platform/vb/timer.h"
+#include "platform/vb/variant.h"
+#include "ui/common/formtop.h"
+
+namespace {
+
+// Each statement of a tick is on its own: one that fails is skipped and the
+// tick goes on.
+template <class F>
+void step(F&& statement) {
+    try {
+        statement();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
+    setCaption(QString());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    Label1 = new forms::Label(this, QStringLiteral("Label1"), QStringLiteral("İşleminiz Yapılıyor. Lütfen Bekleyiniz ..."));
+    forms::SetFont(Label1, QStringLiteral("Tahoma"), 8.25);
+    Label1->setAutoFillBackground(true);
+    forms::Place(Label1, 120, 120, 2775, 195);
+    ProgressBar1 = new forms::ProgressBar(this, QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    forms::Place(ProgressBar1, 120, 360, 4935, 495);
+    Label2 = new forms::Label(this, QStringLiteral("Label2"), QStringLiteral("İşlem Hızı : "));
+    forms::SetFont(Label2, QStringLiteral("Tahoma"), 8.25);
+    forms::Place(Label2, 120, 840, 855, 255);
+    Label2->setVisible(false);
+    lblIslemHiz = new forms::Label(this, QStringLiteral("lblIslemHiz"));
+    forms::SetFont(lblIslemHiz, QStringLiteral("Tahoma"), 8.25);
+    forms::Place(lblIslemHiz, 960, 840, 4095, 255);
+    lblIslemHiz->setVisible(false);
+    Timer1 = new vb::Timer(this, QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer1->setEnabled(false);
+    Timer1->onTimer = [this] { Timer1_Timer(); };
+
+    setFixedSize(forms::ToPixels(5160), forms::ToPixels(1095));
+    // Centred on the screen; loading moves it to the right edge.
+    move((forms::ToPixels(forms::ScreenWidth()) - width()) / 2, (forms::ToPixels(forms::ScreenHeight()) - height()) / 2);
+}
+
+void frmBekle::Form_Load() {
+    mdlGenel::SetFormOnTop(*this);
+    TickCount = 0;
+}
+
+void frmBekle::Timer1_Timer() {
+    step([&] { TickCount += 1; });
+    double p = 0;
+    bool computed = false;
+    step([&] {
+        if (mdlGenel::ProgressTotal == 0)
+            vb::Raise(vb::errDivisionByZero);
+        p = double(mdlGenel::ProgressDone) / double(mdlGenel::ProgressTotal) * 100.0;
+        computed = true;
+    });
+    // A failure in the test leads into the first branch, so the bar never
+    // shows 0.
+    step([&] {
+        const double rounded = vb::RoundHalfEven(p);
+        if (!computed || rounded == 0)
+            ProgressBar1->setValue(1);
+        else if (rounded > 100 || rounded < 0)
+            vb::Raise(vb::errInvalidProperty);  // the bar keeps its value
+        else
+            ProgressBar1->setValue(int(rounded));
+    });
+    step([&] {
+        setCaption(QString::number(mdlGenel::ProgressDone) + u'/' + QString::number(mdlGenel::ProgressTotal)
+                   + QStringLiteral(" (%") + QString::number(ProgressBar1->Value()) + u')');
+    });
+    step([&] {
+        lblIslemHiz->setCaption(QString::number(qint64(vb::RoundHalfEven(double(mdlGenel::ProgressDone) / TickCount)))
+                                + QStringLiteral(" kayıt/saniye"));
+    });
+    step([] { vb::DoEvents(); });
+}
