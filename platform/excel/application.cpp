@@ -11,6 +11,7 @@ namespace {
 struct Registry {
     std::vector<std::shared_ptr<Application>> instances;
     std::function<void(std::shared_ptr<Application>)> shown;
+    std::function<void(std::shared_ptr<Application>)> created;
     std::shared_ptr<Application> host;
 };
 
@@ -143,6 +144,7 @@ std::shared_ptr<Application> CreateObject(const QString& progId) {
     auto app = std::shared_ptr<Application>(new Application(true));
     app->addBuiltInBars();
     registry().instances.push_back(app);
+    if (const auto created = registry().created) created(app);
     return app;
 }
 
@@ -156,6 +158,10 @@ void ForgetAutomationInstances() {
 
 void SetInstanceShownHandler(std::function<void(std::shared_ptr<Application>)> handler) {
     registry().shown = std::move(handler);
+}
+
+void SetInstanceCreatedHandler(std::function<void(std::shared_ptr<Application>)> handler) {
+    registry().created = std::move(handler);
 }
 
 void SetHostApplication(std::shared_ptr<Application> app) {

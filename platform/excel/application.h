@@ -108,6 +108,11 @@ QM_EXPORT void ForgetAutomationInstances();
 // Without a handler the instance is only marked visible.
 QM_EXPORT void SetInstanceShownHandler(std::function<void(std::shared_ptr<Application>)> handler);
 
+// What the host does when CreateObject has made an instance: it loads the
+// add-ins into it, as Excel started for automation does. Runs before
+// CreateObject returns.
+QM_EXPORT void SetInstanceCreatedHandler(std::function<void(std::shared_ptr<Application>)> handler);
+
 // The host program's own Application, the one add-ins are handed.
 QM_EXPORT void SetHostApplication(std::shared_ptr<Application> app);
 QM_EXPORT std::shared_ptr<Application> HostApplication();

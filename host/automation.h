@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/forms/services.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+#include <QObject>
+#include <deque>
+#include <functional>
+
+namespace host {
+
+class Host;
+
+// The automation protocol: one JSON command a line on standard input, one
+// JSON reply a line for each, in order, on the descriptor given (the
+// process's standard output, which nothing else writes to). Message boxes,
+// Save As dialogs, popup menus and the shell are the scripted services.
+class Automation : public QObject {
+public:
+    Automation(Host& host, forms::ScriptedServices services, int replyFd);
+    ~Automation() override;
+
+    // Starts reading standard input; at its end the host shuts down and the
+    // event loop ends with exit code 0.
+    void start();
+
+    // One command line in, its reply out (no newline). Public for tests of
+    // the protocol inside one process.
+    QByteArray handleLine(const QByteArray& line);
+
+private:
+    using Handler = std::function<QJsonObject(const QJsonObject&)>;
+    void addCommands();
+    void received(const QByteArray& line);
+    void endOfInput();
+    void drain();
+    void finish();
+    void write(const QByteArray& reply);
+    QJsonObject run(const QJsonObject& command);
+
+    Host& host_;
+    forms::ScriptedServices services_;
+    int replyFd_;
+    QHash<QString, Handler> commands_;
+    std::deque<QByteArray> pending_;
+    bool busy_ = false;
+    bool inputEnded_ = false;
+    bool finished_ = false;
+};
+
+} // namespace host

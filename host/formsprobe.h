@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <stdexcept>
+#include <vector>
+
+class QObject;
+
+namespace forms {
+class Form;
+}
+
+namespace host {
+
+// A command of the automation protocol that cannot be carried out as asked
+// (unknown control, wrong field): its reply is ok false with this text.
+class CommandError : public std::runtime_error {
+public:
+    explicit CommandError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+// The controls of a loaded window: every object below it with a kind
+// (forms::ControlKind), widgets and timers, in creation order.
+std::vector<QObject*> FormControls(forms::Form* form);
+
+// A control named "form.control" (a control-array item as "name(index)");
+// the window by its class name. Raises CommandError when there is none.
+struct ControlRef {
+    forms::Form* form = nullptr;
+    QObject* control = nullptr;
+    QString kind;
+};
+ControlRef FindControl(const QString& name);
+
+// The "forms" reply: every loaded window with its geometry and controls.
+QJsonArray DescribeForms();
+QJsonObject DescribeControl(forms::Form* form, QObject* control);
+
+} // namespace host

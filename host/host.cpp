@@ -1,0 +1,227 @@
+#include "host/host.h"
+
+#include "host/mainwindow.h"
+#include "host/registration.h"
+#include "platform/excel/application.h"
+#include "platform/excel/commandbars.h"
+#include "platform/forms/form.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPoint>
+#include <algorithm>
+#include <QTimer>
+
+namespace host {
+
+namespace {
+
+// The custom array's element 1 for the host started from the command line
+// and for an instance started through "Excel.Application".
+constexpr int kStartedFromCommandLine = 1;
+constexpr int kStartedForAutomation = 3;
+
+QString canonical(const QString& path) {
+    QFileInfo f(path);
+    return f.exists() ? f.canonicalFilePath() : f.absoluteFilePath();
+}
+
+} // namespace
+
+Host::Host(Options options)
+    : options_(std::move(options)), app_(excel::Application::New()),
+      addins_(std::make_unique<AddinSet>(app_, kStartedFromCommandLine)) {
+    excel::SetHostApplication(app_);
+    app_->setQuitHandler([this] { requestQuit(); });
+    excel::SetInstanceCreatedHandler([this](std::shared_ptr<excel::Application> app) { instanceCreated(app); });
+    excel::SetInstanceShownHandler([this](std::shared_ptr<excel::Application> app) { instanceShown(app); });
+}
+
+Host::~Host() {
+    shutdown();
+    excel::SetInstanceCreatedHandler(nullptr);
+    excel::SetInstanceShownHandler(nullptr);
+    delete window_.data();
+    for (auto& i : instances_)
+        delete i->window.data();
+    excel::SetHostApplication(nullptr);
+}
+
+MainWindow* Host::mainWindow() const {
+    return window_.data();
+}
+
+QStringList Host::startupAddins() const {
+    QStringList paths;
+    for (const RegisteredAddin& r : RegisteredAddins()) {
+        if (r.loadBehavior != 3)
+            continue;
+        if (r.path.isEmpty()) {
+            Report(QStringLiteral("%1: registered without a library path; not loaded").arg(r.progId));
+            continue;
+        }
+        paths << canonical(r.path);
+    }
+    for (const QString& p : options_.addins)
+        paths << canonical(p);
+    paths.removeDuplicates();
+    return paths;
+}
+
+void Host::start() {
+    window_ = new MainWindow(*this, app_, true);
+    window_->show();
+    for (const QString& path : startupAddins()) {
+        QString error;
+        if (auto library = AddinLibrary::Load(path, &error))
+            addins_->connect(library, excel::ext_cm_Startup);
+        else
+            Report(error);
+    }
+    addins_->startupComplete();
+    for (const QString& file : options_.files)
+        Guarded(QStringLiteral("opening %1").arg(file), [&] { app_->Workbooks().Open(file); });
+    // A person starting Excel gets an empty workbook; one started for
+    // automation gets none.
+    if (!options_.automation && options_.files.isEmpty() && !app_->ActiveWorkbook())
+        Guarded(QStringLiteral("a new workbook"), [&] { app_->Workbooks().Add(); });
+}
+
+void Host::shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    quitRequested_ = true;
+    addins_->disconnectAll(excel::ext_dm_HostShutdown);
+    for (auto& i : instances_)
+        i->addins->disconnectAll(excel::ext_dm_HostShutdown);
+    // Windows the add-ins unloaded go now, while their code is loaded.
+    forms::FlushUnloaded();
+    if (window_)
+        window_->hide();
+    for (auto& i : instances_)
+        if (i->window)
+            i->window->hide();
+}
+
+void Host::requestQuit() {
+    if (quitRequested_)
+        return;
+    quitRequested_ = true;
+    if (quitAction_) {
+        quitAction_();
+        return;
+    }
+    // Not from inside the handler that asked: it may be an add-in's
+    // disconnection. Workbooks with changes are offered for saving first,
+    // and cancelling that keeps the host running, as Excel's Quit does.
+    QTimer::singleShot(0, this, [this] {
+        if (!shutDown_ && window_ && !window_->confirmClose()) {
+            quitRequested_ = false;
+            return;
+        }
+        QCoreApplication::quit();
+    });
+}
+
+bool Host::execute(const std::shared_ptr<excel::CommandBarControl>& control, QString* error) {
+    if (!control || control->isDeleted()) {
+        if (error)
+            *error = QStringLiteral("the control was deleted");
+        return false;
+    }
+    const QString caption = control->Caption();
+    return Guarded(QStringLiteral("clicking \"%1\"").arg(caption), [&] { control->Execute(); }, error);
+}
+
+std::vector<Host::AddinEntry> Host::addinEntries() const {
+    std::vector<AddinEntry> entries;
+    for (const QString& path : startupAddins()) {
+        AddinEntry e;
+        e.path = path;
+        e.name = QFileInfo(path).fileName();
+        for (const auto& a : addins_->addins())
+            if (a->library->path() == path) {
+                e.connected = true;
+                if (!a->info.friendlyName.isEmpty())
+                    e.name = a->info.friendlyName;
+            }
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+void Host::setAddinConnected(const QString& path, bool connected) {
+    if (connected) {
+        if (addins_->has(path))
+            return;
+        QString error;
+        if (auto library = AddinLibrary::Load(path, &error))
+            addins_->connect(library, excel::ext_cm_AfterStartup);
+        else
+            Report(error);
+        return;
+    }
+    for (const auto& a : addins_->addins())
+        if (a->library->path() == canonical(path)) {
+            addins_->disconnect(a.get(), excel::ext_dm_UserClosed);
+            return;
+        }
+}
+
+Host::Instance* Host::findInstance(const excel::Application* app) {
+    for (auto& i : instances_)
+        if (i->app.get() == app)
+            return i.get();
+    return nullptr;
+}
+
+void Host::instanceCreated(const std::shared_ptr<excel::Application>& app) {
+    auto instance = std::make_unique<Instance>();
+    instance->app = app;
+    instance->addins = std::make_unique<AddinSet>(app, kStartedForAutomation);
+    std::weak_ptr<excel::Application> weak = app;
+    app->setQuitHandler([this, weak] { instanceQuit(weak); });
+    Instance* added = instance.get();
+    instances_.push_back(std::move(instance));
+    for (const QString& path : startupAddins()) {
+        QString error;
+        if (auto library = AddinLibrary::LoadPrivateCopy(path, &error))
+            added->addins->connect(library, excel::ext_cm_Startup);
+        else
+            Report(error);
+    }
+    added->addins->startupComplete();
+}
+
+void Host::instanceShown(const std::shared_ptr<excel::Application>& app) {
+    Instance* instance = findInstance(app.get());
+    if (!instance)
+        return;
+    if (!instance->window) {
+        instance->window = new MainWindow(*this, app, false);
+        // Cascaded from the host's window, as a new Excel window opens.
+        const int shown = int(std::count_if(instances_.begin(), instances_.end(),
+                                             [](const auto& i) { return i->window != nullptr; }));
+        if (window_)
+            instance->window->move(window_->pos() + QPoint(40, 40) * shown);
+    }
+    instance->window->show();
+    instance->window->raise();
+}
+
+void Host::instanceQuit(const std::weak_ptr<excel::Application>& weak) {
+    const auto app = weak.lock();
+    Instance* instance = app ? findInstance(app.get()) : nullptr;
+    if (!instance)
+        return;
+    instance->addins->disconnectAll(excel::ext_dm_HostShutdown);
+    // What an instance without add-ins does on Quit: its workbooks close
+    // unsaved and it goes out of sight.
+    Guarded(QStringLiteral("closing an instance's workbooks"), [&] { app->Workbooks().Close(); });
+    app->setVisible(false);
+    if (instance->window)
+        instance->window->hide();
+}
+
+} // namespace host

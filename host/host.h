@@ -1,0 +1,91 @@
+#pragma once
+
+#include "host/addins.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace excel {
+class Application;
+class CommandBarControl;
+}
+
+namespace host {
+
+class MainWindow;
+
+// The spreadsheet host: its Application and window, the add-ins connected
+// to it, and the instances add-ins create through "Excel.Application".
+class Host : public QObject {
+public:
+    struct Options {
+        bool automation = false;
+        QStringList addins;   // --addin: loaded without registration
+        QStringList files;    // opened at start
+    };
+
+    explicit Host(Options options);
+    ~Host() override;
+
+    // Shows the window, connects the add-ins (those registered with load
+    // behaviour 3, then the --addin ones) and opens the files.
+    void start();
+    // Disconnects every add-in, the instances' included, and closes the
+    // windows. Only the first call does anything.
+    void shutdown();
+
+    // The host is asked to close (Application.Quit, the window's close box,
+    // File Exit). Asked during the shutdown itself, it does nothing more.
+    void requestQuit();
+    bool quitRequested() const { return quitRequested_; }
+    // What a quit request does; by default the event loop ends once the
+    // person has been offered to save changed workbooks. The automation
+    // protocol finishes its command first.
+    void setQuitAction(std::function<void()> action) { quitAction_ = std::move(action); }
+
+    bool automation() const { return options_.automation; }
+    const std::shared_ptr<excel::Application>& application() const { return app_; }
+    MainWindow* mainWindow() const;
+
+    // A click on a command-bar control: its add-in's handler runs. A failing
+    // handler is reported; returns false with its error text.
+    bool execute(const std::shared_ptr<excel::CommandBarControl>& control, QString* error = nullptr);
+
+    // The add-ins of the host's Application, for the add-ins menu.
+    struct AddinEntry {
+        QString path;
+        QString name;
+        bool connected = false;
+    };
+    std::vector<AddinEntry> addinEntries() const;
+    // Connects an add-in after start, or lets it go as the user removing it.
+    void setAddinConnected(const QString& path, bool connected);
+
+private:
+    QStringList startupAddins() const;
+    void instanceCreated(const std::shared_ptr<excel::Application>& app);
+    void instanceShown(const std::shared_ptr<excel::Application>& app);
+    void instanceQuit(const std::weak_ptr<excel::Application>& app);
+
+    struct Instance {
+        std::shared_ptr<excel::Application> app;
+        std::unique_ptr<AddinSet> addins;
+        QPointer<MainWindow> window;
+    };
+    Instance* findInstance(const excel::Application* app);
+
+    Options options_;
+    std::shared_ptr<excel::Application> app_;
+    std::unique_ptr<AddinSet> addins_;
+    QPointer<MainWindow> window_;
+    std::vector<std::unique_ptr<Instance>> instances_;
+    std::function<void()> quitAction_;
+    bool quitRequested_ = false;
+    bool shutDown_ = false;
+};
+
+} // namespace host

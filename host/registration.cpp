@@ -1,0 +1,109 @@
+#include "host/registration.h"
+
+#include "host/addins.h"
+#include "platform/vb/error.h"
+#include "platform/win32/registry.h"
+
+#include <QFileInfo>
+#include <QUuid>
+
+namespace host {
+
+namespace {
+
+using win32::Registry;
+
+// The namespace our ProgID-based class ids are made in.
+const QUuid kClassIdNamespace(QStringLiteral("{6b1f7d52-3c0e-4c8a-9a57-51e2f0c4d9a3}"));
+
+QString addinKey(const QString& progId) { return kExcelAddinsKey + u'\\' + progId; }
+QString progIdClassKey(const QString& progId) { return QStringLiteral("HKCR\\%1\\CLSID").arg(progId); }
+QString serverKey(const QString& classId) { return QStringLiteral("HKCR\\CLSID\\%1\\InprocServer32").arg(classId); }
+
+QString absolutePath(const QString& path) {
+    QFileInfo f(path);
+    return f.exists() ? f.canonicalFilePath() : f.absoluteFilePath();
+}
+
+void registerClass(const QString& progId, const QString& classId, const QString& serverPath) {
+    Registry::setValue(progIdClassKey(progId), QString(), classId);
+    Registry::setValue(serverKey(classId), QString(), serverPath);
+    Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\ProgID").arg(classId), QString(), progId);
+}
+
+QString classIdOf(const QString& progId) {
+    auto v = Registry::value(progIdClassKey(progId));
+    return v ? v->toString() : QString();
+}
+
+QString serverPathOf(const QString& progId) {
+    const QString classId = classIdOf(progId);
+    if (classId.isEmpty())
+        return {};
+    auto v = Registry::value(serverKey(classId));
+    return v ? v->toString() : QString();
+}
+
+void removeAddin(const QString& progId) {
+    const QString classId = classIdOf(progId);
+    Registry::deleteKey(addinKey(progId));
+    Registry::deleteKey(QStringLiteral("HKCR\\") + progId);
+    if (!classId.isEmpty())
+        Registry::deleteKey(QStringLiteral("HKCR\\CLSID\\") + classId);
+}
+
+} // namespace
+
+QString ClassIdFor(const QString& progId) {
+    return QUuid::createUuidV5(kClassIdNamespace, progId.toUtf8()).toString(QUuid::WithBraces).toUpper();
+}
+
+void RegisterAddin(const QString& libraryPath, const QString& adoLibraryPath) {
+    QString error;
+    auto library = AddinLibrary::Load(libraryPath, &error);
+    if (!library)
+        vb::Raise(vb::errFileNotFound, error);
+    const AddinInfo info = library->info();
+    if (info.progId.isEmpty())
+        vb::Raise(vb::errInvalidCall, QStringLiteral("%1 gives no ProgID").arg(libraryPath));
+    const QString key = addinKey(info.progId);
+    Registry::setValue(key, QStringLiteral("FriendlyName"), info.friendlyName);
+    Registry::setValue(key, QStringLiteral("Description"), info.description);
+    Registry::setValue(key, QStringLiteral("LoadBehavior"), info.loadBehavior);
+    registerClass(info.progId, ClassIdFor(info.progId), library->path());
+    registerClass(kAdoProgId, kAdoClassId, absolutePath(adoLibraryPath));
+}
+
+QStringList UnregisterAddin(const QString& libraryPath) {
+    QStringList progIds;
+    QString error;
+    if (auto library = AddinLibrary::Load(libraryPath, &error)) {
+        const QString progId = library->info().progId;
+        if (!progId.isEmpty() && Registry::keyExists(addinKey(progId)))
+            progIds << progId;
+    }
+    // The library may be gone or rebuilt under another ProgID: its path
+    // still names its registrations.
+    const QString path = absolutePath(libraryPath);
+    for (const RegisteredAddin& r : RegisteredAddins())
+        if (r.path == path && !progIds.contains(r.progId))
+            progIds << r.progId;
+    for (const QString& progId : progIds)
+        removeAddin(progId);
+    return progIds;
+}
+
+std::vector<RegisteredAddin> RegisteredAddins() {
+    std::vector<RegisteredAddin> out;
+    for (const QString& progId : Registry::subKeys(kExcelAddinsKey)) {
+        RegisteredAddin r;
+        r.progId = progId;
+        auto behaviour = Registry::value(addinKey(progId), QStringLiteral("LoadBehavior"));
+        r.loadBehavior = behaviour ? behaviour->toInt() : 0;
+        r.path = serverPathOf(progId);
+        out.push_back(r);
+    }
+    return out;
+}
+
+} // namespace host

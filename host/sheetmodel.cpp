@@ -1,0 +1,153 @@
+#include "host/sheetmodel.h"
+
+#include "host/addins.h"
+#include "platform/excel/range.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <algorithm>
+#include <cmath>
+
+namespace host {
+
+vb::Variant TypedCellValue(const QString& text) {
+    if (text.isEmpty())
+        return {};
+    if (text.startsWith(u'\''))
+        return vb::Variant(text.mid(1));
+    const vb::Variant typed(text);
+    if (vb::IsNumeric(typed))
+        return vb::Variant(vb::CDbl(typed));
+    return typed;
+}
+
+int ColumnPixels(double characters) {
+    // Seven pixels a character of the standard font, and the cell's margins.
+    return characters <= 0 ? 0 : int(std::lround(characters * 7 + 5));
+}
+
+int RowPixels(double points) {
+    return int(std::lround(points * 96.0 / 72.0));
+}
+
+SheetModel::SheetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int SheetModel::wantedRows() const {
+    return sheet_ ? std::max(kShownRows, sheet_->data().rowCount()) : 0;
+}
+
+int SheetModel::wantedColumns() const {
+    return sheet_ ? std::max(kShownColumns, sheet_->data().columnCount()) : 0;
+}
+
+void SheetModel::setSheet(std::shared_ptr<excel::Worksheet> sheet) {
+    beginResetModel();
+    sheet_ = std::move(sheet);
+    rows_ = wantedRows();
+    columns_ = wantedColumns();
+    endResetModel();
+}
+
+void SheetModel::cellsChanged(const excel::Area& area) {
+    if (!sheet_ || sheet_->isDeleted())
+        return;
+    // Cells written beyond the grid shown make it grow.
+    if (area.lastRow() > rows_ && area.rows < excel::kMaxRows) {
+        const int wanted = std::max(rows_, std::min(area.lastRow(), sheet_->data().rowCount()));
+        if (wanted > rows_) {
+            beginInsertRows({}, rows_, wanted - 1);
+            rows_ = wanted;
+            endInsertRows();
+        }
+    }
+    if (area.lastColumn() > columns_ && area.columns < excel::kMaxColumns) {
+        const int wanted = wantedColumns();
+        if (wanted > columns_) {
+            beginInsertColumns({}, columns_, wanted - 1);
+            columns_ = wanted;
+            endInsertColumns();
+        }
+    }
+    const int top = std::clamp(area.row, 1, std::max(rows_, 1)) - 1;
+    const int left = std::clamp(area.column, 1, std::max(columns_, 1)) - 1;
+    const int bottom = std::min(area.lastRow(), rows_) - 1;
+    const int right = std::min(area.lastColumn(), columns_) - 1;
+    if (bottom >= top && right >= left)
+        emit dataChanged(index(top, left), index(bottom, right));
+}
+
+int SheetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int SheetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant SheetModel::data(const QModelIndex& index, int role) const {
+    if (!sheet_ || sheet_->isDeleted() || !index.isValid())
+        return {};
+    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    if (!cell)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        if (cell->value.isEmpty())
+            return {};
+        // Null never reaches a cell (the model stores it as Empty), but a
+        // failing conversion must not break painting.
+        try {
+            return vb::CStr(cell->value);
+        } catch (...) {
+            return {};
+        }
+    case Qt::FontRole:
+        if (cell->bold) {
+            QFont f;
+            f.setBold(true);
+            return f;
+        }
+        return {};
+    case Qt::ForegroundRole:
+        if (cell->color != 0)
+            return QBrush(QColor::fromRgb(cell->color));
+        return {};
+    case Qt::TextAlignmentRole:
+        // Numbers and dates to the right, texts to the left, as Excel aligns
+        // them by default.
+        if (cell->value.isNumber() || cell->value.isDate())
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (cell->value.isBoolean())
+            return int(Qt::AlignCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::DisplayRole)
+        return orientation == Qt::Horizontal ? excel::ColumnLetters(section + 1) : QString::number(section + 1);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !sheet_ || !index.isValid())
+        return false;
+    // The cellsChanged event that follows redraws the cell.
+    return Guarded(QStringLiteral("writing a cell"), [&] {
+        sheet_->Cells(index.row() + 1, index.column() + 1).setValue(TypedCellValue(value.toString()));
+    });
+}
+
+} // namespace host
