@@ -24,6 +24,9 @@ struct Edition {
     QString servicePath;
     // Scheme of the gateway service's endpoint ("https" or "http").
     QString serviceScheme;
+    // Defined size of the message basket's text field; a package holding a
+    // message longer than 160 characters goes out as action 41.
+    int basketMessageSize = 160;
 };
 
 const Edition& CurrentEdition();

@@ -3,20 +3,30 @@
 #include "addin/edition.h"
 #include "addin/mdlGenel.h"
 #include "gateway/documents.h"
+#include "platform/ado/ado.h"
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
 #include "platform/vb/regional.h"
 #include "platform/vb/variant.h"
 #include "platform/win32/app.h"
 
+namespace {
+
+// One synchronous POST of a document; a local failure raises.
+QString post(const QString& document) {
+    msxml::XMLHTTPRequest request;
+    request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
+    request.send(document);
+    return request.responseText();
+}
+
+} // namespace
+
 namespace mdlGenel {
 
 QString PostToGateway(const QString& document) {
     try {
-        msxml::XMLHTTPRequest request;
-        request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
-        request.send(document);
-        return request.responseText();
+        return post(document);
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -34,6 +44,13 @@ namespace {
 
 using namespace quillmere::documents;
 
+inline constexpr int kBasketNumberSize = 20;
+// A package holding a message longer than one SMS goes out as action 41; the
+// first edition's basket cannot hold one.
+inline constexpr qsizetype kShortMessageLength = 160;
+inline constexpr int kMessagesAction = 1;
+inline constexpr int kLongMessagesAction = 41;
+
 Credentials credentials(const QString& user, const QString& password) {
     return {user, password, mdlGenel::ClientId()};
 }
@@ -49,11 +66,81 @@ QString ask(int action, const QString& user, const QString& password,
 
 } // namespace
 
-Gateway::Gateway() = default;
-Gateway::~Gateway() = default;
+Gateway::Gateway() : basket_(std::make_unique<ado::Recordset>()) {
+    clearsmsbasket();
+}
+
+Gateway::~Gateway() {
+    try {
+        if (basket_->State() == ado::adStateOpen)
+            basket_->Close();
+    } catch (...) {
+    }
+}
 
 QString Gateway::GetInfo(const QString& UserName, const QString& Password) {
     return ask(kAccountInfo, UserName, Password);
+}
+
+void Gateway::clearsmsbasket() {
+    // Each step on its own: the fields survive closing, so appending them
+    // again fails after the first time, and that is fine.
+    try {
+        basket_->Close();
+    } catch (...) {
+    }
+    try {
+        basket_->Fields().Append(QStringLiteral("MSG"), ado::adVarChar, quillmere::CurrentEdition().basketMessageSize);
+    } catch (...) {
+    }
+    try {
+        basket_->Fields().Append(QStringLiteral("GSM"), ado::adVarChar, kBasketNumberSize);
+    } catch (...) {
+    }
+    try {
+        basket_->Open();
+    } catch (...) {
+    }
+}
+
+vb::Variant Gateway::addtosmsbasket(const QString& MsgBody, const QString& GSMNo) {
+    basket_->AddNew();
+    try {
+        basket_->Fields(0).setValue(MsgBody);
+        basket_->Fields(1).setValue(GSMNo);
+        basket_->UpdateBatch(ado::adAffectAll);
+    } catch (...) {
+        // A row half filled would go out with an empty text or number.
+        try {
+            basket_->Delete();
+        } catch (...) {
+        }
+        throw;
+    }
+    return {};
+}
+
+QString Gateway::sendsms(const QString& UserName, const QString& Password, const QString& Originator,
+                         const QString& SDate) {
+    try {
+        if (basket_->Bof() && basket_->Eof())
+            return QStringLiteral("-2");
+        std::vector<Message> messages;
+        messages.reserve(std::size_t(basket_->RecordCount()));
+        int action = kMessagesAction;
+        for (basket_->MoveFirst(); !basket_->Eof(); basket_->MoveNext()) {
+            Message m{vb::CStr(basket_->Fields(0).Value()), vb::CStr(basket_->Fields(1).Value())};
+            if (m.text.size() > kShortMessageLength)
+                action = kLongMessagesAction;
+            messages.push_back(std::move(m));
+        }
+        const QString reply =
+            post(SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
+        clearsmsbasket();
+        return reply;
+    } catch (...) {
+        return QStringLiteral("-1");
+    }
 }
 
 QString Gateway::getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID) {

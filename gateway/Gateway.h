@@ -1,23 +1,50 @@
 #pragma once
 
+#include "platform/vb/variant.h"
+
 #include <QString>
+#include <memory>
 #include <optional>
+
+namespace ado {
+class Recordset;
+}
 
 // The gateway client. Its request operations never raise: they return the
 // gateway's reply text, or "-1" on any local failure; callers interpret the
 // codes.
+//
+// It also carries a message basket, one row per recipient (the text and the
+// number), that goes out as one package; it lives as long as the object.
 class Gateway {
 public:
     Gateway();
     ~Gateway();
+    Gateway(const Gateway&) = delete;
+    Gateway& operator=(const Gateway&) = delete;
 
     QString GetInfo(const QString& UserName, const QString& Password);
+    // Empties the basket.
+    void clearsmsbasket();
+    // Adds one row to the basket; its result is always Empty. A text longer
+    // than the basket's field (or a number longer than 20 characters) raises,
+    // and the basket stays as it was: the one operation that fails to the
+    // caller.
+    vb::Variant addtosmsbasket(const QString& MsgBody, const QString& GSMNo);
+    // Sends the basket as one package and empties it. "-2" for an empty basket
+    // (nothing is posted); "-1" when the post fails, the basket keeping its
+    // rows for another try.
+    QString sendsms(const QString& UserName, const QString& Password, const QString& Originator,
+                    const QString& SDate);
     QString getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID);
     QString getmsgstatusundelivered(const QString& UserName, const QString& Password, const QString& MSGID);
     QString getmsgstatustodate(const QString& UserName, const QString& Password, const QString& FDate,
                                const QString& LDate);
     QString about();
     QString GetSystemTime(const QString& UserName, const QString& Password);
+
+private:
+    std::unique_ptr<ado::Recordset> basket_;
 };
 
 namespace mdlGenel {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/placeholder.h"
+#include "platform/forms/form.h"
 
 #include <QPointer>
 #include <memory>
@@ -8,13 +8,76 @@
 namespace ado {
 class Recordset;
 }
+namespace forms {
+class Adodc;
+class CheckBox;
+class ComboBox;
+class CommandButton;
+class DataGrid;
+class DatePicker;
+class Frame;
+class Label;
+class TextBox;
+class WebBrowser;
+} // namespace forms
+namespace vb {
+class Timer;
+}
 
-// The quick-send page (one text to the numbers in the selected cells).
-class frmSMS_1 : public PlaceholderForm {
+// The quick-send page: one text to the numbers in the selected cells (or to
+// the numbers the report window hands over), in one gateway request.
+class frmSMS_1 : public forms::Form {
 public:
-    frmSMS_1() : PlaceholderForm(QStringLiteral("frmSMS_1"), QStringLiteral("Quillmere - SMS Gönderimi")) {}
+    frmSMS_1();
+
     // The window that opened this page: its class name chooses the list source.
     QPointer<forms::Form> CallerForm;
     // The numbers to send to, when the report window opens this page.
     std::shared_ptr<ado::Recordset> SourceRecordset;
+    // The number list of the last build; the page works on its clone in rsKopukA.
+    std::shared_ptr<ado::Recordset> ListRecordset;
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
+    void Form_Resize() override;
+    void Timer1_Timer();
+    void txtMesaj_Change();
+    void txtMesaj_KeyPress(int& keyAscii);
+    void cmdListeCikart_Click();
+    void cmdVazgec_Click();
+    void cmdIleri_Click();
+
+    forms::Frame* Frame1;
+    forms::DataGrid* DataGrid1;
+    forms::Adodc* rsKopukA;
+    forms::CommandButton* cmdListeCikart;
+    forms::Frame* Frame3;
+    forms::Label* Label5;
+    forms::Frame* Frame2;
+    forms::Label* Label1;
+    forms::TextBox* txtMesaj;
+    forms::Label* lblKalanKrk;
+    forms::Label* Label2;
+    forms::Label* lblToplam;
+    forms::Label* Label3;
+    forms::Label* lblKontor;
+    forms::Label* Label4;
+    forms::ComboBox* cbGonderen;
+    forms::CheckBox* chkIleriTarih;
+    forms::DatePicker* DTPicker1;
+    forms::DatePicker* DTPicker2;
+    forms::Label* Label6;
+    forms::Label* lblSimdi;
+    vb::Timer* Timer1;
+    forms::CommandButton* cmdIleri;
+    forms::CommandButton* cmdVazgec;
+    forms::WebBrowser* WebBrowser1;
+
+private:
+    std::shared_ptr<ado::Recordset> list() const;
+    void buildList();
+    bool fetchAccountInformation();
+    void resetPickers();
+    void recordAccepted(const QString& packageId, const QString& tarih, const QString& gtarih);
 };

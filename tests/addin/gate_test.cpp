@@ -1,11 +1,11 @@
 #include "addin/gate.h"
 #include "addin/mdlGenel.h"
 #include "data/database.h"
-#include "fake_gateway.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/services.h"
 #include "platform/win32/registry.h"
 #include "reports/frmRapor.h"
+#include "tests/support/fake_gateway.h"
 #include "ui/common/frmGiris.h"
 
 #include <QFile>

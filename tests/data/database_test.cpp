@@ -3,20 +3,15 @@
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
 
-#include <QTemporaryDir>
+#include "tests/support/temp_database.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 class DatabaseTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    void SetUp() override {
-        mdlGenel::ResetState();
-        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
-        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
-    }
-    void TearDown() override { mdlGenel::ResetState(); }
+    TempDatabase db;
 
     vb::Variant settings(const QString& column) {
         auto rs = mdlGenel::DbConnection->Execute(QStringLiteral("SELECT * FROM tbl_ayarlar"));

@@ -3,56 +3,13 @@
 #include "gateway/endpoints.h"
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
-
-#include <httplib.h>
+#include "tests/support/fake_gateway.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <thread>
 
 namespace {
-
-// A local server that records each posted body and answers with a set reply.
-class FakeGateway {
-public:
-    FakeGateway() {
-        server_.Post("/sms/com.orventa", [this](const httplib::Request& req, httplib::Response& res) {
-            std::lock_guard lock(mutex_);
-            bodies_.push_back(QString::fromUtf8(req.body.data(), qsizetype(req.body.size())));
-            res.status = status_;
-            res.set_content(reply_, "text/plain; charset=utf-8");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~FakeGateway() {
-        server_.stop();
-        thread_.join();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/sms/com.orventa").arg(port_); }
-    void answer(const std::string& reply, int status = 200) {
-        std::lock_guard lock(mutex_);
-        reply_ = reply;
-        status_ = status;
-    }
-    QString lastBody() {
-        std::lock_guard lock(mutex_);
-        return bodies_.empty() ? QString() : bodies_.back();
-    }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-    std::mutex mutex_;
-    std::vector<QString> bodies_;
-    std::string reply_ = "OK";
-    int status_ = 200;
-};
 
 QString clientId() {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral("1.0.0");

@@ -1,6 +1,7 @@
 // The host program end to end: build/bin/sheet-host started with the tests'
 // own add-ins and driven through its automation protocol.
 #include "platform/win32/registry.h"
+#include "tests/support/automation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,97 +14,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+using namespace automation;
 
-QString buildPath(const QString& relative) {
-    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../../") + relative).absolutePath();
-}
-
-QString hostProgram() { return buildPath(QStringLiteral("bin/sheet-host")); }
-QString addin(const char* name) { return buildPath(QStringLiteral("tests/addins/%1.so").arg(QLatin1String(name))); }
-
-// One run of sheet-host --automation.
-class HostProcess {
-public:
-    HostProcess(const QStringList& args, const QProcessEnvironment& env) {
-        process_.setProcessEnvironment(env);
-        process_.start(hostProgram(), QStringList{QStringLiteral("--automation")} + args);
-        started_ = process_.waitForStarted(10000);
-    }
-    ~HostProcess() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-
-    bool started() const { return started_; }
-
-    // Writes one line and reads the one reply line; every line on standard
-    // output must be a JSON object.
-    QJsonObject sendLine(const QByteArray& line) {
-        process_.write(line + '\n');
-        return readReply();
-    }
-    QJsonObject send(const QJsonObject& command) {
-        return sendLine(QJsonDocument(command).toJson(QJsonDocument::Compact));
-    }
-    QJsonObject readReply() {
-        while (!process_.canReadLine()) {
-            if (process_.state() == QProcess::NotRunning || !process_.waitForReadyRead(15000)) {
-                ADD_FAILURE() << "no reply; standard error:\n" << errors().toStdString();
-                return {};
-            }
-        }
-        const QByteArray line = process_.readLine();
-        QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
-        EXPECT_TRUE(doc.isObject()) << "not a JSON object on standard output: " << line.toStdString();
-        return doc.object();
-    }
-
-    // Closes standard input and waits for the exit code (-1: still running).
-    int finish() {
-        process_.closeWriteChannel();
-        return waitForExit();
-    }
-    int waitForExit() {
-        if (!process_.waitForFinished(15000))
-            return -1;
-        EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
-        // What is left on standard output must be replies too.
-        EXPECT_TRUE(process_.readAllStandardOutput().trimmed().isEmpty());
-        return process_.exitCode();
-    }
-    QString errors() {
-        stderr_ += QString::fromLocal8Bit(process_.readAllStandardError());
-        return stderr_;
-    }
-
-private:
-    QProcess process_;
-    bool started_ = false;
-    QString stderr_;
-};
-
-QJsonObject cmd(const char* name, QJsonObject fields = {}) {
-    fields.insert(QStringLiteral("cmd"), QLatin1String(name));
-    return fields;
-}
-
-// Every check of a reply first needs it to have succeeded.
-#define EXPECT_OK(reply)                                                                                     \
-    do {                                                                                                     \
-        const QJsonObject r_ = (reply);                                                                      \
-        EXPECT_TRUE(r_.value(QStringLiteral("ok")).toBool())                                                 \
-            << QJsonDocument(r_).toJson(QJsonDocument::Compact).toStdString();                               \
-    } while (0)
-
-QJsonObject findByName(const QJsonArray& list, const QString& name) {
-    for (const QJsonValue& v : list)
-        if (v.toObject().value(QStringLiteral("name")).toString() == name)
-            return v.toObject();
-    return {};
-}
 
 class HostTest : public ::testing::Test {
 protected:

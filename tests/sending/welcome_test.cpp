@@ -1,8 +1,12 @@
 #include "addin/mdlGenel.h"
+#include "platform/excel/application.h"
+#include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"
+#include "platform/forms/services.h"
 #include "sending/frmSMS.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
+#include "tests/support/temp_database.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -11,10 +15,15 @@ namespace {
 
 class WelcomeTest : public ::testing::Test {
 protected:
+    forms::ScriptedServices services = forms::InstallScriptedServices();
+    TempDatabase db;
+    void SetUp() override {
+        ExcelApp = excel::Application::New();
+        ExcelApp->Workbooks().Add();
+    }
     void TearDown() override {
         for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
         forms::FlushUnloaded();
-        mdlGenel::ResetState();
     }
 };
 
@@ -29,14 +38,16 @@ TEST_F(WelcomeTest, TheQuickSendRoadIsTheDefault) {
     ASSERT_TRUE(forms::IsLoaded<frmSMS_1>());
     EXPECT_TRUE(forms::Get<frmSMS_1>().isVisible());
     EXPECT_EQ(forms::Get<frmSMS_1>().CallerForm, &w);
-    EXPECT_FALSE(mdlGenel::ListLoaded);
+    // The list was built from the selection as the page came up.
+    EXPECT_TRUE(mdlGenel::ListLoaded);
     EXPECT_FALSE(forms::IsLoaded<frmSMS>());
     // The page stays open behind the next one.
     EXPECT_TRUE(w.isVisible());
-    // Choosing it again while it is open asks for the list to be built again.
-    mdlGenel::ListLoaded = true;
+    // Choosing it again while it is open builds the list again.
+    w.ZOrder();
+    auto before = forms::Get<frmSMS_1>().ListRecordset;
     w.cmdIleri->click();
-    EXPECT_FALSE(mdlGenel::ListLoaded);
+    EXPECT_NE(forms::Get<frmSMS_1>().ListRecordset, before);
 }
 
 TEST_F(WelcomeTest, TheTemplateRoadOpensTheTemplatePageOnce) {

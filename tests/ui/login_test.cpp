@@ -3,7 +3,7 @@
 #include "platform/ado/ado.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/services.h"
-#include "tests/addin/fake_gateway.h"
+#include "tests/support/fake_gateway.h"
 #include "ui/common/frmGiris.h"
 #include "ui/common/placeholder.h"
 

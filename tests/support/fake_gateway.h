@@ -3,19 +3,20 @@
 #include <httplib.h>
 
 #include <QString>
-#include <atomic>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 // A local gateway on 127.0.0.1 that records each posted document and answers
-// with a set reply.
+// with a set reply (and HTTP status), on any path.
 class FakeGateway {
 public:
     FakeGateway() {
         server_.Post(R"(.*)", [this](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard lock(mutex_);
             bodies_.push_back(QString::fromUtf8(req.body.data(), qsizetype(req.body.size())));
+            res.status = status_;
             res.set_content(reply_, "text/plain; charset=utf-8");
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
@@ -27,14 +28,24 @@ public:
         server_.stop();
         thread_.join();
     }
+    FakeGateway(const FakeGateway&) = delete;
+    FakeGateway& operator=(const FakeGateway&) = delete;
+
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
-    void answer(const std::string& reply) {
+    // The gateway service's endpoint on this server.
+    QString url() const { return base() + QStringLiteral("/sms/com.orventa"); }
+    void answer(const std::string& reply, int status = 200) {
         std::lock_guard lock(mutex_);
         reply_ = reply;
+        status_ = status;
     }
     std::vector<QString> bodies() {
         std::lock_guard lock(mutex_);
         return bodies_;
+    }
+    QString lastBody() {
+        std::lock_guard lock(mutex_);
+        return bodies_.empty() ? QString() : bodies_.back();
     }
 
 private:
@@ -43,5 +54,6 @@ private:
     int port_ = 0;
     std::mutex mutex_;
     std::vector<QString> bodies_;
-    std::string reply_;
+    std::string reply_ = "OK";
+    int status_ = 200;
 };

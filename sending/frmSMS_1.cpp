@@ -1,0 +1,460 @@
+#include "sending/frmSMS_1.h"
+
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "data/text.h"
+#include "gateway/Gateway.h"
+#include "gateway/documents.h"
+#include "platform/ado/ado.h"
+#include "platform/excel/application.h"
+#include "platform/excel/range.h"
+#include "platform/forms/browser.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/datagrid.h"
+#include "platform/vb/clock.h"
+#include "platform/vb/error.h"
+#include "platform/vb/msgbox.h"
+#include "platform/vb/strings.h"
+#include "platform/vb/timer.h"
+#include "platform/vb/variant.h"
+#include "reports/frmRapor.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/sendlog.h"
+
+#include <QSet>
+
+namespace {
+
+constexpr int kWidth = 9510;
+constexpr int kHeight = 5940;
+constexpr int kMaxText = 160;
+constexpr long kRed = 255;  // RGB(255, 0, 0)
+
+QString describe(const std::exception& e) {
+    const auto* vbError = dynamic_cast<const vb::Error*>(&e);
+    return vbError ? vbError->description() : QString::fromLocal8Bit(e.what());
+}
+
+const QString kNoConnection = QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. ") + vb::vbCrLf
+                              + QStringLiteral("Bilgisayarınız, güvenlik duvarı denetiminde olabilir.") + vb::vbCrLf
+                              + QStringLiteral("SMS göndermek için internete bağlı olmanız gerekmektedir!") + vb::vbCrLf
+                              + QStringLiteral("Lütfen güvenlik ayarlarınızı kontrol ediniz.");
+
+const QString kNotDelivered = QStringLiteral("Mesaj Merkezine İlgili Bilgiler Gönderilemiyor") + vb::vbCrLf
+                              + QStringLiteral("Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız");
+
+bool emptyCell(const vb::Variant& v) {
+    return v.isNull() || v.isEmpty() || (v.isString() && (v.stringValue().isEmpty() || v.stringValue() == u" "));
+}
+
+} // namespace
+
+frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
+    setCaption(QStringLiteral("Quillmere - SMS Gönderimi"));
+    forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
+
+    Frame1 = new forms::Frame(this, QStringLiteral("Frame1"), QStringLiteral("Numara Listesi"));
+    forms::Place(Frame1, 120, 60, 3360, 4020);
+    rsKopukA = new forms::Adodc(this, QStringLiteral("rsKopukA"));
+    DataGrid1 = new forms::DataGrid(Frame1, QStringLiteral("DataGrid1"));
+    forms::Place(DataGrid1, 120, 300, 3120, 3180);
+    cmdListeCikart = new forms::CommandButton(Frame1, QStringLiteral("cmdListeCikart"), QStringLiteral("Listeden çıkar"));
+    forms::Place(cmdListeCikart, 120, 3570, 1560, 345);
+    Frame3 = new forms::Frame(Frame1, QStringLiteral("Frame3"));
+    forms::Place(Frame3, 120, 300, 3120, 3180);
+    Frame3->setAutoFillBackground(true);
+    Label5 = new forms::Label(Frame3, QStringLiteral("Label5"), QStringLiteral("Veriler okunuyor. Lütfen bekleyin..."));
+    forms::Place(Label5, 240, 1320, 2700, 255);
+
+    Frame2 = new forms::Frame(this, QStringLiteral("Frame2"), QStringLiteral("Mesaj gönderim ayarları"));
+    forms::Place(Frame2, 3600, 60, 5670, 4020);
+    Label1 = new forms::Label(Frame2, QStringLiteral("Label1"), QStringLiteral("Mesaj:"));
+    forms::Place(Label1, 120, 300, 960, 255);
+    txtMesaj = new forms::TextBox(Frame2, QStringLiteral("txtMesaj"), true);
+    txtMesaj->setMaxLength(kMaxText);
+    forms::Place(txtMesaj, 1200, 270, 4320, 1200);
+    lblKalanKrk = new forms::Label(Frame2, QStringLiteral("lblKalanKrk"), QStringLiteral("160 / 160"));
+    lblKalanKrk->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    forms::Place(lblKalanKrk, 4200, 1500, 1320, 255);
+    Label2 = new forms::Label(Frame2, QStringLiteral("Label2"), QStringLiteral("Toplam mesaj :"));
+    forms::Place(Label2, 120, 1860, 1620, 255);
+    lblToplam = new forms::Label(Frame2, QStringLiteral("lblToplam"));
+    forms::Place(lblToplam, 1800, 1860, 1800, 255);
+    Label3 = new forms::Label(Frame2, QStringLiteral("Label3"), QStringLiteral("Mevcut krediniz :"));
+    forms::Place(Label3, 120, 2160, 1620, 255);
+    lblKontor = new forms::Label(Frame2, QStringLiteral("lblKontor"));
+    forms::Place(lblKontor, 1800, 2160, 1800, 255);
+    Label4 = new forms::Label(Frame2, QStringLiteral("Label4"), QStringLiteral("Gönderen :"));
+    forms::Place(Label4, 120, 2520, 1620, 255);
+    cbGonderen = new forms::ComboBox(Frame2, QStringLiteral("cbGonderen"));
+    forms::Place(cbGonderen, 1800, 2460, 2400, 315);
+    chkIleriTarih = new forms::CheckBox(Frame2, QStringLiteral("chkIleriTarih"), QStringLiteral("İleri tarihe gönderim yap"));
+    forms::Place(chkIleriTarih, 120, 2880, 2700, 255);
+    DTPicker1 = new forms::DatePicker(Frame2, QStringLiteral("DTPicker1"), QStringLiteral("dd.MM.yyyy"));
+    forms::Place(DTPicker1, 2880, 2850, 1350, 315);
+    DTPicker2 = new forms::DatePicker(Frame2, QStringLiteral("DTPicker2"), QStringLiteral("HH:mm"));
+    DTPicker2->setCalendarPopup(false);
+    forms::Place(DTPicker2, 4320, 2850, 1200, 315);
+    Label6 = new forms::Label(Frame2, QStringLiteral("Label6"), QStringLiteral("Sistem tarihiniz:"));
+    forms::Place(Label6, 120, 3240, 1620, 255);
+    lblSimdi = new forms::Label(Frame2, QStringLiteral("lblSimdi"));
+    forms::Place(lblSimdi, 1800, 3240, 2400, 255);
+    Timer1 = new vb::Timer(this, QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer1->setEnabled(false);
+    cmdIleri = new forms::CommandButton(Frame2, QStringLiteral("cmdIleri"), QStringLiteral("SMS Gönder"));
+    forms::Place(cmdIleri, 2880, 3570, 1260, 375);
+    cmdVazgec = new forms::CommandButton(Frame2, QStringLiteral("cmdVazgec"), QStringLiteral("Vazgeç"));
+    forms::Place(cmdVazgec, 4260, 3570, 1260, 375);
+
+    WebBrowser1 = new forms::WebBrowser(this, QStringLiteral("WebBrowser1"));
+    forms::Place(WebBrowser1, 120, 4200, 9150, 1215);
+
+    Timer1->onTimer = [this] { Timer1_Timer(); };
+    txtMesaj->Change = [this] { txtMesaj_Change(); };
+    txtMesaj->KeyPress = [this](int& k) { txtMesaj_KeyPress(k); };
+    cmdListeCikart->Click = [this] { cmdListeCikart_Click(); };
+    cmdVazgec->Click = [this] { cmdVazgec_Click(); };
+    cmdIleri->Click = [this] { cmdIleri_Click(); };
+
+    resize(forms::ToPixels(9390), forms::ToPixels(5535));
+}
+
+std::shared_ptr<ado::Recordset> frmSMS_1::list() const { return rsKopukA->Recordset(); }
+
+void frmSMS_1::Form_Load() {
+    mdlGenel::CancelRequested = false;
+    lblSimdi->setCaption(vb::CStr(vb::Now()));
+    Timer1->setEnabled(true);
+}
+
+void frmSMS_1::Timer1_Timer() { lblSimdi->setCaption(vb::CStr(vb::Now())); }
+
+void frmSMS_1::Form_QueryUnload(int&, int) { mdlGenel::ListLoaded = false; }
+
+void frmSMS_1::Form_Resize() { forms::HoldSize(*this, kWidth, kHeight); }
+
+void frmSMS_1::txtMesaj_Change() {
+    lblKalanKrk->setCaption(QString::number(kMaxText - vb::Len(txtMesaj->Text())) + QStringLiteral(" / 160"));
+}
+
+void frmSMS_1::txtMesaj_KeyPress(int& keyAscii) {
+    if (keyAscii == 13)
+        keyAscii = 0;
+    if (vb::Len(txtMesaj->Text()) > kMaxText)
+        keyAscii = 0;
+}
+
+void frmSMS_1::Form_Activate() {
+    if (mdlGenel::ListLoaded)
+        return;
+    try {
+        buildList();
+    } catch (const std::exception& e) {
+        vb::MsgBox(vb::UnexpectedErrorText(describe(e)), vb::vbCritical, QStringLiteral("Quillmere"));
+        return;
+    }
+    if (!forms::IsLoaded<frmSMS_1>() || forms::IfLoaded<frmSMS_1>() != this || !isLoaded())
+        return;  // the build closed the page
+    try {
+        vb::DoEvents();
+        if (cbGonderen->ListCount() == 0 && !fetchAccountInformation())
+            return;
+        resetPickers();
+    } catch (const std::exception&) {
+        vb::MsgBox(kNoConnection, vb::vbCritical, QStringLiteral("Quillmere"));
+    }
+}
+
+void frmSMS_1::resetPickers() {
+    DTPicker1->setValue(vb::Date().startOfDay());
+    DTPicker2->setValue(QDateTime(QDate(1899, 12, 30), vb::Time()));
+}
+
+void frmSMS_1::buildList() {
+    cmdIleri->setEnabled(false);
+    cmdListeCikart->setEnabled(false);
+    DataGrid1->setEnabled(false);
+
+    ListRecordset = std::make_shared<ado::Recordset>();
+    WebBrowser1->Navigate(mdlGenel::AdvertUrl);
+    vb::DoEvents();
+
+    const bool markMode = mdlGenel::GetParam(QStringLiteral("flg_isaret")) == u"1";
+    int count = 0;
+    const QString caller = CallerForm ? CallerForm->className() : QStringLiteral("Nothing");
+
+    auto openList = [this] {
+        ListRecordset->Fields().Append(QStringLiteral("GsmNo"), 200, 255);
+        ListRecordset->Open();
+        rsKopukA->setRecordset(ListRecordset->Clone());
+    };
+    auto addNumber = [this, &count](const vb::Variant& number) {
+        auto rs = list();
+        rs->AddNew();
+        rs->Fields(QStringLiteral("GsmNo")).setValue(number);
+        rs->UpdateBatch(ado::adAffectAll);
+        ++count;
+        lblToplam->setCaption(QStringLiteral(" ") + QString::number(count));
+    };
+
+    if (caller == u"frmSihirbaz") {
+        if (excel::TypeName(ExcelApp ? ExcelApp->ActiveWorkbook() : nullptr) == u"Nothing") {
+            vb::MsgBox(QStringLiteral("Lütfen öncelikle bir çalışma sayfası açın."), vb::vbInformation,
+                       QStringLiteral("Quillmere"));
+            forms::UnloadDefault<frmSihirbaz>();
+            forms::Unload(*this);
+            return;
+        }
+        if (ExcelApp->ActiveSheet()) {
+            openList();
+            if (ExcelApp->SelectionTypeName() != u"Nothing") {
+                excel::Range selection = ExcelApp->Selection();
+                // Each listed number once; the seen set starts with a number
+                // that is never listed.
+                QSet<QString> seen{QStringLiteral("5000000000")};
+                const int areas = selection.Areas().Count();
+                mdlGenel::ListLoaded = true;
+                for (int a = 1; a <= areas; ++a) {
+                    excel::Range area = selection.Areas().Item(a);
+                    const int rows = area.Rows().Count();
+                    for (int r = 1; r <= rows; ++r) {
+                        const int columns = area.Columns().Count();
+                        for (int c = 1; c <= columns; ++c) {
+                            if (mdlGenel::CancelRequested)
+                                break;
+                            excel::Range cell = area.Cells(r, c);
+                            if (markMode && emptyCell(cell.Value())) {
+                                cell.Font().setBold(true);
+                                cell.Font().setColor(kRed);
+                                cell.setValue(QStringLiteral("BOŞ"));
+                            }
+                            const vb::Variant value = cell.Value();
+                            if (value.isNull() || value.isEmpty())
+                                continue;
+                            const QString number = mdlGenel::NormalizeGsmNumber(vb::CStr(value));
+                            if (markMode && number.isEmpty()) {
+                                cell.Font().setBold(true);
+                                cell.Font().setColor(kRed);
+                            }
+                            if (!number.isEmpty() && !seen.contains(number)) {
+                                vb::DoEvents();
+                                seen.insert(number);
+                                addNumber(number);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    if (caller == u"frmRapor") {
+        openList();
+        if (!SourceRecordset)
+            vb::Raise(vb::errObjectNotSet);
+        SourceRecordset->MoveFirst();
+        count = 0;
+        while (!SourceRecordset->Eof() && !mdlGenel::CancelRequested) {
+            vb::DoEvents();
+            addNumber(SourceRecordset->Fields(0).Value());
+            SourceRecordset->MoveNext();
+        }
+    }
+
+    Frame3->setVisible(false);
+    DataGrid1->setDataSource(rsKopukA);
+    if (!mdlGenel::CancelRequested) {
+        auto rs = list();
+        if (rs && rs->Bof() && rs->Eof()) {
+            vb::MsgBox(QStringLiteral("Hiç bir GSM Numarası seçmediniz"), vb::vbInformation,
+                       QStringLiteral("Quillmere SMS Gönderimi"));
+        } else if (rs) {
+            cmdIleri->setEnabled(true);
+            cmdListeCikart->setEnabled(true);
+            DataGrid1->setEnabled(true);
+        }
+    }
+}
+
+bool frmSMS_1::fetchAccountInformation() {
+    QString reply;
+    Gateway gateway;
+    if (mdlGenel::GatewayType == u"Quillmere")
+        reply = gateway.GetInfo(mdlGenel::UserName + u'-' + mdlGenel::ClientCode, mdlGenel::Password);
+    else if (mdlGenel::GatewayType == u"Palvori")
+        reply = gateway.GetInfo(mdlGenel::UserName, mdlGenel::Password);
+    if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply == u"01" || reply.isEmpty()) {
+        vb::MsgBox(kNoConnection, vb::vbCritical, QStringLiteral("Quillmere"));
+        resetPickers();
+        return false;
+    }
+    int p = vb::InStr(reply, vb::vbLf);
+    // A reply with no line feed at all cannot be read.
+    lblKontor->setCaption(QStringLiteral(" ") + vb::Left(reply, p - 1));
+    reply = vb::Mid(reply, p + 1);
+    while (vb::InStr(reply, vb::vbLf) > 0) {
+        int q = vb::InStr(reply, vb::vbLf);
+        cbGonderen->AddItem(vb::Left(reply, q - 1));
+        reply = vb::Mid(reply, q + 1);
+    }
+    cbGonderen->setText(cbGonderen->List(0));
+    return true;
+}
+
+void frmSMS_1::cmdListeCikart_Click() {
+    const int count = vb::CInt(lblToplam->Caption());
+    if (vb::MsgBox(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
+                   vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere SMS Gönderimi")) == vb::vbNo)
+        return;
+    auto rs = list();
+    if (!rs || (rs->Bof() && rs->Eof()))
+        return;
+    // Only a valid current row is removed, so the count always matches the list.
+    if (rs->Bof() || rs->Eof())
+        return;
+    rs->Delete(ado::adAffectCurrent);
+    lblToplam->setCaption(QString::number(count - 1));
+    // Leave the cursor on a row that is still there.
+    rs->MoveNext();
+    if (rs->Eof() && rs->RecordCount() > 0)
+        rs->MoveLast();
+}
+
+void frmSMS_1::cmdVazgec_Click() {
+    if (cmdVazgec->Caption() == u"Vazgeç") {
+        mdlGenel::CancelRequested = true;
+        cmdVazgec->setCaption(QStringLiteral("Kapat"));
+    } else if (cmdVazgec->Caption() == u"Kapat") {
+        mdlGenel::ListLoaded = false;
+        if (CallerForm)
+            CallerForm->Show();
+        forms::Unload(*this);
+    }
+}
+
+void frmSMS_1::cmdIleri_Click() {
+    try {
+        const QString text = txtMesaj->Text();
+        if (text.isEmpty() || text == u" ") {
+            vb::MsgBox(QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz."), vb::vbInformation,
+                       QStringLiteral("Quillmere"));
+            return;
+        }
+        auto rs = list();
+        if (!rs || (rs->Bof() && rs->Eof()))
+            return;
+
+        const long n = rs->RecordCount();
+        const bool scheduled = chkIleriTarih->Value() != 0;
+        QString question;
+        if (!scheduled)
+            question = QStringLiteral("Mesajınız ") + QString::number(n)
+                       + QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
+        else
+            question = QStringLiteral("Mesajınız ") + QString::number(n) + QStringLiteral(" kişiye, ")
+                       + vb::CStr(DTPicker1->Value()) + QStringLiteral(" saat ") + vb::CStr(DTPicker2->Value())
+                       + QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+        if (vb::MsgBox(question, vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı")) == vb::vbNo)
+            return;
+
+        if (vb::CDbl(lblKontor->Caption()) < vb::CDbl(lblToplam->Caption())) {
+            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), vb::vbInformation,
+                       QStringLiteral("Quillmere Uyarı"));
+            return;
+        }
+        if (cbGonderen->Text().isEmpty()) {
+            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), vb::vbInformation,
+                       QStringLiteral("Uyarı"));
+            forms::SetFocus(cbGonderen);
+            return;
+        }
+
+        rs->MoveFirst();
+        const QString identity = mdlGenel::GatewayType == u"Quillmere"
+                                     ? mdlGenel::UserName + u'-' + mdlGenel::ClientCode
+                                     : mdlGenel::UserName;
+
+        DataGrid1->setDataSource(nullptr);
+        Frame3->setVisible(true);
+        vb::DoEvents();
+        QStringList numbers;
+        numbers.reserve(int(n));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            vb::Variant number = rs->Fields(QStringLiteral("GsmNo")).Value();
+            if (!number.isNull() && !vb::CStr(number).isEmpty())
+                numbers << vb::CStr(number);
+        }
+        DataGrid1->setDataSource(rsKopukA);
+        Frame3->setVisible(false);
+
+        const QString body = mdlGenel::FoldSmsText(vb::Left(text, kMaxText));
+        QString sdate;
+        if (scheduled)
+            sdate = DTPicker1->Value().date().toString(QStringLiteral("ddMMyyyy"))
+                    + DTPicker2->Value().time().toString(QStringLiteral("HHmm"));
+        const QString document = quillmere::documents::SendToNumbers(
+            {identity, mdlGenel::Password, mdlGenel::ClientId()}, body, numbers, cbGonderen->Text(), sdate);
+
+        const QString reply = mdlGenel::PostToGateway(document);
+        const QString tarih = vb::CStr(vb::Now());
+        const QString gtarih = scheduled ? DTPicker1->Value().date().toString(QStringLiteral("dd.MM.yyyy")) + u' '
+                                               + DTPicker2->Value().time().toString(QStringLiteral("HH:mm")) + QStringLiteral(":00")
+                                         : vb::CStr(vb::Now());
+
+        if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>"))) {
+            vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
+            forms::Unload(*this);
+        } else if (reply == u"04" || reply == u"05") {
+            vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
+        } else if (reply.startsWith(QStringLiteral("ID"))) {
+            recordAccepted(vb::Trim(vb::Mid(reply, 4)), tarih, gtarih);
+        } else {
+            vb::MsgBox(QStringLiteral("Mesaj Gönderilemedi.") + vb::vbCrLf
+                           + QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + vb::vbCrLf
+                           + QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + vb::vbCrLf
+                           + QStringLiteral("Gönerilecek SMS Olmayabilir."),
+                       vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
+            forms::Unload(*this);
+        }
+    } catch (const std::exception& e) {
+        vb::MsgBox(QStringLiteral("Tanımlanamayan Hata Oluştu.") + vb::vbCrLf
+                       + QStringLiteral("Sistemin ürettiği hata mesajı : ") + vb::vbCrLf + QStringLiteral(" ")
+                       + describe(e) + vb::vbCrLf + QStringLiteral("Lütfen Sistem Yöneticinize Başvurun"),
+                   vb::vbCritical, QStringLiteral("Quillmere"));
+        try {
+            if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))
+                rs->MoveFirst();
+        } catch (...) {
+        }
+    }
+}
+
+void frmSMS_1::recordAccepted(const QString& packageId, const QString& tarih, const QString& gtarih) {
+    bool logged = false;
+    try {
+        mdlGenel::OpenDatabase();
+        mdlGenel::SendMode = QStringLiteral("GsmNo alanlarını kullan.");
+        auto rs = list();
+        rs->MoveFirst();
+        sending::WriteSendLog({packageId, mdlGenel::SendMode, mdlGenel::GatewayType, rs->RecordCount(),
+                               QStringLiteral("İlk Kayıt :") + txtMesaj->Text(), cbGonderen->Text(), tarih, gtarih},
+                              mdlGenel::MessageText);
+        logged = true;
+    } catch (...) {
+        logged = false;
+    }
+    if (logged) {
+        vb::MsgBox(QStringLiteral("Mesaj Başarı İle Gönderildi."), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+        mdlGenel::ListLoaded = false;
+        mdlGenel::MessageText.clear();
+        forms::UnloadDefault<frmSihirbaz>();
+        forms::Get<frmRapor>().Show();
+        forms::Unload(*this);
+    } else {
+        vb::MsgBox(QStringLiteral("Mesaj Başarı İle Gönderildi.") + vb::vbCrLf
+                       + QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor")
+                       + vb::vbCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı"),
+                   vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+        forms::Unload(*this);
+    }
+}

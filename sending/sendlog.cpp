@@ -1,0 +1,44 @@
+#include "sending/sendlog.h"
+
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "platform/ado/ado.h"
+#include "platform/vb/strings.h"
+
+namespace sending {
+
+namespace {
+
+QString q(const QString& value) { return mdlGenel::SqlQuote(value); }
+
+void execute(const QString& statement) {
+    mdlGenel::OpenDatabase();
+    mdlGenel::DbConnection->Execute(statement);
+}
+
+} // namespace
+
+QString PackageStatement(const SendLogRow& row) {
+    return QStringLiteral("INSERT INTO tbl_giden(msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih) ")
+           + QStringLiteral("VALUES('") + q(row.msgid) + QStringLiteral("','") + q(row.msgTip)
+           + QStringLiteral("','") + q(row.gateway) + QStringLiteral("',") + QString::number(row.paketBoyut)
+           + QStringLiteral(",'") + q(row.mesaj) + QStringLiteral("','") + q(row.originator)
+           + QStringLiteral("','") + q(row.tarih) + QStringLiteral("','") + q(row.gtarih) + QStringLiteral("')");
+}
+
+QString TemplateStatement(const QString& msgid, const QString& templateText) {
+    // The split counts the characters as typed, before the quotes are doubled.
+    const QString second = vb::Len(templateText) > kTemplatePartLength
+                               ? vb::Mid(templateText, kTemplatePartLength + 1)
+                               : QString();
+    return QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_p1,sablon_p2) ") + QStringLiteral("VALUES('")
+           + q(msgid) + QStringLiteral("','") + q(vb::Left(templateText, kTemplatePartLength))
+           + QStringLiteral("','") + q(second) + QStringLiteral("')");
+}
+
+void WriteSendLog(const SendLogRow& row, const QString& templateText) {
+    execute(PackageStatement(row));
+    execute(TemplateStatement(row.msgid, templateText));
+}
+
+} // namespace sending

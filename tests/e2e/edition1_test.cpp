@@ -1,0 +1,167 @@
+// The first edition in the host program, driven through the automation
+// protocol, against the local gateway emulator.
+#include "tests/support/automation.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace automation;
+
+namespace {
+
+class Edition1 : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    EmulatorProcess emulator{{QStringLiteral("--settle-ms"), QStringLiteral("0")}};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString addinFolder;
+
+    void SetUp() override {
+        ASSERT_GT(emulator.port(), 0);
+        // A copy of the deliverable, so that its database beside it is this
+        // test's own; it finds the platform libraries where it expects them.
+        addinFolder = dir.filePath(QStringLiteral("addins/edition1"));
+        QDir().mkpath(addinFolder);
+        ASSERT_TRUE(QFile::link(buildPath(QStringLiteral("lib")), dir.filePath(QStringLiteral("lib"))));
+        for (const char* file : {"quillmere.so", "quillmere.chm"})
+            ASSERT_TRUE(QFile::copy(buildPath(QStringLiteral("addins/edition1/") + QLatin1String(file)),
+                                    addinFolder + u'/' + QLatin1String(file)));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir.filePath(QStringLiteral("registry.json")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QUILLMERE_SERVICE_URL"), emulator.base());
+        env.insert(QStringLiteral("QM_OBSERVER_LOG"), observerLog());
+    }
+
+    QString addin() const { return addinFolder + QStringLiteral("/quillmere.so"); }
+    QString observer() const { return buildPath(QStringLiteral("tests/addins/e2e_observer.so")); }
+    QString observerLog() const { return dir.filePath(QStringLiteral("observer.log")); }
+
+    std::unique_ptr<HostProcess> start(const QStringList& args) {
+        auto host = std::make_unique<HostProcess>(args, env);
+        EXPECT_TRUE(host->started());
+        return host;
+    }
+
+    static QJsonObject bar(HostProcess& host, const QString& name) {
+        return findByName(host.send(cmd("bars")).value(QStringLiteral("bars")).toArray(), name);
+    }
+    static QStringList captions(const QJsonObject& barOrPopup) {
+        QStringList out;
+        for (const QJsonValue& c : barOrPopup.value(QStringLiteral("controls")).toArray())
+            out << c.toObject().value(QStringLiteral("caption")).toString();
+        return out;
+    }
+    static QJsonObject form(HostProcess& host, const QString& name) {
+        return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
+    }
+    static QJsonObject set(HostProcess& host, const QString& control, const QJsonValue& value) {
+        return host.send(cmd("set", {{"control", control}, {"value", value}}));
+    }
+    QStringList observed() const {
+        QFile f(observerLog());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
+    auto host = start({QStringLiteral("--addin"), addin(), QStringLiteral("--addin"), observer()});
+    const QJsonObject toolbar = bar(*host, QStringLiteral("Quillmere"));
+    EXPECT_TRUE(toolbar.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(toolbar.value(QStringLiteral("position")).toInt(), 1);
+    EXPECT_EQ(captions(toolbar), (QStringList{"SMS Gönder", "Raporlar", "Ayarlar", "Yardım", "Web"}));
+    const QJsonArray buttons = toolbar.value(QStringLiteral("controls")).toArray();
+    ASSERT_EQ(buttons.size(), 5);
+    EXPECT_EQ(buttons[0].toObject().value(QStringLiteral("faceId")).toInt(), 24);
+    EXPECT_EQ(buttons[4].toObject().value(QStringLiteral("faceId")).toInt(), 1445);
+    EXPECT_EQ(buttons[4].toObject().value(QStringLiteral("style")).toInt(), 3);
+    EXPECT_EQ(buttons[4].toObject().value(QStringLiteral("tooltip")).toString(), QStringLiteral("www.quillmere.example"));
+
+    const QJsonObject menuBar = bar(*host, QStringLiteral("Worksheet Menu Bar"));
+    const QJsonArray menus = menuBar.value(QStringLiteral("controls")).toArray();
+    ASSERT_EQ(menus.size(), 10);
+    const QJsonObject popup = menus[7].toObject();
+    EXPECT_EQ(popup.value(QStringLiteral("caption")).toString(), QStringLiteral("&Quillmere"));
+    EXPECT_EQ(captions(popup), (QStringList{"SMS Gönder", "Raporlar", "Ayarlar", "Quillmere Yardımı", "Web",
+                                            "Quillmere Hakkında"}));
+
+    EXPECT_OK(host->send(cmd("quit")));
+    EXPECT_EQ(host->waitForExit(), 0);
+    const QStringList left = observed();
+    EXPECT_FALSE(left.contains(QStringLiteral("bar Quillmere")));
+    EXPECT_FALSE(left.contains(QStringLiteral("menu &Quillmere")));
+    EXPECT_TRUE(left.contains(QStringLiteral("menu &Window")));
+}
+
+TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Yardım"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"},
+                                       {"path", QJsonArray{"&Quillmere", "Quillmere Yardımı"}}})));
+    const QJsonArray calls = host->send(cmd("shell")).value(QStringLiteral("shell")).toArray();
+    ASSERT_EQ(calls.size(), 2);
+    for (const QJsonValue& c : calls) {
+        EXPECT_EQ(c.toObject().value(QStringLiteral("verb")).toString(), QStringLiteral("open"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("file")).toString(), addinFolder + QStringLiteral("/quillmere.chm"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("show")).toInt(), 5);
+    }
+    EXPECT_TRUE(QFile::exists(addinFolder + QStringLiteral("/quillmere.chm")));
+}
+
+TEST_F(Edition1, ANewUserSignsInThroughTheGateAndTheWelcomePageOpens) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    // No stored login: the login window stands before the welcome page.
+    const QJsonObject login = form(*host, QStringLiteral("frmGiris"));
+    ASSERT_FALSE(login.isEmpty());
+    EXPECT_TRUE(login.value(QStringLiteral("visible")).toBool());
+    EXPECT_FALSE(form(*host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
+
+    // A wrong password first.
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "demo"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "yanlis"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "DEMO"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
+    QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].toObject().value(QStringLiteral("text")).toString().startsWith(
+        QStringLiteral("Girmiş olduğunuz kullanıcı bilgilerinde hata var.")));
+
+    EXPECT_OK(set(*host, QStringLiteral("frmGiris.txtPassWord"), QStringLiteral("demo123")));
+    EXPECT_OK(set(*host, QStringLiteral("frmGiris.chkKaydet"), 1));
+    EXPECT_OK(host->send(cmd("key", {{"control", "frmGiris.txtPassWord"}, {"key", "Enter"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).isEmpty());
+    const QJsonObject welcome = form(*host, QStringLiteral("frmSihirbaz"));
+    EXPECT_TRUE(welcome.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(welcome.value(QStringLiteral("caption")).toString(), QStringLiteral("Quillmere - İşlem sihirbazı"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+
+    // The login was kept: the next command tests it with the system time and
+    // opens its window straight away.
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_TRUE(QFile::exists(addinFolder + QStringLiteral("/tervane.mdb")));
+}
+
+TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
+    env.insert(QStringLiteral("QM_OBSERVER_SQUAT"), QStringLiteral("1"));
+    auto host = start({QStringLiteral("--addin"), observer(), QStringLiteral("--addin"), addin()});
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    const QJsonObject box = boxes[0].toObject();
+    EXPECT_TRUE(box.value(QStringLiteral("text")).toString().startsWith(
+        QStringLiteral("Quillmere uygulaması bir hatayla karşılaştı.\r\nSistemin ürettiği hata mesajı : ")));
+    EXPECT_EQ(box.value(QStringLiteral("title")).toString(), QStringLiteral("Quillmere"));
+    EXPECT_EQ(box.value(QStringLiteral("buttons")).toInt(), 64);
+    EXPECT_TRUE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
+    EXPECT_EQ(captions(bar(*host, QStringLiteral("Worksheet Menu Bar"))),
+              (QStringList{"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}));
+    EXPECT_EQ(host->finish(), 0);
+}
+
+} // namespace

@@ -1,0 +1,340 @@
+#include "addin/mdlGenel.h"
+#include "platform/ado/ado.h"
+#include "platform/excel/application.h"
+#include "platform/excel/range.h"
+#include "platform/excel/workbook.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/datagrid.h"
+#include "platform/forms/services.h"
+#include "platform/vb/clock.h"
+#include "platform/vb/msgbox.h"
+#include "reports/frmRapor.h"
+#include "sending/frmSMS_1.h"
+#include "sending/frmSihirbaz.h"
+#include "tests/support/fake_gateway.h"
+#include "tests/support/temp_database.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kAccount = "1500\nQUILLMERE\nDEMO FIRMA\n";
+
+class QuickSendTest : public ::testing::Test {
+protected:
+    forms::ScriptedServices services = forms::InstallScriptedServices();
+    TempDatabase db;
+    FakeGateway gateway;
+    std::shared_ptr<excel::Worksheet> sheet;
+
+    void SetUp() override {
+        ExcelApp = excel::Application::New();
+        sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
+        mdlGenel::GatewayType = QStringLiteral("Quillmere");
+        mdlGenel::UserName = QStringLiteral("demo");
+        mdlGenel::ClientCode = QStringLiteral("DEMO");
+        mdlGenel::Password = QStringLiteral("demo123");
+        mdlGenel::GatewayUrl = gateway.url();
+        gateway.answer(kAccount);
+    }
+    void TearDown() override {
+        vb::SetClock(std::nullopt);
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+    }
+
+    void cells(const std::vector<std::pair<const char*, vb::Variant>>& values) {
+        for (const auto& [address, value] : values)
+            sheet->Range(QString::fromLatin1(address)).setValue(value);
+    }
+    void select(const char* address) { sheet->Range(QString::fromLatin1(address)).Select(); }
+
+    // What the welcome page does for the quick-send road.
+    frmSMS_1& open() {
+        forms::Get<frmSihirbaz>().Show();
+        forms::Get<frmSMS_1>().CallerForm = &forms::Get<frmSihirbaz>();
+        mdlGenel::ListLoaded = false;
+        frmSMS_1& page = forms::Get<frmSMS_1>();
+        page.Show();
+        return page;
+    }
+
+    static QStringList listed(frmSMS_1& page) {
+        QStringList out;
+        for (int r = 0; r < page.DataGrid1->RowCount(); ++r) out << page.DataGrid1->CellText(r, 0);
+        return out;
+    }
+    QStringList prompts() const {
+        QStringList out;
+        for (const auto& r : services.msgBoxes->records()) out << r.prompt;
+        return out;
+    }
+    bool boldRed(const char* address) const {
+        excel::Range c = sheet->Range(QString::fromLatin1(address));
+        return c.Font().Bold() && c.Font().Color() == 255;
+    }
+};
+
+TEST_F(QuickSendTest, TheListHoldsEachNumberOnceInSelectionOrder) {
+    cells({{"A1", QStringLiteral("0532 123 45 67")}, {"A2", QStringLiteral("+90 (532) 123-45-67")},
+           {"A3", 5321234567.0}, {"B1", QStringLiteral("05551112233")}, {"B2", QStringLiteral("5000000000")},
+           {"C5", QStringLiteral("0543.222.33.44")}, {"C6", QStringLiteral("5051112233")}});
+    select("A1:B3,C5:C6");
+    auto& page = open();
+    EXPECT_EQ(listed(page), (QStringList{"5321234567", "5551112233", "5432223344", "5051112233"}));
+    EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral(" 4"));
+    EXPECT_TRUE(page.cmdIleri->isEnabled());
+    EXPECT_TRUE(page.cmdListeCikart->isEnabled());
+    EXPECT_FALSE(page.Frame3->isVisible());
+    EXPECT_TRUE(mdlGenel::ListLoaded);
+    // The account: credit and originators.
+    EXPECT_EQ(page.lblKontor->Caption(), QStringLiteral(" 1500"));
+    EXPECT_EQ(page.cbGonderen->ListCount(), 2);
+    EXPECT_EQ(page.cbGonderen->Text(), QStringLiteral("QUILLMERE"));
+    EXPECT_TRUE(gateway.lastBody().contains(QStringLiteral("<UserName>demo-DEMO</UserName>")));
+    // Activating again builds nothing more.
+    forms::Get<frmSihirbaz>().ZOrder();
+    page.ZOrder();
+    EXPECT_EQ(listed(page).size(), 4);
+    EXPECT_EQ(gateway.bodies().size(), 1u);
+}
+
+TEST_F(QuickSendTest, MarkModeFlagsEmptyAndInvalidCells) {
+    db.query(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_isaret'"));
+    cells({{"A1", QStringLiteral("5321234567")}, {"A2", QStringLiteral(" ")}, {"A4", QStringLiteral("12345")},
+           {"A5", QStringLiteral("5121234567")}});
+    select("A1:A5");
+    auto& page = open();
+    EXPECT_EQ(listed(page), QStringList{"5321234567"});
+    for (const char* empty : {"A2", "A3"}) {
+        EXPECT_EQ(sheet->Range(QString::fromLatin1(empty)).Value(), vb::Variant(QStringLiteral("BOŞ"))) << empty;
+        EXPECT_TRUE(boldRed(empty)) << empty;
+    }
+    EXPECT_EQ(sheet->Range(QStringLiteral("A4")).Value(), vb::Variant(QStringLiteral("12345")));
+    EXPECT_TRUE(boldRed("A4"));
+    EXPECT_TRUE(boldRed("A5"));
+    EXPECT_FALSE(boldRed("A1"));
+}
+
+TEST_F(QuickSendTest, WithoutMarkModeTheSheetIsNotTouched) {
+    cells({{"A1", QStringLiteral("abc")}, {"A3", QStringLiteral("5321234567")}});
+    select("A1:A3");
+    open();
+    EXPECT_TRUE(sheet->Range(QStringLiteral("A2")).Value().isEmpty());
+    EXPECT_FALSE(boldRed("A1"));
+}
+
+TEST_F(QuickSendTest, AnEmptyListSaysSoAndKeepsTheButtonsDisabled) {
+    cells({{"A1", QStringLiteral("yok")}});
+    select("A1");
+    auto& page = open();
+    EXPECT_TRUE(prompts().contains(QStringLiteral("Hiç bir GSM Numarası seçmediniz")));
+    EXPECT_FALSE(page.cmdIleri->isEnabled());
+    EXPECT_FALSE(page.cmdListeCikart->isEnabled());
+}
+
+TEST_F(QuickSendTest, WithoutAWorkbookBothPagesClose) {
+    ExcelApp->Workbooks().Item(1)->Close();
+    open();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Lütfen öncelikle bir çalışma sayfası açın.")});
+    EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
+}
+
+TEST_F(QuickSendTest, ACancelledPageBuildsNothingWhenShownAgain) {
+    cells({{"A1", QStringLiteral("5321234567")}});
+    select("A1");
+    auto& page = open();
+    page.cmdVazgec->click();
+    EXPECT_EQ(page.cmdVazgec->Caption(), QStringLiteral("Kapat"));
+    EXPECT_TRUE(mdlGenel::CancelRequested);
+    services.msgBoxes->clearRecords();
+    // Reopened from the welcome page without closing it: the flag still stands.
+    forms::Get<frmSihirbaz>().ZOrder();
+    forms::Get<frmSihirbaz>().cmdIleri->click();
+    EXPECT_TRUE(listed(page).isEmpty());
+    EXPECT_TRUE(prompts().isEmpty());
+    EXPECT_FALSE(page.cmdIleri->isEnabled());
+    // "Kapat" shows the caller and closes the page.
+    page.cmdVazgec->click();
+    EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    EXPECT_TRUE(forms::Get<frmSihirbaz>().isVisible());
+}
+
+TEST_F(QuickSendTest, NumbersFromTheReportWindowAreListedAsTheyAre) {
+    auto source = std::make_shared<ado::Recordset>();
+    source->Fields().Append(QStringLiteral("GsmNo"), 200, 20);
+    source->Open();
+    for (const char* n : {"5321234567", "5321234567", "5551112233"}) {
+        source->AddNew();
+        source->Fields(0).setValue(QString::fromLatin1(n));
+        source->UpdateBatch();
+    }
+    auto& page = forms::Get<frmSMS_1>();
+    page.CallerForm = &forms::Get<frmRapor>();
+    page.SourceRecordset = source;
+    page.Show();
+    EXPECT_EQ(listed(page), (QStringList{"5321234567", "5321234567", "5551112233"}));
+    EXPECT_FALSE(mdlGenel::ListLoaded);
+    // Every activation starts again from the handed recordset.
+    page.cmdListeCikart->setEnabled(true);
+    services.msgBoxes->queueAnswer(vb::vbYes);
+    page.cmdListeCikart->click();
+    EXPECT_EQ(listed(page).size(), 2);
+    EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral("2"));
+    forms::Get<frmRapor>().Show();
+    page.ZOrder();
+    EXPECT_EQ(listed(page).size(), 3);
+}
+
+TEST_F(QuickSendTest, RemovingKeepsTheCountAndTheListTogether) {
+    cells({{"A1", QStringLiteral("5321234567")}, {"A2", QStringLiteral("5551112233")}});
+    select("A1:A2");
+    auto& page = open();
+    services.msgBoxes->queueAnswer(vb::vbNo);
+    page.cmdListeCikart->click();
+    EXPECT_EQ(listed(page).size(), 2);
+    for (int i = 0; i < 3; ++i) {
+        services.msgBoxes->queueAnswer(vb::vbYes);
+        page.cmdListeCikart->click();
+    }
+    EXPECT_TRUE(listed(page).isEmpty());
+    EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral("0"));
+    // An emptied list keeps the send button, which then ends silently.
+    EXPECT_TRUE(page.cmdIleri->isEnabled());
+    page.txtMesaj->setText(QStringLiteral("Merhaba"));
+    services.msgBoxes->clearRecords();
+    page.cmdIleri->click();
+    EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(QuickSendTest, TheTextBoxCountsAndFilters) {
+    auto& page = open();
+    page.txtMesaj->typeText(QStringLiteral("Merhaba\rdünya"));
+    EXPECT_EQ(page.txtMesaj->Text(), QStringLiteral("Merhabadünya"));
+    EXPECT_EQ(page.lblKalanKrk->Caption(), QStringLiteral("148 / 160"));
+    page.txtMesaj->setText(QString(200, u'x'));
+    EXPECT_EQ(page.txtMesaj->Text().size(), 160);
+    EXPECT_EQ(page.lblKalanKrk->Caption(), QStringLiteral("0 / 160"));
+}
+
+class SendTest : public QuickSendTest {
+protected:
+    frmSMS_1* page = nullptr;
+    void SetUp() override {
+        QuickSendTest::SetUp();
+        cells({{"A1", QStringLiteral("5321234567")}, {"A2", QStringLiteral("5551112233")}});
+        select("A1:A2");
+        page = &open();
+        page->txtMesaj->setText(QStringLiteral("Ödeme <yarın> & şimdi"));
+        services.msgBoxes->clearRecords();
+    }
+    void send(const std::string& reply, bool confirm = true) {
+        gateway.answer(reply);
+        services.msgBoxes->queueAnswer(confirm ? vb::vbYes : vb::vbNo);
+        page->cmdIleri->click();
+    }
+    long logged() const {
+        auto rs = db.query(QStringLiteral("SELECT COUNT(*) FROM tbl_giden"));
+        return long(vb::CDbl(rs->Fields(0).Value()));
+    }
+};
+
+TEST_F(SendTest, TheDocumentIsActionZeroByteForByte) {
+    send("ID 12345");
+    EXPECT_EQ(gateway.lastBody(),
+              QStringLiteral("<MainmsgBody><UserName>demo-DEMO</UserName><PassWord>demo123</PassWord><Action>0</Action>"
+                             "<ClientID>test_sending_windows1.0.0</ClientID><Mesgbody>Odeme [yarin] - simdi</Mesgbody>"
+                             "<Numbers>5321234567,5551112233,</Numbers><Originator>QUILLMERE</Originator>"
+                             "<SDate></SDate></MainmsgBody>"));
+    ASSERT_GE(prompts().size(), 2);
+    EXPECT_EQ(prompts()[0], QStringLiteral("Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"));
+    EXPECT_EQ(prompts().last(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    auto row = db.query(QStringLiteral("SELECT * FROM tbl_giden"));
+    EXPECT_EQ(row->Fields(QStringLiteral("msgid")).Value(), vb::Variant("12345"));
+    EXPECT_EQ(row->Fields(QStringLiteral("mesaj")).Value(), vb::Variant(QStringLiteral("İlk Kayıt :Ödeme <yarın> & şimdi")));
+    EXPECT_EQ(row->Fields(QStringLiteral("msg_tip")).Value(), vb::Variant(QStringLiteral("GsmNo alanlarını kullan.")));
+    EXPECT_EQ(vb::CDbl(row->Fields(QStringLiteral("paket_boyut")).Value()), 2);
+    EXPECT_EQ(row->Fields(QStringLiteral("tarih")).Value(), row->Fields(QStringLiteral("gtarih")).Value());
+    // The wizard closes and the report window opens.
+    EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
+    EXPECT_TRUE(forms::Get<frmRapor>().isVisible());
+    EXPECT_FALSE(mdlGenel::ListLoaded);
+}
+
+TEST_F(SendTest, ReplyCodes) {
+    struct Case { std::string reply; bool logs; bool stays; const char* id; } cases[] = {
+        {"ID 12345", true, false, "12345"},
+        {"ID12345", true, false, "2345"},
+        {"id 12345", false, false, nullptr},
+        {"04", false, true, nullptr},
+        {"05", false, true, nullptr},
+        {"-1", false, false, nullptr},
+        {"<html>proxy</html>", false, false, nullptr},
+        {"01", false, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        if (!forms::IsLoaded<frmSMS_1>()) {
+            gateway.answer(kAccount);
+            page = &open();
+            page->txtMesaj->setText(QStringLiteral("Merhaba"));
+        }
+        db.query(QStringLiteral("DELETE FROM tbl_giden"));
+        send(c.reply);
+        EXPECT_EQ(logged(), c.logs ? 1 : 0) << c.reply;
+        EXPECT_EQ(forms::IsLoaded<frmSMS_1>(), c.stays) << c.reply;
+        if (c.id) {
+            EXPECT_EQ(db.query(QStringLiteral("SELECT msgid FROM tbl_giden"))->Fields(0).Value(), vb::Variant(c.id));
+        }
+        if (c.stays) {
+            EXPECT_EQ(listed(*page).size(), 2);
+        }
+    }
+}
+
+TEST_F(SendTest, TheChecksBeforeTheSend) {
+    page->txtMesaj->setText(QStringLiteral(" "));
+    page->cmdIleri->click();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz.")});
+    page->txtMesaj->setText(QStringLiteral("Merhaba"));
+    const size_t posts = gateway.bodies().size();
+    send("ID 1", false);
+    EXPECT_EQ(gateway.bodies().size(), posts);
+    // Credit: equal to the recipients passes, one less is refused.
+    services.msgBoxes->clearRecords();
+    page->lblKontor->setCaption(QStringLiteral(" 1"));
+    send("ID 1");
+    EXPECT_EQ(prompts().last(), QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"));
+    EXPECT_EQ(gateway.bodies().size(), posts);
+    page->lblKontor->setCaption(QStringLiteral(" xyz"));
+    send("ID 1");
+    EXPECT_TRUE(prompts().last().startsWith(QStringLiteral("Tanımlanamayan Hata Oluştu.\r\nSistemin ürettiği hata mesajı : \r\n ")));
+    EXPECT_TRUE(forms::IsLoaded<frmSMS_1>());
+    page->lblKontor->setCaption(QStringLiteral(" 2"));
+    send("ID 1");
+    EXPECT_EQ(gateway.bodies().size(), posts + 1);
+}
+
+TEST_F(SendTest, AScheduledSendCarriesItsDigits) {
+    page->chkIleriTarih->setValue(1);
+    page->DTPicker1->setValue(QDateTime(QDate(2007, 3, 5), QTime(0, 0)));
+    page->DTPicker2->setValue(QDateTime(QDate(1899, 12, 30), QTime(14, 7)));
+    send("ID 777");
+    EXPECT_TRUE(gateway.lastBody().endsWith(QStringLiteral("<SDate>050320071407</SDate></MainmsgBody>")));
+    EXPECT_EQ(prompts()[0], QStringLiteral("Mesajınız 2 kişiye, 05.03.2007 saat 14:07:00 de gönderilecektir. "
+                                           "Devam etmek istiyor musunuz?"));
+    EXPECT_EQ(db.query(QStringLiteral("SELECT gtarih FROM tbl_giden"))->Fields(0).Value(),
+              vb::Variant(QStringLiteral("05.03.2007 14:07:00")));
+}
+
+TEST_F(SendTest, AFailedLogStillSaysTheMessageWentOut) {
+    db.query(QStringLiteral("DROP TABLE tbl_giden"));
+    send("ID 55");
+    EXPECT_TRUE(prompts().last().startsWith(QStringLiteral("Mesaj Başarı İle Gönderildi.\r\nAncak")));
+    EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    EXPECT_TRUE(forms::IsLoaded<frmSihirbaz>());
+    EXPECT_FALSE(forms::IsLoaded<frmRapor>());
+}
+
+} // namespace

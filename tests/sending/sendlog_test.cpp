@@ -1,0 +1,122 @@
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "platform/ado/ado.h"
+#include "platform/vb/error.h"
+#include "sending/sendlog.h"
+
+#include "tests/support/temp_database.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sending::SendLogRow;
+
+class SendLogTest : public ::testing::Test {
+protected:
+    TempDatabase db;
+
+    static SendLogRow row(const QString& msgid = QStringLiteral("4711")) {
+        return {msgid,
+                QStringLiteral("GsmNo alanlarını kullan."),
+                QStringLiteral("Quillmere"),
+                3,
+                QStringLiteral("İlk Kayıt :Merhaba"),
+                QStringLiteral("FIRMA"),
+                QStringLiteral("10.12.2026 09:00:00"),
+                QStringLiteral("05.01.2027 09:30:00")};
+    }
+    ado::RecordsetPtr select(const QString& sql) { return mdlGenel::DbConnection->Execute(sql); }
+    long count(const QString& table) {
+        return vb::CLng(select(QStringLiteral("SELECT COUNT(*) FROM ") + table)->Fields(0).Value());
+    }
+};
+
+TEST_F(SendLogTest, TheStatementsLetterForLetter) {
+    EXPECT_EQ(sending::PackageStatement(row()),
+              QStringLiteral("INSERT INTO tbl_giden(msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih) "
+                             "VALUES('4711','GsmNo alanlarını kullan.','Quillmere',3,'İlk Kayıt :Merhaba','FIRMA',"
+                             "'10.12.2026 09:00:00','05.01.2027 09:30:00')"));
+    EXPECT_EQ(sending::TemplateStatement(QStringLiteral("4711"), QStringLiteral("Sayın {Ad}")),
+              QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_p1,sablon_p2) VALUES('4711','Sayın {Ad}','')"));
+    EXPECT_EQ(sending::TemplateStatement(QStringLiteral("4711"), QString(255, u'a') + QStringLiteral("b'c")),
+              QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_p1,sablon_p2) VALUES('4711','")
+                  + QString(255, u'a') + QStringLiteral("','b''c')"));
+}
+
+TEST_F(SendLogTest, BothRowsAreWrittenWithEveryQuoteIntact) {
+    SendLogRow r{QStringLiteral("12'3"),
+                 QStringLiteral("Dosya alan'ları"),
+                 QStringLiteral("Pal'vori"),
+                 0,
+                 QStringLiteral("İlk Kayıt :O'Neil'e selam"),
+                 QStringLiteral("FİR'MA"),
+                 QStringLiteral("10.12.2026 '09"),
+                 QStringLiteral("'")};
+    sending::WriteSendLog(r, QStringLiteral("Sayın {Ad}'e"));
+    auto p = select(QStringLiteral("SELECT msgid, msg_tip, gateway, paket_boyut, mesaj, originator, tarih, gtarih "
+                                   "FROM tbl_giden"));
+    ASSERT_FALSE(p->Eof());
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("msgid")).Value()), r.msgid);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("msg_tip")).Value()), r.msgTip);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("gateway")).Value()), r.gateway);
+    EXPECT_EQ(vb::CLng(p->Fields(QStringLiteral("paket_boyut")).Value()), 0);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("mesaj")).Value()), r.mesaj);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("originator")).Value()), r.originator);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("tarih")).Value()), r.tarih);
+    EXPECT_EQ(vb::CStr(p->Fields(QStringLiteral("gtarih")).Value()), r.gtarih);
+    auto t = select(QStringLiteral("SELECT msgid, sablon_p1, sablon_p2 FROM tbl_sablonlar"));
+    ASSERT_FALSE(t->Eof());
+    EXPECT_EQ(vb::CStr(t->Fields(0).Value()), r.msgid);
+    EXPECT_EQ(vb::CStr(t->Fields(1).Value()), QStringLiteral("Sayın {Ad}'e"));
+    EXPECT_EQ(vb::CStr(t->Fields(2).Value()), QString());
+}
+
+TEST_F(SendLogTest, AnIdFromTheReplyCannotReachTheStatement) {
+    const QString id = QStringLiteral("1','x',0,'','','','');DELETE FROM tbl_sablonlar;--");
+    sending::WriteSendLog(row(QStringLiteral("keep")), QString());
+    sending::WriteSendLog(row(id), QString());
+    EXPECT_EQ(count(QStringLiteral("tbl_giden")), 2);
+    EXPECT_EQ(count(QStringLiteral("tbl_sablonlar")), 2);
+    auto rs = select(QStringLiteral("SELECT msgid FROM tbl_giden WHERE msgid <> 'keep'"));
+    EXPECT_EQ(vb::CStr(rs->Fields(0).Value()), id);
+}
+
+TEST_F(SendLogTest, TheTemplateSplitsAt255Characters) {
+    struct Case {
+        QString text;
+        QString p1;
+        QString p2;
+    } cases[] = {
+        {QString(), QString(), QString()},
+        {QString(255, u'a'), QString(255, u'a'), QString()},
+        {QString(255, u'a') + u'z', QString(255, u'a'), QStringLiteral("z")},
+        // The quotes count once, as typed.
+        {QString(254, u'a') + QStringLiteral("''b"), QString(254, u'a') + u'\'', QStringLiteral("'b")},
+        {QString(255, u'\'') + QString(300, u'c'), QString(255, u'\''), QString(300, u'c')},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString id = QString::number(++n);
+        sending::WriteSendLog(row(id), c.text);
+        auto rs = select(QStringLiteral("SELECT sablon_p1, sablon_p2 FROM tbl_sablonlar WHERE msgid = '") + id
+                         + u'\'');
+        ASSERT_FALSE(rs->Eof()) << n;
+        EXPECT_EQ(vb::CStr(rs->Fields(0).Value()), c.p1) << n;
+        EXPECT_EQ(vb::CStr(rs->Fields(1).Value()), c.p2) << n;
+    }
+}
+
+TEST_F(SendLogTest, AFailedPackageRowWritesNoTemplateRow) {
+    mdlGenel::DbConnection->Execute(QStringLiteral("DROP TABLE tbl_giden"));
+    EXPECT_THROW(sending::WriteSendLog(row(), QStringLiteral("x")), vb::Error);
+    EXPECT_EQ(count(QStringLiteral("tbl_sablonlar")), 0);
+}
+
+TEST_F(SendLogTest, AFailedTemplateRowLeavesThePackageRow) {
+    mdlGenel::DbConnection->Execute(QStringLiteral("DROP TABLE tbl_sablonlar"));
+    EXPECT_THROW(sending::WriteSendLog(row(), QStringLiteral("x")), vb::Error);
+    EXPECT_EQ(count(QStringLiteral("tbl_giden")), 1);
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#pragma once
+
+// Running the programs of the build from a test: sheet-host in its
+// automation mode, and the local gateway emulator.
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace automation {
+
+QString buildPath(const QString& relative) {
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../../") + relative).absolutePath();
+}
+
+QString hostProgram() { return buildPath(QStringLiteral("bin/sheet-host")); }
+QString addin(const char* name) { return buildPath(QStringLiteral("tests/addins/%1.so").arg(QLatin1String(name))); }
+
+// One run of sheet-host --automation.
+class HostProcess {
+public:
+    HostProcess(const QStringList& args, const QProcessEnvironment& env) {
+        process_.setProcessEnvironment(env);
+        process_.start(hostProgram(), QStringList{QStringLiteral("--automation")} + args);
+        started_ = process_.waitForStarted(10000);
+    }
+    ~HostProcess() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    bool started() const { return started_; }
+
+    // Writes one line and reads the one reply line; every line on standard
+    // output must be a JSON object.
+    QJsonObject sendLine(const QByteArray& line) {
+        process_.write(line + '\n');
+        return readReply();
+    }
+    QJsonObject send(const QJsonObject& command) {
+        return sendLine(QJsonDocument(command).toJson(QJsonDocument::Compact));
+    }
+    QJsonObject readReply() {
+        while (!process_.canReadLine()) {
+            if (process_.state() == QProcess::NotRunning || !process_.waitForReadyRead(15000)) {
+                ADD_FAILURE() << "no reply; standard error:\n" << errors().toStdString();
+                return {};
+            }
+        }
+        const QByteArray line = process_.readLine();
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        EXPECT_TRUE(doc.isObject()) << "not a JSON object on standard output: " << line.toStdString();
+        return doc.object();
+    }
+
+    // Closes standard input and waits for the exit code (-1: still running).
+    int finish() {
+        process_.closeWriteChannel();
+        return waitForExit();
+    }
+    int waitForExit() {
+        if (!process_.waitForFinished(15000))
+            return -1;
+        EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
+        // What is left on standard output must be replies too.
+        EXPECT_TRUE(process_.readAllStandardOutput().trimmed().isEmpty());
+        return process_.exitCode();
+    }
+    QString errors() {
+        stderr_ += QString::fromLocal8Bit(process_.readAllStandardError());
+        return stderr_;
+    }
+
+private:
+    QProcess process_;
+    bool started_ = false;
+    QString stderr_;
+};
+
+QJsonObject cmd(const char* name, QJsonObject fields = {}) {
+    fields.insert(QStringLiteral("cmd"), QLatin1String(name));
+    return fields;
+}
+
+// Every check of a reply first needs it to have succeeded.
+#define EXPECT_OK(reply)                                                                                     \
+    do {                                                                                                     \
+        const QJsonObject r_ = (reply);                                                                      \
+        EXPECT_TRUE(r_.value(QStringLiteral("ok")).toBool())                                                 \
+            << QJsonDocument(r_).toJson(QJsonDocument::Compact).toStdString();                               \
+    } while (0)
+
+QJsonObject findByName(const QJsonArray& list, const QString& name) {
+    for (const QJsonValue& v : list)
+        if (v.toObject().value(QStringLiteral("name")).toString() == name)
+            return v.toObject();
+    return {};
+}
+
+// The local gateway emulator on a free loopback port.
+class EmulatorProcess {
+public:
+    explicit EmulatorProcess(const QStringList& args = {}) {
+        process_.start(buildPath(QStringLiteral("bin/gateway-emulator")),
+                       QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(10000))
+            return;
+        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+        if (line.startsWith(QStringLiteral("listening 127.0.0.1:")))
+            port_ = line.section(u':', -1).toInt();
+    }
+    ~EmulatorProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+    int port() const { return port_; }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+
+private:
+    QProcess process_;
+    int port_ = 0;
+};
+
+} // namespace automation
