@@ -8,7 +8,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
+#include <map>
 #include <QShowEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -47,12 +50,66 @@ public:
     }
 };
 
+// Long loops yield to the event loop once per record, and each yield would
+// repaint the window that shows their progress: tens of thousands of paints
+// for one list. A window of the add-in is painted at most every
+// kPaintInterval; a paint asked for sooner is put off until then, never lost.
+class PaintPacing : public QObject {
+public:
+    static constexpr int kPaintInterval = 16;
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() != QEvent::UpdateRequest || !o->isWidgetType())
+            return false;
+        auto* form = dynamic_cast<Form*>(static_cast<QWidget*>(o));
+        if (!form)
+            return false;
+        Pace& pace = paces_[form];
+        if (pace.releasing) {
+            pace.releasing = false;
+            pace.last.start();
+            return false;
+        }
+        if (!pace.last.isValid() || pace.last.elapsed() >= kPaintInterval) {
+            pace.last.start();
+            return false;
+        }
+        if (!pace.pending) {
+            pace.pending = true;
+            QPointer<Form> target(form);
+            QTimer::singleShot(int(kPaintInterval - pace.last.elapsed()), this, [this, target] {
+                if (!target)
+                    return;
+                Pace& p = paces_[target.data()];
+                p.pending = false;
+                p.releasing = true;
+                QCoreApplication::postEvent(target.data(), new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+            });
+        }
+        return true;
+    }
+
+    void forget(Form* form) { paces_.erase(form); }
+
+private:
+    struct Pace {
+        QElapsedTimer last;
+        bool pending = false;
+        bool releasing = false;
+    };
+    std::map<Form*, Pace> paces_;
+};
+
+PaintPacing* paintPacing = nullptr;
+
 void installClickActivation() {
     static bool installed = false;
     if (installed || !QCoreApplication::instance())
         return;
     installed = true;
     QCoreApplication::instance()->installEventFilter(new ClickActivation);
+    paintPacing = new PaintPacing;
+    QCoreApplication::instance()->installEventFilter(paintPacing);
 }
 
 QSize frameExtra(const QWidget* w) {
@@ -81,6 +138,8 @@ Form::Form(const QString& className) : QWidget(nullptr, Qt::Window), className_(
 }
 
 Form::~Form() {
+    if (paintPacing)
+        paintPacing->forget(this);
     auto& r = rt();
     r.loaded.erase(std::remove(r.loaded.begin(), r.loaded.end(), this), r.loaded.end());
     if (r.active == this)

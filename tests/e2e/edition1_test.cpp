@@ -2,6 +2,9 @@
 // protocol, against the local gateway emulator.
 #include "tests/support/automation.h"
 
+#include "platform/ado/ado.h"
+#include "platform/vb/variant.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -162,6 +165,58 @@ TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
     EXPECT_EQ(captions(bar(*host, QStringLiteral("Worksheet Menu Bar"))),
               (QStringList{"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}));
     EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "0532 123 45 67"}})));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A2"}, {"value", "+90 (555) 111 22 33"}})));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A3"}, {"value", "05321234567"}})));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "C1"}, {"value", 5431112233.0}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1:A3,C1"}})));
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "demo"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "demo123"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "DEMO"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
+
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    const QJsonObject page = form(*host, QStringLiteral("frmSMS_1"));
+    ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = page.value(QStringLiteral("controls")).toObject();
+    const QJsonObject grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("rows")).toArray().size(), 3);
+    EXPECT_EQ(controls.value(QStringLiteral("lblToplam")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 3"));
+    EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 1000"));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", "Sayın müşterimiz, ödemeniz alındı."}})));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Mesajınız 3 kişiye gönderilecektir. Devam etmek istiyor musunuz?"));
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSMS_1")).isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSihirbaz")).isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+
+    // The package is in the send log beside the add-in.
+    auto db = std::make_shared<ado::Connection>();
+    db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder + QStringLiteral("/tervane.mdb"));
+    auto rows = db->Execute(QStringLiteral("SELECT * FROM tbl_giden"));
+    ASSERT_FALSE(rows->Eof());
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("msgid")).Value()), QStringLiteral("100001"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("paket_boyut")).Value()), QStringLiteral("3"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("gateway")).Value()), QStringLiteral("Quillmere"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()),
+              QStringLiteral("İlk Kayıt :Sayın müşterimiz, ödemeniz alındı."));
 }
 
 } // namespace

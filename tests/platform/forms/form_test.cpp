@@ -2,6 +2,9 @@
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
+#include "platform/vb/timer.h"
+
+#include <QElapsedTimer>
 
 #include <QApplication>
 #include <QTest>
@@ -192,6 +195,51 @@ TEST_F(FormTest, AnErrorLeftUnhandledByAHandlerIsShownAndEndsIt) {
     ASSERT_EQ(service->records().size(), 1u);
     EXPECT_EQ(service->records()[0].prompt, QStringLiteral("Type mismatch"));
     vb::SetMsgBoxService(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+class PaintCounter : public QWidget {
+public:
+    using QWidget::QWidget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+class frmPaced : public Form {
+public:
+    frmPaced() : Form(QStringLiteral("frmPaced")) { resize(200, 100); }
+    PaintCounter* counter = new PaintCounter(this);
+};
+
+TEST_F(FormTest, PaintsDuringALongLoopArePacedButNotLost) {
+    auto& f = Get<frmPaced>();
+    f.counter->setGeometry(0, 0, 50, 50);
+    f.Show();
+    QApplication::processEvents();
+    const int before = f.counter->paints;
+    QElapsedTimer t;
+    t.start();
+    int updates = 0;
+    while (t.elapsed() < 100) {
+        f.counter->update();
+        vb::DoEvents();
+        ++updates;
+    }
+    const int during = f.counter->paints - before;
+    EXPECT_GT(updates, 50 * during) << updates << " updates, " << during << " paints";
+    // The last update is painted once the loop has stopped.
+    const int afterLoop = f.counter->paints;
+    f.counter->update();
+    QElapsedTimer w;
+    w.start();
+    while (f.counter->paints == afterLoop && w.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GT(f.counter->paints, afterLoop);
 }
 
 } // namespace

@@ -1,0 +1,72 @@
+// The quick-send page's own cost: building the list from a 20,000-cell
+// selection, and the send of those numbers to a local gateway.
+#include "addin/mdlGenel.h"
+#include "platform/excel/application.h"
+#include "platform/excel/range.h"
+#include "platform/excel/workbook.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/datagrid.h"
+#include "platform/forms/browser.h"
+#include "platform/forms/services.h"
+#include "platform/vb/msgbox.h"
+#include "platform/vb/regional.h"
+#include "sending/frmSMS_1.h"
+#include "sending/frmSihirbaz.h"
+#include "tests/support/fake_gateway.h"
+#include "tests/support/temp_database.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kCells = 20000;
+
+void fillSheet(const std::shared_ptr<excel::Worksheet>& sheet) {
+    for (int r = 1; r <= kCells; ++r)
+        sheet->Cells(r, 1).setValue(QStringLiteral("0532%1").arg(1000000 + r, 7, 10, QLatin1Char('0')));
+    sheet->Range(QStringLiteral("A1:A%1").arg(kCells)).Select();
+}
+
+void BM_QuickSendListAndPost(benchmark::State& state) {
+    auto services = forms::InstallScriptedServices();
+    TempDatabase db;
+    FakeGateway gateway;
+    ExcelApp = excel::Application::New();
+    fillSheet(ExcelApp->Workbooks().Add()->ActiveSheet());
+    mdlGenel::GatewayType = QStringLiteral("Quillmere");
+    mdlGenel::UserName = QStringLiteral("demo");
+    mdlGenel::Password = QStringLiteral("demo123");
+    mdlGenel::GatewayUrl = gateway.url();
+    for (auto _ : state) {
+        gateway.answer("100000\nQUILLMERE\n");
+        forms::Get<frmSihirbaz>().Show();
+        frmSMS_1& page = forms::Get<frmSMS_1>();
+        page.CallerForm = &forms::Get<frmSihirbaz>();
+        mdlGenel::ListLoaded = false;
+        page.Show();  // builds the list and asks for the account
+        if (page.DataGrid1->RowCount() != kCells)
+            state.SkipWithError("the list is not complete");
+        page.txtMesaj->setText(QStringLiteral("Merhaba"));
+        gateway.answer("ID 1");
+        services.msgBoxes->queueAnswer(vb::vbYes);
+        page.cmdIleri->click();  // posts, logs, opens the report window
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+        services.msgBoxes->clearRecords();
+    }
+}
+BENCHMARK(BM_QuickSendListAndPost)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    vb::SetRegional(vb::RegionalSettings::turkish());
+    forms::WebBrowser::setRemoteAllowed(false);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
