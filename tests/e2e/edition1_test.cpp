@@ -62,6 +62,34 @@ protected:
     static QJsonObject set(HostProcess& host, const QString& control, const QJsonValue& value) {
         return host.send(cmd("set", {{"control", control}, {"value", value}}));
     }
+    // The demo account in the login window, not kept.
+    static void signIn(HostProcess& host) {
+        EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "demo"}})));
+        EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "demo123"}})));
+        EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "DEMO"}})));
+        EXPECT_OK(host.send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
+    }
+    // Signs in through "SMS Gönder" with the selected cells and goes on to
+    // the quick-send page.
+    static void openQuickSend(HostProcess& host, const QJsonObject& cells, const char* range) {
+        EXPECT_OK(host.send(cmd("new")));
+        for (auto it = cells.begin(); it != cells.end(); ++it)
+            EXPECT_OK(host.send(cmd("set-cell", {{"address", it.key()}, {"value", it.value()}})));
+        EXPECT_OK(host.send(cmd("select", {{"range", range}})));
+        EXPECT_OK(host.send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+        signIn(host);
+        ASSERT_TRUE(form(host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
+        EXPECT_OK(host.send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    }
+    static void sendText(HostProcess& host, const char* text) {
+        EXPECT_OK(host.send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", text}})));
+        EXPECT_OK(host.send(cmd("answer", {{"with", "yes"}})));
+        EXPECT_OK(host.send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    }
+    static QJsonArray gridRows(HostProcess& host, const QString& formName, const QString& grid) {
+        return form(host, formName).value(QStringLiteral("controls")).toObject().value(grid).toObject().value(
+            QStringLiteral("rows")).toArray();
+    }
     QStringList observed() const {
         QFile f(observerLog());
         if (!f.open(QIODevice::ReadOnly))
@@ -169,21 +197,9 @@ TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
 
 TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
     auto host = start({QStringLiteral("--addin"), addin()});
-    EXPECT_OK(host->send(cmd("new")));
-    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "0532 123 45 67"}})));
-    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A2"}, {"value", "+90 (555) 111 22 33"}})));
-    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A3"}, {"value", "05321234567"}})));
-    EXPECT_OK(host->send(cmd("set-cell", {{"address", "C1"}, {"value", 5431112233.0}})));
-    EXPECT_OK(host->send(cmd("select", {{"range", "A1:A3,C1"}})));
-
-    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
-    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "demo"}})));
-    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "demo123"}})));
-    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "DEMO"}})));
-    EXPECT_OK(host->send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
-    ASSERT_TRUE(form(*host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
-
-    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    openQuickSend(*host,
+                  {{"A1", "0532 123 45 67"}, {"A2", "+90 (555) 111 22 33"}, {"A3", "05321234567"}, {"C1", 5431112233.0}},
+                  "A1:A3,C1");
     const QJsonObject page = form(*host, QStringLiteral("frmSMS_1"));
     ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
     const QJsonObject controls = page.value(QStringLiteral("controls")).toObject();
@@ -194,9 +210,7 @@ TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
     EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
               QStringLiteral(" 1000"));
 
-    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", "Sayın müşterimiz, ödemeniz alındı."}})));
-    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
-    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    sendText(*host, "Sayın müşterimiz, ödemeniz alındı.");
     const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(),
@@ -217,6 +231,36 @@ TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("gateway")).Value()), QStringLiteral("Quillmere"));
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()),
               QStringLiteral("İlk Kayıt :Sayın müşterimiz, ödemeniz alındı."));
+}
+
+TEST_F(Edition1, AfterAQuickSendTheReportWindowListsTheRequestAndShowsItsStatuses) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    // The emulator's final status follows the number's last digit.
+    openQuickSend(*host, {{"A1", "05321234567"}, {"A2", "05551112230"}, {"A3", "05431112239"}}, "A1:A3");
+    sendText(*host, "Rapor denemesi");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+
+    // The login was not kept: the command asks for it again.
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+    signIn(*host);
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    const QJsonArray sent = gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid1"));
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].toArray()[0].toString(), QStringLiteral("100001"));
+
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    QStringList report;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")))
+        report << row.toArray()[0].toString() + u' ' + row.toArray()[1].toString();
+    EXPECT_EQ(report, (QStringList{"5321234567 İletildi", "5551112230 Reddedildi", "5431112239 Zaman Aşımı"}));
+    const QJsonObject controls = form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("controls")).toObject();
+    for (const auto& [box, text] : {std::pair{"Text1", "3"}, {"Text3", "1"}, {"Text4", "1"}, {"Text5", "1"}, {"Text11", "100001"}})
+        EXPECT_EQ(controls.value(QLatin1String(box)).toObject().value(QStringLiteral("text")).toString(),
+                  QLatin1String(text)) << box;
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
 }
 
 } // namespace

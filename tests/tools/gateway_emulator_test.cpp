@@ -590,3 +590,13 @@ TEST_F(GatewayEmulator, TheAddInsOwnClientIsUnderstood) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GatewayEmulator, PackageIdsCanStartWhereTheLastRunLeftOff) {
+    start({QStringLiteral("--first-id"), QStringLiteral("1765400000")});
+    EXPECT_EQ(post(sendToNumbers("Merhaba", {"5321234567"})), "ID 1765400000");
+    EXPECT_EQ(post(sendToNumbers("Merhaba", {"5321234567"})), "ID 1765400001");
+}
+
+} // namespace

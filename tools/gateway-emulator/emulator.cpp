@@ -10,7 +10,6 @@ namespace gwemu {
 
 namespace {
 
-constexpr qint64 kFirstPackageId = 100001;
 constexpr qsizetype kLongestText = 612;
 
 const char* const kPlainText = "text/plain; charset=utf-8";
@@ -154,8 +153,9 @@ char FinalStatus(const QString& number) {
     return '3';
 }
 
-Emulator::Emulator(std::vector<Account> accounts, qint64 settleMs)
-    : initialAccounts_(accounts), accounts_(std::move(accounts)), settleMs_(settleMs), nextId_(kFirstPackageId) {}
+Emulator::Emulator(std::vector<Account> accounts, qint64 settleMs, qint64 firstId)
+    : initialAccounts_(accounts), accounts_(std::move(accounts)), settleMs_(settleMs), firstId_(firstId),
+      nextId_(firstId) {}
 
 Emulator::Reply Emulator::Answer(const QByteArray& body) {
     std::lock_guard lock(mutex_);
@@ -398,7 +398,7 @@ Emulator::ControlReply Emulator::Control(const QByteArray& body) {
         accounts_ = initialAccounts_;
         packages_.clear();
         queued_.clear();
-        nextId_ = kFirstPackageId;
+        nextId_ = firstId_;
         return success();
     }
     if (cmd == QStringLiteral("state"))

@@ -67,7 +67,9 @@ char FinalStatus(const QString& number);
 
 class Emulator {
 public:
-    Emulator(std::vector<Account> accounts, qint64 settleMs);
+    // Package ids count up from firstId (a demo that restarts the emulator
+    // passes a new one, so ids already in the send log are not given again).
+    Emulator(std::vector<Account> accounts, qint64 settleMs, qint64 firstId = 100001);
 
     struct Reply {
         std::string body;
@@ -126,6 +128,7 @@ private:
     std::vector<Account> accounts_;
     const qint64 settleMs_;
     std::vector<Package> packages_;
+    qint64 firstId_;
     qint64 nextId_;
     // Raw replies queued by a test, per action and for any action ("any").
     std::map<QString, std::deque<std::string>> queued_;

@@ -3,7 +3,7 @@
 // every path but /control (the gateway service's paths and whatever address a
 // Palvori server is given), and takes test commands as JSON on POST /control.
 //
-//   gateway-emulator [--port N] [--accounts FILE] [--log FILE] [--settle-ms MS]
+//   gateway-emulator [--port N] [--accounts FILE] [--log FILE] [--settle-ms MS] [--first-id N]
 //
 // The first line on stdout is "listening 127.0.0.1:PORT" (--port 0, the
 // default, takes a free port). SIGINT, SIGTERM and {"cmd":"shutdown"} stop it
@@ -38,10 +38,11 @@ struct Options {
     std::string accounts;
     std::string log;
     qint64 settleMs = 3000;
+    qint64 firstId = 100001;
 };
 
 int usage(const char* program) {
-    std::fprintf(stderr, "usage: %s [--port N] [--accounts FILE] [--log FILE] [--settle-ms MS]\n", program);
+    std::fprintf(stderr, "usage: %s [--port N] [--accounts FILE] [--log FILE] [--settle-ms MS] [--first-id N]\n", program);
     return 2;
 }
 
@@ -74,6 +75,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             o.port = int(n);
         else if (name == "--settle-ms" && parseNumber(value, 0, qint64(1) << 40, &n))
             o.settleMs = n;
+        else if (name == "--first-id" && parseNumber(value, 1, qint64(1) << 50, &n))
+            o.firstId = n;
         else if (name == "--accounts" && !value.empty())
             o.accounts = value;
         else if (name == "--log" && !value.empty())
@@ -134,7 +137,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gateway-emulator: cannot write %s: %s\n", options->log.c_str(), std::strerror(errno));
         return 1;
     }
-    gwemu::Emulator emulator(std::move(accounts), options->settleMs);
+    gwemu::Emulator emulator(std::move(accounts), options->settleMs, options->firstId);
 
     // The stop signals are taken by sigwait below, never by a handler: every
     // thread the server starts inherits this mask. A signal the parent had

@@ -1,0 +1,491 @@
+#include "reports/frmRapor.h"
+
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "gateway/Gateway.h"
+#include "platform/ado/ado.h"
+#include "platform/forms/browser.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/datagrid.h"
+#include "platform/forms/services.h"
+#include "platform/vb/clock.h"
+#include "platform/vb/error.h"
+#include "platform/vb/msgbox.h"
+#include "platform/vb/strings.h"
+#include "platform/vb/timer.h"
+#include "platform/vb/variant.h"
+#include "reports/reportparse.h"
+#include "sending/frmSihirbaz.h"
+#include "ui/common/formtop.h"
+#include "ui/common/frmBekle.h"
+
+#include <array>
+
+namespace {
+
+constexpr int kWidth = 9015;
+constexpr int kHeight = 8145;
+
+const QString kFetching = QStringLiteral("Raporunuz Mesaj Merkezinden Çekiliyor...Lütfen Bekleyiniz.");
+const QString kCounting = QStringLiteral("Raporunuzdaki Kayıt Sayısı Hesaplanıyor...Lütfen Bekleyiniz.");
+const QString kBuilding = QStringLiteral("Rapor Listesi Oluşturuluyor...Lütfen Bekleyiniz.");
+const QString kResendCaption = QStringLiteral("Reddedilen ya da Zaman aşımı olan GSM numaralarına tekrar mesaj gönder");
+const QString kTitle = QStringLiteral("Uyarı");
+const QString kStart = QStringLiteral("Başlangıç tarihi :");
+const QString kEnd = QStringLiteral("Bitiş tarihi :");
+
+QString describe(const std::exception& e) {
+    const auto* vbError = dynamic_cast<const vb::Error*>(&e);
+    return vbError ? vbError->description() : QString::fromLocal8Bit(e.what());
+}
+
+// Loading goes on past a failing step.
+template <class F>
+void step(F&& statement) {
+    try {
+        statement();
+    } catch (...) {
+    }
+}
+
+QString identity() {
+    if (mdlGenel::GatewayType == u"Quillmere")
+        return mdlGenel::UserName + u'-' + mdlGenel::ClientCode;
+    return mdlGenel::UserName;
+}
+
+bool knownGateway() { return mdlGenel::GatewayType == u"Quillmere" || mdlGenel::GatewayType == u"Palvori"; }
+
+QString isoDate(const forms::DatePicker* picker) {
+    return picker->Value().date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// A label with its read-only box beside it.
+forms::TextBox* summaryBox(QWidget* parent, forms::Label*& label, const QString& labelName, const QString& caption,
+                           const QString& boxName, int top) {
+    label = new forms::Label(parent, labelName, caption);
+    forms::Place(label, 120, top, 1560, 255);
+    auto* box = new forms::TextBox(parent, boxName);
+    box->setLocked(true);
+    forms::Place(box, 1740, top - 30, 1080, 285);
+    return box;
+}
+
+forms::CheckBox* statusBox(QWidget* parent, const QString& name, int top) {
+    auto* box = new forms::CheckBox(parent, name);
+    forms::Place(box, 2940, top, 255, 255);
+    return box;
+}
+
+// A tab's count boxes, 360 twips apart: the total, then one per status with
+// its check box beside it.
+void countRows(QWidget* frame, std::array<forms::Label**, 5> labels, std::array<int, 5> labelNumbers,
+               std::array<forms::TextBox**, 5> boxes, int firstBox, std::array<forms::CheckBox**, 4> checks,
+               int firstCheck) {
+    static const char16_t* const captions[] = {u"Gönderilen Toplam :", u"Bekleyen SMS :", u"İletilen SMS :",
+                                               u"Zaman Aşımı :", u"Reddedilen SMS :"};
+    for (int i = 0; i < 5; ++i) {
+        const int top = 360 * (i + 1);
+        *boxes[i] = summaryBox(frame, *labels[i], QStringLiteral("Label%1").arg(labelNumbers[i]),
+                               QString::fromUtf16(captions[i]), QStringLiteral("Text%1").arg(firstBox + i), top);
+        if (i > 0)
+            *checks[i - 1] = statusBox(frame, QStringLiteral("Check%1").arg(firstCheck + i - 1), top);
+    }
+}
+
+// A date picker with its caption to the left.
+forms::DatePicker* datePicker(QWidget* parent, forms::Label*& label, const QString& labelName, const QString& caption,
+                              const QString& name, int left, int top) {
+    label = new forms::Label(parent, labelName, caption);
+    forms::Place(label, left, top + 60, 1320, 255);
+    auto* picker = new forms::DatePicker(parent, name);
+    forms::Place(picker, left + 1380, top, 1500, 315);
+    return picker;
+}
+
+forms::CommandButton* button(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                             int width) {
+    auto* b = new forms::CommandButton(parent, name, caption);
+    forms::Place(b, left, top, width, 375);
+    return b;
+}
+
+// A fetching tab's status boxes: ticked, and out of the user's reach.
+void lockChecks(const QList<forms::CheckBox*>& checks) {
+    for (forms::CheckBox* box : checks) {
+        box->setEnabled(false);
+        box->setValue(1);
+    }
+}
+
+void startProgress() {
+    mdlGenel::ProgressTotal = 0;
+    mdlGenel::ProgressDone = 0;
+    mdlGenel::ProgressMark = 0;
+    forms::Get<frmBekle>().Label2->setVisible(true);
+}
+
+void closeWaitWindow() {
+    frmBekle& wait = forms::Get<frmBekle>();
+    wait.Timer1->setEnabled(false);
+    wait.lblIslemHiz->setVisible(false);
+    wait.Label2->setVisible(false);
+    forms::Unload(wait);
+}
+
+} // namespace
+
+struct frmRapor::SummaryBoxes {
+    forms::TextBox* total;
+    forms::TextBox* pending;
+    forms::TextBox* delivered;
+    forms::TextBox* timedOut;
+    forms::TextBox* rejected;
+
+    forms::TextBox* of(reports::Status status) const {
+        switch (status) {
+        case reports::Status::Pending:
+            return pending;
+        case reports::Status::Delivered:
+            return delivered;
+        case reports::Status::TimedOut:
+            return timedOut;
+        case reports::Status::Rejected:
+            break;
+        }
+        return rejected;
+    }
+    void clear() const {
+        for (forms::TextBox* box : {total, pending, delivered, timedOut, rejected}) box->setText(QString());
+    }
+};
+
+namespace {
+
+// A fetch's parse: the tab's boxes, the wait window and the progress
+// counters follow it line by line.
+class FetchSink : public reports::ReportSink {
+public:
+    FetchSink(forms::Adodc* report, std::function<forms::TextBox*(reports::Status)> box, forms::TextBox* total)
+        : report_(report), box_(std::move(box)), total_(total) {}
+
+    bool cancelled() override { return mdlGenel::CancelRequested; }
+    void yield() override { vb::DoEvents(); }
+    void countingStarts() override {
+        forms::Get<frmBekle>().Label1->setCaption(kCounting);
+        vb::DoEvents();
+    }
+    void counted(qint32 total) override {
+        mdlGenel::ProgressTotal += 1;
+        total_->setText(QString::number(total));
+    }
+    void rowsStart() override {
+        frmBekle& wait = forms::Get<frmBekle>();
+        wait.lblIslemHiz->setVisible(true);
+        wait.Timer1->setEnabled(true);
+        wait.Label1->setCaption(kBuilding);
+        vb::DoEvents();
+    }
+    void statusCounted(reports::Status status, qint32 count) override { box_(status)->setText(QString::number(count)); }
+    void rowAdded() override { mdlGenel::ProgressDone += 1; }
+    ado::Recordset& report() override {
+        // A tab change meanwhile gives the rows left a new recordset.
+        ado::RecordsetPtr rs = report_->Recordset();
+        if (!rs)
+            vb::Raise(vb::errObjectNotSet);
+        return *rs;
+    }
+
+private:
+    forms::Adodc* report_;
+    std::function<forms::TextBox*(reports::Status)> box_;
+    forms::TextBox* total_;
+};
+
+} // namespace
+
+frmRapor::frmRapor() : forms::Form(QStringLiteral("frmRapor")) {
+    setCaption(QStringLiteral("Quillmere - Rapor görüntüleme"));
+    forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
+
+    rsRapor1 = new forms::Adodc(this, QStringLiteral("rsRapor1"));
+    rsRapor1->setCommandType(ado::adCmdText);
+    rsKopuk1 = new forms::Adodc(this, QStringLiteral("rsKopuk1"));
+    CommonDialog1 = std::make_unique<forms::CommonDialog>();
+    CommonDialog1->owner = this;
+
+    SSTab1 = new forms::TabControl(this, QStringLiteral("SSTab1"));
+    forms::Place(SSTab1, 120, 120, 8655, 6360);
+
+    // Tab 1: the report of one logged request.
+    QWidget* tab1 = SSTab1->addPage(QStringLiteral("Bir SMS gönderimine ait rapor"));
+    DataGrid1 = new forms::DataGrid(tab1, QStringLiteral("DataGrid1"));
+    DataGrid1->setCaption(QStringLiteral("Yapılan SMS gönderimlerinin listesi"));
+    forms::Place(DataGrid1, 120, 120, 8340, 2400);
+    DataGrid2 = new forms::DataGrid(tab1, QStringLiteral("DataGrid2"));
+    DataGrid2->setCaption(QStringLiteral("Gönderime ait SMS raporu"));
+    forms::Place(DataGrid2, 120, 2640, 2640, 2640);
+    Frame2 = new forms::Frame(tab1, QStringLiteral("Frame2"), QStringLiteral("Özet"));
+    forms::Place(Frame2, 2880, 2640, 3300, 2640);
+    countRows(Frame2, {&Label1, &Label2, &Label3, &Label4, &Label5}, {1, 2, 3, 4, 5},
+              {&Text1, &Text2, &Text3, &Text4, &Text5}, 1, {&Check1, &Check2, &Check3, &Check4}, 1);
+    Text11 = summaryBox(Frame2, Label11, QStringLiteral("Label11"), QStringLiteral("Mesaj ID :"), QStringLiteral("Text11"), 2160);
+    cmdRaporGoruntule_1 = button(tab1, QStringLiteral("cmdRaporGoruntule_1"), QStringLiteral("Rapor görüntüle"), 6300, 2700, 2160);
+    cmdMsgGoster = button(tab1, QStringLiteral("cmdMsgGoster"), QStringLiteral("Mesaj göster"), 6300, 3180, 2160);
+    cmdExceleGonder_1 = button(tab1, QStringLiteral("cmdExceleGonder_1"), QStringLiteral("Excel'e gönder"), 6300, 3660, 2160);
+    cmdVazgec_1 = button(tab1, QStringLiteral("cmdVazgec_1"), QStringLiteral("Vazgeç"), 6300, 4140, 2160);
+    cmdRedZaGonder_1 = button(tab1, QStringLiteral("cmdRedZaGonder_1"), kResendCaption, 120, 5400, 8340);
+
+    // Tab 2: the reports between two dates.
+    QWidget* tab2 = SSTab1->addPage(QStringLiteral("İki tarih arasındaki SMS raporları"));
+    Frame3 = new forms::Frame(tab2, QStringLiteral("Frame3"), QStringLiteral("Tarih aralığı"));
+    forms::Place(Frame3, 120, 120, 8340, 840);
+    DTPicker1 = datePicker(Frame3, Label6, QStringLiteral("Label6"), kStart, QStringLiteral("DTPicker1"), 120, 360);
+    DTPicker2 = datePicker(Frame3, Label7, QStringLiteral("Label7"), kEnd, QStringLiteral("DTPicker2"), 3060, 360);
+    cmdRaporGoruntule_2 = button(Frame3, QStringLiteral("cmdRaporGoruntule_2"), QStringLiteral("Rapor görüntüle"), 6060, 300, 2160);
+    DataGrid3 = new forms::DataGrid(tab2, QStringLiteral("DataGrid3"));
+    DataGrid3->setCaption(QStringLiteral("SMS raporu"));
+    forms::Place(DataGrid3, 120, 1080, 2640, 4200);
+    Frame4 = new forms::Frame(tab2, QStringLiteral("Frame4"), QStringLiteral("Özet"));
+    forms::Place(Frame4, 2880, 1080, 3300, 3000);
+    countRows(Frame4, {&Label8, &Label9, &Label10, &Label12, &Label13}, {8, 9, 10, 12, 13},
+              {&Text6, &Text7, &Text8, &Text9, &Text10}, 6, {&Check5, &Check6, &Check7, &Check8}, 5);
+    Text12 = summaryBox(Frame4, Label14, QStringLiteral("Label14"), QStringLiteral("Rapor başlangıcı:"), QStringLiteral("Text12"), 2160);
+    Text13 = summaryBox(Frame4, Label15, QStringLiteral("Label15"), QStringLiteral("Rapor Bitişi:"), QStringLiteral("Text13"), 2520);
+    cmdExceleGonder_2 = button(tab2, QStringLiteral("cmdExceleGonder_2"), QStringLiteral("Excel'e gönder"), 6300, 1140, 2160);
+    cmdVazgec_2 = button(tab2, QStringLiteral("cmdVazgec_2"), QStringLiteral("Vazgeç"), 6300, 1620, 2160);
+    cmdRedZaGonder_2 = button(tab2, QStringLiteral("cmdRedZaGonder_2"), kResendCaption, 120, 5400, 8340);
+
+    // Tab 3: the requests sent to one number.
+    QWidget* tab3 = SSTab1->addPage(QStringLiteral("Bir GSM numarasına ait SMS raporları"));
+    Frame6 = new forms::Frame(tab3, QStringLiteral("Frame6"), QStringLiteral("GSM Numarası"));
+    forms::Place(Frame6, 120, 120, 3000, 1320);
+    txtGsmNo = new forms::TextBox(Frame6, QStringLiteral("txtGsmNo"));
+    forms::Place(txtGsmNo, 120, 360, 2760, 285);
+    cmdRaporGoruntule_3 = button(Frame6, QStringLiteral("cmdRaporGoruntule_3"), QStringLiteral("Rapor görüntüle"), 120, 780, 2760);
+    Frame5 = new forms::Frame(tab3, QStringLiteral("Frame5"), QStringLiteral("Tarih aralığı"));
+    forms::Place(Frame5, 3240, 120, 5220, 1320);
+    DTPicker3 = datePicker(Frame5, Label16, QStringLiteral("Label16"), kStart, QStringLiteral("DTPicker3"), 120, 360);
+    DTPicker4 = datePicker(Frame5, Label17, QStringLiteral("Label17"), kEnd, QStringLiteral("DTPicker4"), 120, 780);
+    DataGrid4 = new forms::DataGrid(tab3, QStringLiteral("DataGrid4"));
+    forms::Place(DataGrid4, 120, 1560, 6600, 4200);
+    cmdMesajGoster = button(tab3, QStringLiteral("cmdMesajGoster"), QStringLiteral("Mesaj göster"), 6840, 1560, 1620);
+    cmdExceleGonder_3 = button(tab3, QStringLiteral("cmdExceleGonder_3"), QStringLiteral("Excel'e gönder"), 6840, 2040, 1620);
+    cmdVazgec_3 = button(tab3, QStringLiteral("cmdVazgec_3"), QStringLiteral("Vazgeç"), 6840, 2520, 1620);
+
+    WebBrowser1 = new forms::WebBrowser(this, QStringLiteral("WebBrowser1"));
+    forms::Place(WebBrowser1, 120, 6600, 8655, 1020);
+
+    DataGrid1->setDataSource(rsRapor1);
+    for (forms::DataGrid* grid : {DataGrid2, DataGrid3, DataGrid4}) grid->setDataSource(rsKopuk1);
+
+    SSTab1->Click = [this](int previous) { SSTab1_Click(previous); };
+    cmdVazgec_1->Click = [this] { cmdVazgec_1_Click(); };
+    cmdVazgec_2->Click = [this] { cmdVazgec_2_Click(); };
+    cmdVazgec_3->Click = [this] { cmdVazgec_3_Click(); };
+    cmdRaporGoruntule_1->Click = [this] { cmdRaporGoruntule_1_Click(); };
+    cmdRaporGoruntule_2->Click = [this] { cmdRaporGoruntule_2_Click(); };
+
+    resize(forms::ToPixels(kWidth - 120), forms::ToPixels(kHeight - 405));
+}
+
+frmRapor::~frmRapor() = default;
+
+void frmRapor::Form_Load() {
+    mdlGenel::SetFormOnTop(*this);
+    for (forms::DatePicker* picker : {DTPicker1, DTPicker2, DTPicker3, DTPicker4})
+        step([&] { picker->setValue(vb::Date().startOfDay()); });
+    step([] { mdlGenel::OpenDatabase(); });
+    step([&] {
+        rsRapor1->setConnectionString(mdlGenel::DbConnection ? mdlGenel::DbConnection->ConnectionString() : QString());
+        rsRapor1->setRecordSource(QStringLiteral("SELECT id,msgid,msg_tip,mesaj,tarih,gtarih,gateway,originator,paket_boyut ")
+                                  + QStringLiteral("FROM tbl_giden ") + QStringLiteral("WHERE gateway = '")
+                                  + mdlGenel::SqlQuote(mdlGenel::GatewayType) + QStringLiteral("' ")
+                                  + QStringLiteral("ORDER BY tarih DESC"));
+        rsRapor1->Refresh();
+    });
+    step([&] { Grid1Ayar(); });
+    step([&] { CreateFields1(); });
+    for (forms::CheckBox* box : {Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8})
+        step([&] { box->setValue(1); });
+    step([&] { WebBrowser1->Navigate(mdlGenel::AdvertUrl); });
+    mdlGenel::CancelRequested = false;
+}
+
+void frmRapor::Form_Activate() { forms::UnloadDefault<frmSihirbaz>(); }
+
+void frmRapor::Form_Resize() { forms::HoldSize(*this, kWidth, kHeight); }
+
+void frmRapor::Form_Unload(int&) {
+    forms::UnloadDefault<frmBekle>();
+    forms::UnloadDefault<frmSihirbaz>();
+}
+
+void frmRapor::SSTab1_Click(int) { CreateFields1(); }
+
+void frmRapor::Grid1Ayar() {
+    DataGrid1->Columns(0).setVisible(false);
+    DataGrid1->Columns(1).setWidth(800);
+    DataGrid1->Columns(2).setWidth(1800);
+    DataGrid1->Columns(3).setWidth(3300);
+    DataGrid1->Columns(4).setWidth(1800);
+}
+
+void frmRapor::CreateFields1() {
+    auto report = std::make_shared<ado::Recordset>();
+    reports::AppendReportFields(*report);
+    rsKopuk1->setRecordset(report->Clone());
+    for (forms::DataGrid* grid : {DataGrid2, DataGrid3}) {
+        grid->Columns(0).setWidth(1100);
+        grid->Columns(1).setWidth(1050);
+    }
+    DataGrid4->Columns(0).setWidth(3200);
+    DataGrid4->Columns(1).setWidth(3200);
+    DataGrid4->Columns(0).setCaption(QStringLiteral("MsgID"));
+    DataGrid4->Columns(1).setCaption(QStringLiteral("Tarih"));
+}
+
+void frmRapor::cancelOrClose(forms::CommandButton* button) {
+    if (button->Caption() == u"Vazgeç") {
+        mdlGenel::CancelRequested = true;
+        button->setCaption(QStringLiteral("Kapat"));
+        forms::UnloadDefault<frmBekle>();
+    } else if (button->Caption() == u"Kapat") {
+        forms::Unload(*this);
+        forms::UnloadDefault<frmBekle>();
+    }
+}
+
+void frmRapor::cmdVazgec_1_Click() { cancelOrClose(cmdVazgec_1); }
+void frmRapor::cmdVazgec_2_Click() { cancelOrClose(cmdVazgec_2); }
+void frmRapor::cmdVazgec_3_Click() { cancelOrClose(cmdVazgec_3); }
+
+void frmRapor::freshReport(const SummaryBoxes& boxes) {
+    vb::DoEvents();
+    if (auto rs = rsKopuk1->Recordset(); rs && rs->State() != ado::adStateClosed)
+        rs->Close();
+    CreateFields1();
+    // The summary describes the report shown, so an earlier fetch's counts
+    // do not linger in boxes the new report leaves untouched.
+    boxes.clear();
+}
+
+void frmRapor::parseInto(const QString& reply, const SummaryBoxes& boxes) {
+    FetchSink sink(rsKopuk1, [&boxes](reports::Status s) { return boxes.of(s); }, boxes.total);
+    reports::ParseReport(reply, sink);
+}
+
+void frmRapor::cmdRaporGoruntule_1_Click() {
+    const ado::RecordsetPtr sent = rsRapor1->Recordset();
+    if (!sent || (sent->Bof() && sent->Eof()))
+        return;
+    const QList<forms::CommandButton*> buttons{cmdMsgGoster, cmdRaporGoruntule_1, cmdRedZaGonder_1, cmdExceleGonder_1};
+    for (forms::CommandButton* b : buttons) b->setEnabled(false);
+    forms::Get<frmBekle>().Show();
+    RaporCek();
+    closeWaitWindow();
+    for (forms::CheckBox* box : {Check1, Check2, Check3, Check4}) box->setEnabled(true);
+    for (forms::CommandButton* b : buttons) b->setEnabled(true);
+}
+
+void frmRapor::cmdRaporGoruntule_2_Click() {
+    try {
+        const QList<forms::CommandButton*> buttons{cmdRaporGoruntule_2, cmdRedZaGonder_2, cmdExceleGonder_2};
+        for (forms::CommandButton* b : buttons) b->setEnabled(false);
+        forms::Get<frmBekle>().Show();
+        RaporCek2();
+        closeWaitWindow();
+        for (forms::CheckBox* box : {Check5, Check6, Check7, Check8}) box->setEnabled(true);
+        for (forms::CommandButton* b : buttons) b->setEnabled(true);
+    } catch (const std::exception& e) {
+        vb::MsgBox(describe(e));
+    }
+}
+
+void frmRapor::RaporCek() {
+    const SummaryBoxes boxes{Text1, Text2, Text3, Text4, Text5};
+    try {
+        lockChecks({Check1, Check2, Check3, Check4});
+        const ado::RecordsetPtr sent = rsRapor1->Recordset();
+        if (!sent || (sent->Bof() && sent->Eof()))
+            return;
+        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        vb::DoEvents();
+
+        const QString packageId = vb::CStr(sent->Fields(1).Value());
+        QString reply;
+        if (knownGateway()) {
+            Gateway gateway;
+            reply = gateway.getmsgstatus(identity(), mdlGenel::Password, packageId);
+        }
+        if (reply == u"-1") {
+            vb::MsgBox(QStringLiteral("Bağlantı Hatası! İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz") + vb::vbCrLf
+                           + QStringLiteral("İnternet bağlantınızı denetleyen bir güvenlik uygulaması Merivox'in "
+                                            "internete çıkışını engelliyor olabilir."),
+                       vb::vbInformation, kTitle);
+            return;
+        }
+        freshReport(boxes);
+        startProgress();
+        Text11->setText(packageId);
+        if (reply.isEmpty())
+            return;
+        parseInto(reply, boxes);
+    } catch (const std::exception& e) {
+        vb::MsgBox(QStringLiteral("Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz") + vb::vbCrLf
+                       + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz.") + vb::vbCrLf + describe(e)
+                       + QStringLiteral(" ") + mdlGenel::StartFlag,
+                   vb::vbCritical, kTitle);
+    }
+}
+
+void frmRapor::RaporCek2() {
+    const SummaryBoxes boxes{Text6, Text7, Text8, Text9, Text10};
+    const QList<forms::CheckBox*> checks{Check5, Check6, Check7, Check8};
+    try {
+        lockChecks(checks);
+        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        vb::DoEvents();
+
+        QString reply;
+        if (knownGateway()) {
+            Gateway gateway;
+            reply = gateway.getmsgstatustodate(identity(), mdlGenel::Password, isoDate(DTPicker1), isoDate(DTPicker2));
+        }
+        if (reply == u"-1") {
+            vb::MsgBox(QStringLiteral("İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"), vb::vbInformation, kTitle);
+            lockChecks(checks);
+            return;
+        }
+        freshReport(boxes);
+
+        struct Code {
+            const char16_t* reply;
+            const char16_t* message;
+            int icon;
+        };
+        static const Code codes[] = {
+            {u"100", u"Server Yoğun Lütfen Daha Sonra Tekrar Deneyiniz", vb::vbCritical},
+            {u"17", u"Hatalı Tarih Girişi", vb::vbCritical},
+            {u"18", u"Bu Tarihler Arasında Gönderilmiş Rapor Yok.", vb::vbInformation},
+            {u"19", u"Tanımlanamıyan Hata.", vb::vbCritical},
+        };
+        for (const Code& c : codes) {
+            if (reply == QStringView(c.reply)) {
+                vb::MsgBox(QString::fromUtf16(c.message), c.icon, QStringLiteral("Uyar"));
+                return;
+            }
+        }
+
+        startProgress();
+        Text12->setText(vb::CStr(vb::Variant(DTPicker1->Value())));
+        Text13->setText(vb::CStr(vb::Variant(DTPicker2->Value())));
+        if (!reply.isEmpty())
+            parseInto(reply, boxes);
+        for (forms::CheckBox* box : checks) box->setEnabled(true);
+    } catch (const std::exception& e) {
+        vb::MsgBox(mdlGenel::StartFlag + QStringLiteral(" Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz")
+                       + describe(e) + vb::vbCrLf + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz."),
+                   vb::vbCritical, kTitle);
+    }
+}
