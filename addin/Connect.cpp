@@ -60,8 +60,7 @@ void Connect::OnConnection(const std::shared_ptr<excel::Application>& applicatio
     try {
         buildUserInterface(application);
     } catch (const std::exception& e) {
-        const auto* vbError = dynamic_cast<const vb::Error*>(&e);
-        QString description = vbError ? vbError->description() : QString::fromLocal8Bit(e.what());
+        const QString description = vb::ErrorDescription(e);
         // Repeats the test above: a custom array that fails it fails here too,
         // and that reaches the host.
         if (!(custom(1).isNumber() && custom(1).doubleValue() == 1))

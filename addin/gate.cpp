@@ -17,7 +17,6 @@ namespace mdlGenel {
 
 namespace {
 
-const QString kCodeList = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
 
 // The first two parts of a version text as whole numbers ("2.81.1117.0"
 // gives 2 and 8, "10.0" gives 10 and 0). A text that does not start that way
@@ -112,7 +111,7 @@ void OpenFormWithLogin(forms::Form& form) {
 
         if (!Password.isEmpty() && !UserName.isEmpty() && SaveLoginFlag != u"0") {
             QString r = GetGatewaySystemTime();
-            bool failed = r.contains(QStringLiteral("HTML")) || r.contains(QStringLiteral("html")) || kCodeList.contains(r);
+            bool failed = r.contains(QStringLiteral("HTML")) || r.contains(QStringLiteral("html")) || InGatewayCodeList(r);
             if (!failed) {
                 form.Show();
             } else if (r == u"01") {

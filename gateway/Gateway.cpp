@@ -24,6 +24,11 @@ QString post(const QString& document) {
 
 namespace mdlGenel {
 
+bool InGatewayCodeList(const QString& reply) {
+    static const QString codes = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
+    return codes.contains(reply);
+}
+
 QString PostToGateway(const QString& document) {
     try {
         return post(document);

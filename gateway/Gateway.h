@@ -49,6 +49,10 @@ private:
 
 namespace mdlGenel {
 
+// Whether a reply counts as a failure code: found anywhere inside the list
+// "-2,-1,01,...,13", so the empty reply and fragments such as "1" count too.
+bool InGatewayCodeList(const QString& reply);
+
 // Posts a document to mdlGenel::GatewayUrl and returns the reply text, or
 // "-1" on any local failure.
 QString PostToGateway(const QString& document);

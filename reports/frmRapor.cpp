@@ -34,11 +34,6 @@ const QString kTitle = QStringLiteral("Uyarı");
 const QString kStart = QStringLiteral("Başlangıç tarihi :");
 const QString kEnd = QStringLiteral("Bitiş tarihi :");
 
-QString describe(const std::exception& e) {
-    const auto* vbError = dynamic_cast<const vb::Error*>(&e);
-    return vbError ? vbError->description() : QString::fromLocal8Bit(e.what());
-}
-
 // Loading goes on past a failing step.
 template <class F>
 void step(F&& statement) {
@@ -398,7 +393,7 @@ void frmRapor::cmdRaporGoruntule_2_Click() {
         for (forms::CheckBox* box : {Check5, Check6, Check7, Check8}) box->setEnabled(true);
         for (forms::CommandButton* b : buttons) b->setEnabled(true);
     } catch (const std::exception& e) {
-        vb::MsgBox(describe(e));
+        vb::MsgBox(vb::ErrorDescription(e));
     }
 }
 
@@ -433,7 +428,7 @@ void frmRapor::RaporCek() {
         parseInto(reply, boxes);
     } catch (const std::exception& e) {
         vb::MsgBox(QStringLiteral("Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz") + vb::vbCrLf
-                       + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz.") + vb::vbCrLf + describe(e)
+                       + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz.") + vb::vbCrLf + vb::ErrorDescription(e)
                        + QStringLiteral(" ") + mdlGenel::StartFlag,
                    vb::vbCritical, kTitle);
     }
@@ -485,7 +480,7 @@ void frmRapor::RaporCek2() {
         for (forms::CheckBox* box : checks) box->setEnabled(true);
     } catch (const std::exception& e) {
         vb::MsgBox(mdlGenel::StartFlag + QStringLiteral(" Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz")
-                       + describe(e) + vb::vbCrLf + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz."),
+                       + vb::ErrorDescription(e) + vb::vbCrLf + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz."),
                    vb::vbCritical, kTitle);
     }
 }

@@ -4,5 +4,5 @@
 
 class frmPop : public PlaceholderForm {
 public:
-    frmPop() : PlaceholderForm(QStringLiteral("frmPop"), QStringLiteral("Quillmere")) {}
+    frmPop() : PlaceholderForm(QStringLiteral("frmPop"), QStringLiteral("popup")) {}
 };

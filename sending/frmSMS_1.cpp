@@ -30,11 +30,6 @@ constexpr int kHeight = 5940;
 constexpr int kMaxText = 160;
 constexpr long kRed = 255;  // RGB(255, 0, 0)
 
-QString describe(const std::exception& e) {
-    const auto* vbError = dynamic_cast<const vb::Error*>(&e);
-    return vbError ? vbError->description() : QString::fromLocal8Bit(e.what());
-}
-
 const QString kNoConnection = QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. ") + vb::vbCrLf
                               + QStringLiteral("Bilgisayarınız, güvenlik duvarı denetiminde olabilir.") + vb::vbCrLf
                               + QStringLiteral("SMS göndermek için internete bağlı olmanız gerekmektedir!") + vb::vbCrLf
@@ -151,7 +146,7 @@ void frmSMS_1::Form_Activate() {
     try {
         buildList();
     } catch (const std::exception& e) {
-        vb::MsgBox(vb::UnexpectedErrorText(describe(e)), vb::vbCritical, QStringLiteral("Quillmere"));
+        vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, QStringLiteral("Quillmere"));
         return;
     }
     if (!forms::IsLoaded<frmSMS_1>() || forms::IfLoaded<frmSMS_1>() != this || !isLoaded())
@@ -419,7 +414,7 @@ void frmSMS_1::cmdIleri_Click() {
     } catch (const std::exception& e) {
         vb::MsgBox(QStringLiteral("Tanımlanamayan Hata Oluştu.") + vb::vbCrLf
                        + QStringLiteral("Sistemin ürettiği hata mesajı : ") + vb::vbCrLf + QStringLiteral(" ")
-                       + describe(e) + vb::vbCrLf + QStringLiteral("Lütfen Sistem Yöneticinize Başvurun"),
+                       + vb::ErrorDescription(e) + vb::vbCrLf + QStringLiteral("Lütfen Sistem Yöneticinize Başvurun"),
                    vb::vbCritical, QStringLiteral("Quillmere"));
         try {
             if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))

@@ -278,10 +278,8 @@ void Form::RunEvent(const std::function<void()>& handler) {
         return;
     try {
         handler();
-    } catch (const vb::Error& e) {
-        vb::MsgBox(e.description(), vb::vbCritical);
     } catch (const std::exception& e) {
-        vb::MsgBox(QString::fromLocal8Bit(e.what()), vb::vbCritical);
+        vb::MsgBox(vb::ErrorDescription(e), vb::vbCritical);
     }
 }
 

@@ -29,6 +29,12 @@ QString DefaultDescription(int number) {
     }
 }
 
+QString ErrorDescription(const std::exception& e) {
+    if (const auto* vbError = dynamic_cast<const Error*>(&e))
+        return vbError->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
 void Raise(int number, const QString& description, const QString& source) {
     throw Error(number, description, source);
 }

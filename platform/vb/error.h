@@ -47,6 +47,10 @@ private:
 // The text VB gives an error number when the raiser supplies none.
 QM_EXPORT QString DefaultDescription(int number);
 
+// The description a handler shows for any exception: a run-time error's own
+// description, otherwise what the exception says.
+QM_EXPORT QString ErrorDescription(const std::exception& e);
+
 // Err.Raise: throws vb::Error; an empty description takes the standard one.
 [[noreturn]] QM_EXPORT void Raise(int number, const QString& description = {},
                                   const QString& source = {});

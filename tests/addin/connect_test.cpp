@@ -9,14 +9,15 @@
 #include "reports/frmRapor.h"
 #include "ui/common/frmGiris.h"
 
-#include <QTemporaryDir>
+#include "tests/support/temp_database.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 class ConnectTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    TempDatabase db;
     forms::ScriptedServices services = forms::InstallScriptedServices();
     std::shared_ptr<excel::Application> app = excel::Application::New();
     Connect connect;
@@ -24,9 +25,6 @@ protected:
     int quits = 0;
 
     void SetUp() override {
-        mdlGenel::ResetState();
-        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
-        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
         app->setQuitHandler([this] { ++quits; });
     }
     void TearDown() override {

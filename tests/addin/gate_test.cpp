@@ -9,7 +9,8 @@
 #include "ui/common/frmGiris.h"
 
 #include <QFile>
-#include <QTemporaryDir>
+#include "tests/support/temp_database.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,15 +21,12 @@ const QString kCannotCheck =
 
 class GateTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    TempDatabase db;
     FakeGateway gateway;
     forms::ScriptedServices services;
 
     void SetUp() override {
         services = forms::InstallScriptedServices();
-        mdlGenel::ResetState();
-        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
-        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
         qputenv("QUILLMERE_SERVICE_URL", gateway.base().toUtf8());
         setDataAccessVersion(QStringLiteral("2.81.1117.0"));
     }
@@ -40,7 +38,7 @@ protected:
     }
 
     void setDataAccessVersion(const QString& version) {
-        QString server = dir.filePath(QStringLiteral("msado15.dll"));
+        QString server = db.path() + QStringLiteral("/msado15.dll");
         QFile(server).open(QIODevice::WriteOnly);
         QFile sidecar(server + QStringLiteral(".version"));
         sidecar.open(QIODevice::WriteOnly | QIODevice::Truncate);

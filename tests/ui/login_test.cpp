@@ -7,7 +7,8 @@
 #include "ui/common/frmGiris.h"
 #include "ui/common/placeholder.h"
 
-#include <QTemporaryDir>
+#include "tests/support/temp_database.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,15 +22,12 @@ const QString kTitle = QStringLiteral("Quillmere Kullanıcı girişi");
 
 class LoginTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    TempDatabase db;
     FakeGateway gateway;
     forms::ScriptedServices services;
 
     void SetUp() override {
         services = forms::InstallScriptedServices();
-        mdlGenel::ResetState();
-        mdlGenel::DbConnection = std::make_shared<ado::Connection>();
-        mdlGenel::DbConnection->Open(mdlGenel::DatabaseConnectionString(dir.path()));
         useGateway(QStringLiteral("Quillmere"));
     }
     void TearDown() override {

@@ -4,5 +4,5 @@
 
 class frmDestek : public PlaceholderForm {
 public:
-    frmDestek() : PlaceholderForm(QStringLiteral("frmDestek"), QStringLiteral("Quillmere - Web")) {}
+    frmDestek() : PlaceholderForm(QStringLiteral("frmDestek"), QString()) {}
 };

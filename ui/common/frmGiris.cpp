@@ -15,7 +15,6 @@ namespace {
 constexpr int kWidth = 4755;
 constexpr int kHeight = 2670;
 const QString kTitle = QStringLiteral("Quillmere Kullanıcı girişi");
-const QString kCodeList = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
 
 // Empty, or a single blank: what the window counts as not filled in.
 bool blank(const QString& s) { return s.isEmpty() || s == u" "; }
@@ -132,7 +131,7 @@ void frmGiris::btnOturumAc_Click() {
             }
         }
 
-        if (kCodeList.contains(reply)) {
+        if (mdlGenel::InGatewayCodeList(reply)) {
             if (reply == u"-1") {
                 vb::MsgBox(QStringLiteral("Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.") + vb::vbCrLf
                                + QStringLiteral("İnternet Bağlantınız kapalı olabilir ya da bir güvenlik uygulaması "
@@ -185,7 +184,6 @@ void frmGiris::btnOturumAc_Click() {
             TargetForm->Show();
         forms::Unload(*this);
     } catch (const std::exception& e) {
-        const auto* vbError = dynamic_cast<const vb::Error*>(&e);
-        vb::MsgBox(vbError ? vbError->description() : QString::fromLocal8Bit(e.what()), vb::vbOKOnly);
+        vb::MsgBox(vb::ErrorDescription(e), vb::vbOKOnly);
     }
 }

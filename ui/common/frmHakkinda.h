@@ -4,5 +4,5 @@
 
 class frmHakkinda : public PlaceholderForm {
 public:
-    frmHakkinda() : PlaceholderForm(QStringLiteral("frmHakkinda"), QStringLiteral("Quillmere Hakkında")) {}
+    frmHakkinda() : PlaceholderForm(QStringLiteral("frmHakkinda"), QString()) {}
 };
