@@ -4,30 +4,68 @@ namespace quillmere::documents {
 
 namespace {
 
+// Appends a value escaped, without a copy when nothing needs escaping (the
+// message lists of large packages).
+void appendValue(QString& doc, QStringView value) {
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i].unicode();
+        const char16_t* entity = c == u'&' ? u"&amp;" : c == u'<' ? u"&lt;" : c == u'>' ? u"&gt;" : nullptr;
+        if (!entity)
+            continue;
+        doc += value.mid(from, i - from);
+        doc += QStringView(entity);
+        from = i + 1;
+    }
+    doc += value.mid(from);
+}
+
+void appendElement(QString& doc, QStringView name, QStringView value) {
+    doc += u'<';
+    doc += name;
+    doc += u'>';
+    appendValue(doc, value);
+    doc += u"</";
+    doc += name;
+    doc += u'>';
+}
+
 void appendAccount(QString& doc, const Credentials& who, int action) {
-    doc += QStringLiteral("<UserName>") + who.identity + QStringLiteral("</UserName><PassWord>") + who.password
-           + QStringLiteral("</PassWord><Action>") + QString::number(action) + QStringLiteral("</Action>");
+    appendElement(doc, u"UserName", who.identity);
+    appendElement(doc, u"PassWord", who.password);
+    appendElement(doc, u"Action", QString::number(action));
     if (who.clientId)
-        doc += QStringLiteral("<ClientID>") + *who.clientId + QStringLiteral("</ClientID>");
+        appendElement(doc, u"ClientID", *who.clientId);
 }
 
 void appendTail(QString& doc, const QString& originator, const QString& sdate) {
-    doc += QStringLiteral("<Originator>") + originator + QStringLiteral("</Originator>") + SendDate(sdate)
-           + QStringLiteral("</MainmsgBody>");
+    appendElement(doc, u"Originator", originator);
+    appendElement(doc, u"SDate", sdate);
+    doc += QStringLiteral("</MainmsgBody>");
 }
 
 } // namespace
+
+QString Escape(QStringView value) {
+    QString out;
+    appendValue(out, value);
+    return out;
+}
 
 QString Query(int action, const Credentials& who, const std::vector<std::pair<QString, QString>>& elements) {
     QString doc = QStringLiteral("<MainReportRoot>");
     appendAccount(doc, who, action);
     for (const auto& [name, value] : elements)
-        doc += u'<' + name + u'>' + value + QStringLiteral("</") + name + u'>';
+        appendElement(doc, name, value);
     doc += QStringLiteral("</MainReportRoot>");
     return doc;
 }
 
-QString SendDate(const QString& sdate) { return QStringLiteral("<SDate>") + sdate + QStringLiteral("</SDate>"); }
+QString SendDate(const QString& sdate) {
+    QString doc;
+    appendElement(doc, u"SDate", sdate);
+    return doc;
+}
 
 QString SendToNumbers(const Credentials& who, const QString& text, const QStringList& numbers,
                       const QString& originator, const QString& sdate) {
@@ -36,9 +74,10 @@ QString SendToNumbers(const Credentials& who, const QString& text, const QString
     doc.reserve(256 + text.size() + numbers.size() * 11);
     doc += QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, 0);
-    doc += QStringLiteral("<Mesgbody>") + text + QStringLiteral("</Mesgbody><Numbers>");
+    appendElement(doc, u"Mesgbody", text);
+    doc += QStringLiteral("<Numbers>");
     for (const QString& n : numbers) {
-        doc += n;
+        appendValue(doc, n);
         doc += u',';
     }
     doc += QStringLiteral("</Numbers>");
@@ -57,11 +96,10 @@ QString SendMessages(const Credentials& who, const std::vector<Message>& message
     appendAccount(doc, who, action);
     doc += QStringLiteral("<Messages>");
     for (const Message& m : messages) {
-        doc += QStringLiteral("<Message><Mesgbody>");
-        doc += m.text;
-        doc += QStringLiteral("</Mesgbody><Number>");
-        doc += m.number;
-        doc += QStringLiteral("</Number></Message>");
+        doc += QStringLiteral("<Message>");
+        appendElement(doc, u"Mesgbody", m.text);
+        appendElement(doc, u"Number", m.number);
+        doc += QStringLiteral("</Message>");
     }
     doc += QStringLiteral("</Messages>");
     appendTail(doc, originator, sdate);

@@ -7,9 +7,14 @@
 #include <vector>
 
 // The gateway's request documents, built by plain concatenation: no XML
-// declaration, no whitespace between elements and no escaping of values (the
-// gateway reads them that way; message texts are folded before they get here).
+// declaration and no whitespace between elements. Every value has "&", "<"
+// and ">" escaped, so that a password or an originator holding them cannot
+// break the document; any other character keeps its bytes, and message texts
+// are folded before they get here, so they read as before.
 namespace quillmere::documents {
+
+// The value with "&", "<" and ">" written as XML entities.
+QString Escape(QStringView value);
 
 // Query actions.
 inline constexpr int kAccountInfo = 4;

@@ -31,7 +31,7 @@ protected:
         return gw.sendsms(QStringLiteral("ali-K42"), QStringLiteral("p<w"), QStringLiteral("FIRMA"), sdate);
     }
     QString document(const QString& messages, const QString& sdate = QString()) {
-        return QStringLiteral("<MainmsgBody><UserName>ali-K42</UserName><PassWord>p<w</PassWord><Action>1</Action>"
+        return QStringLiteral("<MainmsgBody><UserName>ali-K42</UserName><PassWord>p&lt;w</PassWord><Action>1</Action>"
                               "<ClientID>")
                + clientId() + QStringLiteral("</ClientID><Messages>") + messages
                + QStringLiteral("</Messages><Originator>FIRMA</Originator><SDate>") + sdate
@@ -52,7 +52,7 @@ TEST_F(BasketTest, ThePackageGoesOutInOrderAndEmptiesTheBasket) {
     gw.addtosmsbasket(QStringLiteral("İkinci"), QStringLiteral("5551112233"));
     EXPECT_EQ(send(QStringLiteral("050120070930")), QStringLiteral("ID 4711"));
     ASSERT_EQ(server.bodies().size(), 1u);
-    EXPECT_EQ(server.lastBody(), document(message(QStringLiteral("Merhaba & <hoş>"), QStringLiteral("5321234567"))
+    EXPECT_EQ(server.lastBody(), document(message(QStringLiteral("Merhaba &amp; &lt;hoş&gt;"), QStringLiteral("5321234567"))
                                               + message(QStringLiteral("İkinci"), QStringLiteral("5551112233")),
                                           QStringLiteral("050120070930")));
     EXPECT_EQ(send(), QStringLiteral("-2"));

@@ -1,6 +1,7 @@
 #include "gateway/documents.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 using namespace quillmere::documents;
 
@@ -8,7 +9,7 @@ namespace {
 
 const Credentials kWho{QStringLiteral("ali-K42"), QStringLiteral("s<3&x"), QStringLiteral("quillmere1.0.0")};
 const QString kHead = QStringLiteral(
-    "<MainReportRoot><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord>");
+    "<MainReportRoot><UserName>ali-K42</UserName><PassWord>s&lt;3&amp;x</PassWord>");
 
 TEST(Documents, QueriesByteForByte) {
     struct Case {
@@ -50,7 +51,7 @@ TEST(Documents, WithoutAClientIdTheElementIsLeftOut) {
 
 TEST(Documents, SendToNumbersEndsEveryNumberWithAComma) {
     QString head = QStringLiteral(
-        "<MainmsgBody><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord><Action>0</Action>"
+        "<MainmsgBody><UserName>ali-K42</UserName><PassWord>s&lt;3&amp;x</PassWord><Action>0</Action>"
         "<ClientID>quillmere1.0.0</ClientID><Mesgbody>Merhaba</Mesgbody><Numbers>");
     EXPECT_EQ(SendToNumbers(kWho, QStringLiteral("Merhaba"), {QStringLiteral("5321234567")}, QStringLiteral("FIRMA"),
                             QString()),
@@ -67,11 +68,42 @@ TEST(Documents, SendMessagesOnePerNumberInOrder) {
                            {{QStringLiteral("Sayin Ali"), QStringLiteral("5321234567")},
                             {QStringLiteral("Sayin Ayse"), QStringLiteral("5551112233")}},
                            QStringLiteral("FIRMA"), QString()),
-              QStringLiteral("<MainmsgBody><UserName>ali-K42</UserName><PassWord>s<3&x</PassWord><Action>1</Action>"
+              QStringLiteral("<MainmsgBody><UserName>ali-K42</UserName><PassWord>s&lt;3&amp;x</PassWord><Action>1</Action>"
                              "<ClientID>quillmere1.0.0</ClientID><Messages>"
                              "<Message><Mesgbody>Sayin Ali</Mesgbody><Number>5321234567</Number></Message>"
                              "<Message><Mesgbody>Sayin Ayse</Mesgbody><Number>5551112233</Number></Message>"
                              "</Messages><Originator>FIRMA</Originator><SDate></SDate></MainmsgBody>"));
+}
+
+TEST(Documents, EveryValueIsEscapedAndReadsBackAsTyped) {
+    const QString odd = QStringLiteral("a<b>&c;\"'ş");
+    const Credentials who{odd, odd, odd};
+    const QString documents[] = {
+        Query(kPackageStatus, who, {{QStringLiteral("MsgID"), odd}}),
+        SendToNumbers(who, odd, {odd, odd}, odd, odd),
+        SendMessages(who, {{odd, odd}, {odd, odd}}, odd, odd),
+    };
+    for (const QString& doc : documents) {
+        pugi::xml_document xml;
+        const QByteArray bytes = doc.toUtf8();
+        ASSERT_TRUE(xml.load_buffer(bytes.constData(), std::size_t(bytes.size()))) << doc.toStdString();
+        int values = 0;
+        for (const pugi::xpath_node& x : xml.select_nodes("//*[not(*)]")) {
+            const QString name = QString::fromUtf8(x.node().name());
+            if (name == u"Action")
+                continue;
+            const QString text = QString::fromUtf8(x.node().text().get());
+            if (name == u"Numbers")
+                EXPECT_EQ(text, odd + u',' + odd + u',');
+            else
+                EXPECT_EQ(text, odd) << name.toStdString();
+            ++values;
+        }
+        EXPECT_GE(values, 4);
+    }
+    // Plain values keep their bytes.
+    EXPECT_EQ(Escape(u"Ödeme 5321234567 [x] - y"), QStringLiteral("Ödeme 5321234567 [x] - y"));
+    EXPECT_EQ(Escape(u"<&>"), QStringLiteral("&lt;&amp;&gt;"));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "document.h"
 
+#include <utility>
+
 namespace gwemu {
 
 namespace {
@@ -58,6 +60,54 @@ Span locate(const QString& text, const QString& name, qsizetype pos) {
 }
 
 } // namespace
+
+std::optional<QString> Document::value(const QString& name) const {
+    std::optional<QString> raw = ValueIn(inner_, name);
+    if (raw)
+        *raw = Decode(*raw);
+    return raw;
+}
+
+QString Document::Decode(const QString& text) {
+    if (!text.contains(u'&'))
+        return text;
+    static const std::pair<const char16_t*, char16_t> named[] = {
+        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] != u'&') {
+            out += text[i++];
+            continue;
+        }
+        const QStringView rest = QStringView(text).mid(i);
+        bool done = false;
+        for (const auto& [entity, c] : named) {
+            if (rest.startsWith(QStringView(entity))) {
+                out += QChar(c);
+                i += QStringView(entity).size();
+                done = true;
+                break;
+            }
+        }
+        if (!done && rest.startsWith(u"&#")) {
+            const qsizetype semicolon = rest.indexOf(u';');
+            if (semicolon > 2 && semicolon < 12) {
+                const QStringView digits = rest.mid(2, semicolon - 2);
+                bool ok = false;
+                const uint code = digits.startsWith(u'x') ? digits.mid(1).toUInt(&ok, 16) : digits.toUInt(&ok, 10);
+                if (ok && code > 0 && code <= 0x10FFFF) {
+                    out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+                    i += semicolon + 1;
+                    done = true;
+                }
+            }
+        }
+        if (!done)
+            out += text[i++];
+    }
+    return out;
+}
 
 std::optional<QString> Document::ValueIn(const QString& text, const QString& name) {
     const Span s = locate(text, name, 0);

@@ -259,11 +259,13 @@ QString Emulator::send(const Document& doc, size_t account, int action) {
             if (!n.trimmed().isEmpty())
                 p.recipients.push_back({n.trimmed(), text});
     } else {
-        for (const QString& m : Document::All(doc.valueOr(QStringLiteral("Messages")), QStringLiteral("Message"))) {
-            const QString number = Document::ValueIn(m, QStringLiteral("Number")).value_or(QString()).trimmed();
+        for (const QString& m : Document::All(doc.rawValue(QStringLiteral("Messages")), QStringLiteral("Message"))) {
+            const QString number =
+                Document::Decode(Document::ValueIn(m, QStringLiteral("Number")).value_or(QString())).trimmed();
             if (number.isEmpty())
                 return QStringLiteral("10");
-            p.recipients.push_back({number, Document::ValueIn(m, QStringLiteral("Mesgbody")).value_or(QString())});
+            p.recipients.push_back(
+                {number, Document::Decode(Document::ValueIn(m, QStringLiteral("Mesgbody")).value_or(QString()))});
         }
     }
     if (p.recipients.empty())
