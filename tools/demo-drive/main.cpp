@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QThread>
 #include <cstdio>
 
@@ -86,7 +87,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString workbook = args[2], gatewayLog = args[3], addinFolder = args[4];
-    host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // What the host and its toolkit print (platform notes among them) would
+    // drown the demo's own lines: it is kept aside and shown only when a step
+    // failed.
+    QTemporaryFile hostErrors;
+    hostErrors.open();
+    host.setStandardErrorFile(hostErrors.fileName());
     host.start(args[1], {QStringLiteral("--automation")});
     if (!host.waitForStarted(10000)) {
         std::fprintf(stderr, "demo-drive: cannot start %s\n", qPrintable(args[1]));
@@ -168,6 +174,15 @@ int main(int argc, char** argv) {
     } catch (const vb::Error& e) {
         say(QStringLiteral("  ! %1").arg(e.description()));
         ++failures;
+    }
+    if (failures) {
+        const QByteArray errors = hostErrors.readAll();
+        if (!errors.isEmpty()) {
+            say(QStringLiteral("What the host printed:"));
+            for (const QByteArray& line : errors.split('\n'))
+                if (!line.isEmpty())
+                    say(QStringLiteral("  ") + QString::fromLocal8Bit(line));
+        }
     }
     say(failures ? QStringLiteral("Demo finished with %1 failed step(s).").arg(failures)
                  : QStringLiteral("Demo finished: every step succeeded."));
