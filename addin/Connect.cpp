@@ -30,11 +30,13 @@ constexpr int kPopup = 10;
 constexpr int kIconAndCaption = 3;
 constexpr int kDockedTop = 1;
 
-// A click opens the command's window through the gate. Referring to the
-// window loads it, as the language does when it is passed on.
+// A click hands the command's window to the gate, which loads it only when
+// it shows it.
 template <class Window>
 excel::CommandBarControl::ClickHandler opens() {
-    return [](std::shared_ptr<excel::CommandBarControl>, bool&) { mdlGenel::OpenFormWithLogin(forms::Get<Window>()); };
+    return [](std::shared_ptr<excel::CommandBarControl>, bool&) {
+        mdlGenel::OpenFormWithLogin(forms::FormRef::To<Window>());
+    };
 }
 
 // Runs a step of the disconnection; a failing step is skipped.
@@ -134,7 +136,7 @@ void Connect::openHelp() {
                         QString(), QString(), 5);
 }
 
-void Connect::OnDisconnection(int, excel::CustomArray&) {
+void Connect::OnDisconnection(int removeMode, excel::CustomArray&) {
     // Without a connection that acted there is nothing to delete.
     resumeNext([&] {
         if (mcbToolbar)
@@ -160,10 +162,13 @@ void Connect::OnDisconnection(int, excel::CustomArray&) {
     for (ControlPtr* c : {&mcbSendSMS, &mcbReport, &mcbSettings, &mcbHelp, &mcbSupport, &mfmSendSMS, &mfmReport,
                           &mfmSettings, &mfmHelp, &mfmAbout, &mfmSupport})
         c->reset();
-    resumeNext([] {
+    // Only a host that is shutting down is asked to quit: a user who removes
+    // the add-in keeps the spreadsheet open.
+    resumeNext([removeMode] {
         if (!ExcelApp)
             vb::Raise(vb::errObjectNotSet);
-        ExcelApp->Quit();
+        if (removeMode == excel::ext_dm_HostShutdown)
+            ExcelApp->Quit();
     });
     ExcelApp.reset();
     resumeNext([] {

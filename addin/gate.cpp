@@ -31,9 +31,9 @@ std::pair<int, int> majorMinor(const QString& version) {
     return {major, minor};
 }
 
-void showLogin(forms::Form& target) {
+void showLogin(const forms::FormRef& target) {
     forms::Get<frmGiris>().Show();
-    forms::Get<frmGiris>().TargetForm = &target;
+    forms::Get<frmGiris>().TargetForm = target;
 }
 
 } // namespace
@@ -63,7 +63,7 @@ QString GetGatewaySystemTime() {
     }
 }
 
-void OpenFormWithLogin(forms::Form& form) {
+void OpenFormWithLogin(forms::FormRef form) {
     try {
         LastErrorText = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + vb::vbCrLf
                         + QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
@@ -89,10 +89,18 @@ void OpenFormWithLogin(forms::Form& form) {
         AdvertUrl = quillmere::endpoints::AdvertUrl();
 
         if (settings->Bof() && settings->Eof()) {
+            // Without the row every login would be saved into nothing and
+            // asked for again at every command.
+            AddSettingsRow();
             showLogin(form);
             return;
         }
         auto column = [&](int i) { return settings->Fields(i).Value(); };
+        // A save flag left Null by another program means nothing is kept.
+        auto saveFlag = [&](int i) {
+            const vb::Variant v = column(i);
+            return v.isNull() ? QStringLiteral("0") : vb::CStr(v);
+        };
         vb::Variant gateway = column(9);
         if (!gateway.isNull() && vb::CStr(gateway) == u"0") {
             GatewayType = QStringLiteral("Quillmere");
@@ -100,13 +108,13 @@ void OpenFormWithLogin(forms::Form& form) {
             ClientCode = NullToEmpty(column(3));
             UserName = NullToEmpty(column(1));
             Password = NullToEmpty(column(2));
-            SaveLoginFlag = vb::CStr(column(5));
+            SaveLoginFlag = saveFlag(5);
         } else if (!gateway.isNull() && vb::CStr(gateway) == u"1") {
             GatewayType = QStringLiteral("Palvori");
             GatewayUrl = NullToEmpty(column(10));
             UserName = NullToEmpty(column(6));
             Password = NullToEmpty(column(7));
-            SaveLoginFlag = vb::CStr(column(8));
+            SaveLoginFlag = saveFlag(8);
         }
 
         if (!Password.isEmpty() && !UserName.isEmpty() && SaveLoginFlag != u"0") {

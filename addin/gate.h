@@ -2,9 +2,7 @@
 
 #include <QString>
 
-namespace forms {
-class Form;
-}
+#include "platform/forms/form.h"
 
 namespace mdlGenel {
 
@@ -12,7 +10,8 @@ namespace mdlGenel {
 // data-access components, opens the shared database, loads the settings into
 // the module state, tests a stored login, then shows the form, the login
 // window, or a message.
-void OpenFormWithLogin(forms::Form& form);
+// Handing the form over loads nothing: it is loaded when the gate shows it.
+void OpenFormWithLogin(forms::FormRef form);
 
 // The data-access probe: sets MdacFound and MdacVersion; never fails.
 void CheckMdacVersion();

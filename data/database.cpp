@@ -43,6 +43,18 @@ void SetParam(const QString& key, const QString& value) {
     DbConnection->Execute(sql);
 }
 
+void AddSettingsRow() {
+    try {
+        OpenDatabase();
+        DbConnection->Execute(QStringLiteral(
+            "INSERT INTO tbl_ayarlar (kullanici_adi, parola, ckey, flg_kaydet, kullanici_adi_i, parola_i, "
+            "flg_kaydet_i, flg_gw, url_palvori) VALUES ('', '', '', '0', '', '', '0', '0', '')"));
+    } catch (...) {
+        // A database that cannot be written keeps asking for the login, as
+        // it did before.
+    }
+}
+
 void SaveLoginSettings(const QString& user, const QString& password, const QString& clientCode,
                        const QString& saveFlag, const QString& gatewayType, const QString& url) {
     OpenDatabase();

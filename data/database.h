@@ -20,6 +20,10 @@ QString NullToEmpty(const vb::Variant& value);
 QString GetParam(const QString& key);
 void SetParam(const QString& key, const QString& value);
 
+// Adds the settings row, empty and with the gateway service selected, to a
+// database that has none; a failure leaves the database as it was.
+void AddSettingsRow();
+
 // Writes the login of one gateway type into the settings row and selects that
 // gateway.
 void SaveLoginSettings(const QString& user, const QString& password, const QString& clientCode,

@@ -659,6 +659,20 @@ void Automation::addCommands() {
         }
         return QJsonObject{{QStringLiteral("instances"), out}};
     });
+    // The host's list of add-ins, as its Tools menu shows it, and switching
+    // one on or off there (off: the add-in is told the user closed it).
+    commands_.insert(QStringLiteral("addins"), [this](const QJsonObject&) {
+        QJsonArray out;
+        for (const Host::AddinEntry& e : host_.addinEntries())
+            out.append(QJsonObject{{QStringLiteral("path"), e.path},
+                                   {QStringLiteral("name"), e.name},
+                                   {QStringLiteral("connected"), e.connected}});
+        return QJsonObject{{QStringLiteral("addins"), out}};
+    });
+    commands_.insert(QStringLiteral("connect-addin"), [this](const QJsonObject& c) {
+        host_.setAddinConnected(text(c, "path"), c.value(QLatin1String("connected")).toBool(true));
+        return QJsonObject{};
+    });
     commands_.insert(QStringLiteral("wait"), [](const QJsonObject& c) {
         runEventLoop(number(c, "ms"));
         return QJsonObject{};

@@ -51,6 +51,16 @@ QString identity() {
 
 bool knownGateway() { return mdlGenel::GatewayType == u"Quillmere" || mdlGenel::GatewayType == u"Palvori"; }
 
+// A gateway error code in place of a report: the account was refused. Shown
+// as the number tab shows it, and the report on screen is kept, since an
+// empty report would say that nothing was sent.
+bool refusedAccount(const QString& reply) {
+    if (reply.isEmpty() || !mdlGenel::InGatewayCodeList(reply))
+        return false;
+    vb::MsgBox(QStringLiteral("Hatalı Kullanıcı Adı veya Parola"), vb::vbCritical, QStringLiteral("Uyarı"));
+    return true;
+}
+
 QString isoDate(const forms::DatePicker* picker) {
     return picker->Value().date().toString(QStringLiteral("yyyy-MM-dd"));
 }
@@ -376,6 +386,8 @@ void frmRapor::cmdRaporGoruntule_1_Click() {
         return;
     const QList<forms::CommandButton*> buttons{cmdMsgGoster, cmdRaporGoruntule_1, cmdRedZaGonder_1, cmdExceleGonder_1};
     for (forms::CommandButton* b : buttons) b->setEnabled(false);
+    // A "Vazgeç" stopped the fetch it was pressed in, not this one.
+    mdlGenel::CancelRequested = false;
     forms::Get<frmBekle>().Show();
     RaporCek();
     closeWaitWindow();
@@ -387,6 +399,7 @@ void frmRapor::cmdRaporGoruntule_2_Click() {
     try {
         const QList<forms::CommandButton*> buttons{cmdRaporGoruntule_2, cmdRedZaGonder_2, cmdExceleGonder_2};
         for (forms::CommandButton* b : buttons) b->setEnabled(false);
+        mdlGenel::CancelRequested = false;
         forms::Get<frmBekle>().Show();
         RaporCek2();
         closeWaitWindow();
@@ -420,6 +433,8 @@ void frmRapor::RaporCek() {
                        vb::vbInformation, kTitle);
             return;
         }
+        if (refusedAccount(reply))
+            return;
         freshReport(boxes);
         startProgress();
         Text11->setText(packageId);
@@ -449,6 +464,10 @@ void frmRapor::RaporCek2() {
         }
         if (reply == u"-1") {
             vb::MsgBox(QStringLiteral("İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"), vb::vbInformation, kTitle);
+            lockChecks(checks);
+            return;
+        }
+        if (refusedAccount(reply)) {
             lockChecks(checks);
             return;
         }

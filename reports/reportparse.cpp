@@ -98,8 +98,11 @@ ReportCounts ParseReport(QStringView reply, ReportSink& sink) {
     sink.rowsStart();
     qsizetype start = 0;
     for (size_t i = 0; i < ends.size() && !sink.cancelled(); ++i) {
-        const QStringView line = reply.mid(start, ends[i] - start);
+        QStringView line = reply.mid(start, ends[i] - start);
         start = ends[i] + 1;
+        // Gateways behind Windows servers end their lines with CR LF.
+        if (line.endsWith(u'\r'))
+            line.chop(1);
         sink.yield();
         const int code = LineCode(line);
         const Status status = StatusOf(code);

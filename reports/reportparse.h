@@ -64,7 +64,8 @@ public:
 
 // Parses a report reply: every line ended by a line feed becomes a row
 // (GsmNo, Durum) in the sink's report, in the reply's order; text after the
-// last line feed is not read. The lines are counted first so that the
+// last line feed is not read, and a carriage return before a line feed is
+// dropped. The lines are counted first so that the
 // progress has its total before the rows are built. The reply is scanned
 // once; a failing line raises, keeping the rows added before it.
 ReportCounts ParseReport(QStringView reply, ReportSink& sink);

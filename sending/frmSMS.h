@@ -2,12 +2,10 @@
 
 #include "ui/common/placeholder.h"
 
-#include <QPointer>
-
 // The template page (one message per worksheet row).
 class frmSMS : public PlaceholderForm {
 public:
     frmSMS() : PlaceholderForm(QStringLiteral("frmSMS"), QStringLiteral("Quillmere - SMS Gönderimi")) {}
     // The page that opened this one (the welcome page).
-    QPointer<forms::Form> OwnerForm;
+    forms::FormRef OwnerForm;
 };

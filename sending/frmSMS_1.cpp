@@ -81,7 +81,9 @@ frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
     forms::Place(lblKontor, 1800, 2160, 1800, 255);
     Label4 = new forms::Label(Frame2, QStringLiteral("Label4"), QStringLiteral("Gönderen :"));
     forms::Place(Label4, 120, 2520, 1620, 255);
-    cbGonderen = new forms::ComboBox(Frame2, QStringLiteral("cbGonderen"));
+    // The default combo style: it takes any text, also while its list is
+    // empty (an account without originators).
+    cbGonderen = new forms::ComboBox(Frame2, QStringLiteral("cbGonderen"), true);
     forms::Place(cbGonderen, 1800, 2460, 2400, 315);
     chkIleriTarih = new forms::CheckBox(Frame2, QStringLiteral("chkIleriTarih"), QStringLiteral("İleri tarihe gönderim yap"));
     forms::Place(chkIleriTarih, 120, 2880, 2700, 255);
@@ -167,6 +169,8 @@ void frmSMS_1::resetPickers() {
 }
 
 void frmSMS_1::buildList() {
+    // A "Vazgeç" pressed during an earlier opening does not stop this one.
+    mdlGenel::CancelRequested = false;
     cmdIleri->setEnabled(false);
     cmdListeCikart->setEnabled(false);
     DataGrid1->setEnabled(false);
@@ -177,7 +181,7 @@ void frmSMS_1::buildList() {
 
     const bool markMode = mdlGenel::GetParam(QStringLiteral("flg_isaret")) == u"1";
     int count = 0;
-    const QString caller = CallerForm ? CallerForm->className() : QStringLiteral("Nothing");
+    const QString caller = CallerForm.TypeName();
 
     auto openList = [this] {
         ListRecordset->Fields().Append(QStringLiteral("GsmNo"), 200, 255);
@@ -297,7 +301,8 @@ bool frmSMS_1::fetchAccountInformation() {
 }
 
 void frmSMS_1::cmdListeCikart_Click() {
-    const int count = vb::CInt(lblToplam->Caption());
+    // Lists pass 32,767 numbers: the count is a long.
+    const qint32 count = vb::CLng(lblToplam->Caption());
     if (vb::MsgBox(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
                    vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere SMS Gönderimi")) == vb::vbNo)
         return;
@@ -321,8 +326,9 @@ void frmSMS_1::cmdVazgec_Click() {
         cmdVazgec->setCaption(QStringLiteral("Kapat"));
     } else if (cmdVazgec->Caption() == u"Kapat") {
         mdlGenel::ListLoaded = false;
+        // A caller closed meanwhile is loaded afresh by being shown.
         if (CallerForm)
-            CallerForm->Show();
+            CallerForm.Show();
         forms::Unload(*this);
     }
 }

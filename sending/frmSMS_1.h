@@ -2,7 +2,6 @@
 
 #include "platform/forms/form.h"
 
-#include <QPointer>
 #include <memory>
 
 namespace ado {
@@ -31,7 +30,7 @@ public:
     frmSMS_1();
 
     // The window that opened this page: its class name chooses the list source.
-    QPointer<forms::Form> CallerForm;
+    forms::FormRef CallerForm;
     // The numbers to send to, when the report window opens this page.
     std::shared_ptr<ado::Recordset> SourceRecordset;
     // The number list of the last build; the page works on its clone in rsKopukA.

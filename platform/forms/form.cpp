@@ -17,6 +17,9 @@
 #include <QPointer>
 #include <QScreen>
 #include <algorithm>
+#include <cxxabi.h>
+#include <cstdlib>
+#include <memory>
 
 namespace forms {
 
@@ -345,6 +348,29 @@ void Unload(Form& form, int mode) {
     // The handler that unloaded the window may still be running inside it.
     r.dying.push_back(&form);
     form.deleteLater();
+}
+
+QString ClassNameOf(const std::type_info& type) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                std::free);
+    QString full = QString::fromLatin1(status == 0 && name ? name.get() : type.name());
+    const qsizetype colon = full.lastIndexOf(QStringLiteral("::"));
+    return colon >= 0 ? full.mid(colon + 2) : full;
+}
+
+QString FormRef::TypeName() const {
+    if (isNothing())
+        return QStringLiteral("Nothing");
+    if (Form* f = ifLoaded())
+        return f->className();
+    return ClassNameOf(*type_);
+}
+
+Form& FormRef::get() const {
+    if (isNothing())
+        vb::Raise(vb::errObjectNotSet);
+    return load_();
 }
 
 std::vector<Form*> LoadedForms() { return rt().loaded; }

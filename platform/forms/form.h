@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 namespace forms {
@@ -125,6 +127,57 @@ T& Get() {
     return *static_cast<T*>(slot);
 }
 
+// The class name of a window class, known without creating the window: the
+// type's own name, without its namespace.
+QM_EXPORT QString ClassNameOf(const std::type_info& type);
+
+// A form variable of the language: it names a window class's default
+// instance. Holding, copying or passing one loads nothing; Show() or touching
+// a member through it loads the window, and after the window was unloaded the
+// next touch loads a fresh instance, as the language reloads an unloaded form
+// that is used again. An empty reference is Nothing.
+class QM_EXPORT FormRef {
+public:
+    FormRef() = default;
+    // The default instance of the class of a window already at hand (null:
+    // Nothing).
+    template <class T>
+    FormRef(T* form) {
+        static_assert(std::is_base_of_v<Form, T> && !std::is_same_v<Form, T>,
+                      "a form reference names one window class");
+        if (form)
+            *this = To<T>();
+    }
+    template <class T>
+    static FormRef To();
+
+    bool isNothing() const { return load_ == nullptr; }
+    explicit operator bool() const { return !isNothing(); }
+    // TypeName: the class name, or "Nothing"; loads nothing.
+    QString TypeName() const;
+    // The instance if it is loaded, else null; loads nothing.
+    Form* ifLoaded() const { return peek_ ? peek_() : nullptr; }
+    bool isLoaded() const { return ifLoaded() != nullptr; }
+
+    // Touching the window: loads it when it is not loaded. Nothing raises
+    // "Object variable or With block variable not set".
+    Form& get() const;
+    Form* operator->() const { return &get(); }
+    Form& operator*() const { return get(); }
+    void Show() const { get().Show(); }
+
+    friend bool operator==(const FormRef& a, const FormRef& b) { return a.load_ == b.load_; }
+    // Whether the reference names that loaded window (null: whether it is Nothing).
+    friend bool operator==(const FormRef& a, const Form* f) {
+        return f ? a.ifLoaded() == f : a.isNothing();
+    }
+
+private:
+    Form& (*load_)() = nullptr;
+    Form* (*peek_)() = nullptr;
+    const std::type_info* type_ = nullptr;
+};
+
 // Whether the default instance is loaded, without loading it.
 template <class T>
 bool IsLoaded() {
@@ -135,6 +188,15 @@ bool IsLoaded() {
 template <class T>
 T* IfLoaded() {
     return static_cast<T*>(DefaultSlot<T>());
+}
+
+template <class T>
+FormRef FormRef::To() {
+    FormRef r;
+    r.load_ = [] () -> Form& { return Get<T>(); };
+    r.peek_ = [] () -> Form* { return IfLoaded<T>(); };
+    r.type_ = &typeid(T);
+    return r;
 }
 
 // Unload: Form_QueryUnload and Form_Unload (either may cancel), then the

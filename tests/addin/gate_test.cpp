@@ -61,26 +61,43 @@ protected:
         return out;
     }
 
-    bool loginShownFor(forms::Form* target) {
+    bool loginShownForTheReports() {
         auto* login = forms::IfLoaded<frmGiris>();
-        return login && login->isVisible() && login->TargetForm == target;
+        return login && login->isVisible() && login->TargetForm == reports;
     }
+    bool reportsShown() { return forms::IsLoaded<frmRapor>() && forms::Get<frmRapor>().isVisible(); }
+
+    const forms::FormRef reports = forms::FormRef::To<frmRapor>();
 };
 
-TEST_F(GateTest, WithoutASettingsRowTheLoginWindowOpensForTheTarget) {
+TEST_F(GateTest, WithoutASettingsRowTheLoginWindowOpensForTheTargetAndTheRowIsAdded) {
     mdlGenel::DbConnection->Execute(QStringLiteral("DELETE FROM tbl_ayarlar"));
-    frmRapor& target = forms::Get<frmRapor>();
-    mdlGenel::OpenFormWithLogin(target);
-    EXPECT_TRUE(loginShownFor(&target));
-    EXPECT_FALSE(target.isVisible());
+    mdlGenel::OpenFormWithLogin(reports);
+    EXPECT_TRUE(loginShownForTheReports());
+    // The target is handed over, not loaded: its load runs once the login
+    // has filled the module state.
+    EXPECT_FALSE(forms::IsLoaded<frmRapor>());
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_EQ(mdlGenel::AdvertUrl, QStringLiteral("http://reklam.quillmere.example/reklam/?prm=Quillmere"));
+
+    // The row is there now, so the login's save is kept for the next command.
+    auto rows = mdlGenel::DbConnection->Execute(QStringLiteral("SELECT flg_gw, flg_kaydet FROM tbl_ayarlar"));
+    ASSERT_FALSE(rows->Eof());
+    EXPECT_EQ(vb::CStr(rows->Fields(0).Value()), QStringLiteral("0"));
+    rows->MoveNext();
+    EXPECT_TRUE(rows->Eof());
+    storeLogin(QStringLiteral("1"));
+    gateway.answer("10.12.2026 08:00:00");
+    for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+    forms::FlushUnloaded();
+    mdlGenel::OpenFormWithLogin(reports);
+    EXPECT_TRUE(reportsShown());
 }
 
 TEST_F(GateTest, ALoginNotMarkedForKeepingAsksAgain) {
     storeLogin(QStringLiteral("0"));
-    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
-    EXPECT_TRUE(loginShownFor(&forms::Get<frmRapor>()));
+    mdlGenel::OpenFormWithLogin(reports);
+    EXPECT_TRUE(loginShownForTheReports());
     EXPECT_TRUE(gateway.bodies().empty());
     EXPECT_EQ(mdlGenel::UserName, QStringLiteral("ali"));
     EXPECT_EQ(mdlGenel::GatewayType, QStringLiteral("Quillmere"));
@@ -103,10 +120,11 @@ TEST_F(GateTest, AStoredLoginIsTestedWithTheSystemTimeRequest) {
     for (const auto& c : cases) {
         gateway.answer(c.reply);
         services.msgBoxes->clearRecords();
-        mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
-        frmRapor& target = forms::Get<frmRapor>();
-        EXPECT_EQ(target.isVisible(), c.outcome == Case::Target) << c.reply;
-        EXPECT_EQ(loginShownFor(&target), c.outcome == Case::Login) << c.reply;
+        mdlGenel::OpenFormWithLogin(reports);
+        EXPECT_EQ(reportsShown(), c.outcome == Case::Target) << c.reply;
+        // A window the gate did not open is not loaded either.
+        EXPECT_EQ(forms::IsLoaded<frmRapor>(), c.outcome == Case::Target) << c.reply;
+        EXPECT_EQ(loginShownForTheReports(), c.outcome == Case::Login) << c.reply;
         EXPECT_EQ(messages(), c.outcome == Case::Message ? QStringList{kConnectionFailed} : QStringList()) << c.reply;
         for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
         forms::FlushUnloaded();
@@ -119,30 +137,36 @@ TEST_F(GateTest, AStoredLoginIsTestedWithTheSystemTimeRequest) {
 TEST_F(GateTest, NoConnectionShowsTheMessageAndOpensNothing) {
     storeLogin(QStringLiteral("1"));
     qputenv("QUILLMERE_SERVICE_URL", "http://127.0.0.1:1");
-    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    mdlGenel::OpenFormWithLogin(reports);
     EXPECT_EQ(messages(), QStringList{kConnectionFailed});
-    EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+    EXPECT_FALSE(forms::IsLoaded<frmRapor>());
     EXPECT_FALSE(forms::IsLoaded<frmGiris>());
 }
 
 TEST_F(GateTest, ThePalvoriGatewayIsAskedAtItsOwnAddress) {
     storeLogin(QStringLiteral("1"), QStringLiteral("1"));
     gateway.answer("10.12.2026 08:00:00");
-    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
-    EXPECT_TRUE(forms::Get<frmRapor>().isVisible());
+    mdlGenel::OpenFormWithLogin(reports);
+    EXPECT_TRUE(reportsShown());
     EXPECT_EQ(mdlGenel::GatewayType, QStringLiteral("Palvori"));
     EXPECT_EQ(mdlGenel::GatewayUrl, gateway.base() + QStringLiteral("/gw"));
     EXPECT_EQ(mdlGenel::ClientCode, QString());
     EXPECT_TRUE(gateway.bodies().back().startsWith(QStringLiteral("<MainReportRoot><UserName>veli</UserName>")));
 }
 
-TEST_F(GateTest, ANullSaveFlagEndsInTheHandler) {
-    storeLogin(QStringLiteral("1"));
-    mdlGenel::DbConnection->Execute(QStringLiteral("UPDATE tbl_ayarlar SET flg_kaydet = NULL"));
-    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
-    ASSERT_EQ(messages().size(), 1);
-    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Sistem bilgileri kaydedilemiyor.")));
-    EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+TEST_F(GateTest, ANullSaveFlagMeansTheLoginIsNotKept) {
+    for (const char* gw : {"0", "1"}) {
+        storeLogin(QStringLiteral("1"), QString::fromLatin1(gw));
+        mdlGenel::DbConnection->Execute(QStringLiteral("UPDATE tbl_ayarlar SET flg_kaydet = NULL, flg_kaydet_i = NULL"));
+        services.msgBoxes->clearRecords();
+        mdlGenel::OpenFormWithLogin(reports);
+        EXPECT_TRUE(messages().isEmpty()) << gw;
+        EXPECT_EQ(mdlGenel::SaveLoginFlag, QStringLiteral("0")) << gw;
+        EXPECT_TRUE(loginShownForTheReports()) << gw;
+        EXPECT_TRUE(gateway.bodies().empty()) << gw;
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+    }
 }
 
 TEST_F(GateTest, DataAccessVersions) {
@@ -155,7 +179,7 @@ TEST_F(GateTest, DataAccessVersions) {
     for (const auto& c : cases) {
         setDataAccessVersion(QString::fromUtf8(c.version));
         services.msgBoxes->clearRecords();
-        mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+        mdlGenel::OpenFormWithLogin(reports);
         ASSERT_EQ(messages().size(), 1) << c.version;
         if (c.oldMessage) {
             EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Merivox veritabanına ulaşılamıyor.\r\n"))) << c.version;
@@ -164,16 +188,16 @@ TEST_F(GateTest, DataAccessVersions) {
         } else {
             EXPECT_EQ(messages()[0], kCannotCheck) << c.version;
         }
-        EXPECT_FALSE(forms::Get<frmRapor>().isVisible());
+        EXPECT_FALSE(forms::IsLoaded<frmRapor>());
     }
 }
 
 TEST_F(GateTest, ANewerDataAccessVersionPassesTheCheck) {
     setDataAccessVersion(QStringLiteral("10.0"));
     mdlGenel::DbConnection->Execute(QStringLiteral("DELETE FROM tbl_ayarlar"));
-    mdlGenel::OpenFormWithLogin(forms::Get<frmRapor>());
+    mdlGenel::OpenFormWithLogin(reports);
     EXPECT_TRUE(messages().isEmpty());
-    EXPECT_TRUE(loginShownFor(&forms::Get<frmRapor>()));
+    EXPECT_TRUE(loginShownForTheReports());
 }
 
 TEST_F(GateTest, TheProbeWithoutRegistrationFindsNothing) {

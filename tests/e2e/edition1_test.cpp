@@ -7,15 +7,42 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <httplib.h>
 
 using namespace automation;
 
 namespace {
 
+// A command to the emulator's control address.
+QJsonObject control(int port, const QJsonObject& command) {
+    httplib::Client client("127.0.0.1", port);
+    const auto reply = client.Post("/control", QJsonDocument(command).toJson(QJsonDocument::Compact).toStdString(),
+                                   "application/json");
+    if (!reply)
+        return {};
+    return QJsonDocument::fromJson(QByteArray::fromStdString(reply->body)).object();
+}
+
+// The documents the emulator received, in order, from its log.
+QStringList receivedDocuments(const QString& logFile) {
+    QStringList out;
+    QFile f(logFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QJsonObject entry = QJsonDocument::fromJson(line).object();
+        if (!entry.isEmpty() && entry.value(QStringLiteral("path")).toString() != u"/control")
+            out << entry.value(QStringLiteral("body")).toString();
+    }
+    return out;
+}
+
 class Edition1 : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    EmulatorProcess emulator{{QStringLiteral("--settle-ms"), QStringLiteral("0")}};
+    EmulatorProcess emulator{{QStringLiteral("--settle-ms"), QStringLiteral("0"), QStringLiteral("--log"),
+                              dir.filePath(QStringLiteral("gateway.log"))}};
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QString addinFolder;
 
@@ -62,22 +89,24 @@ protected:
     static QJsonObject set(HostProcess& host, const QString& control, const QJsonValue& value) {
         return host.send(cmd("set", {{"control", control}, {"value", value}}));
     }
-    // The demo account in the login window, not kept.
-    static void signIn(HostProcess& host) {
+    // The demo account in the login window, not kept unless asked.
+    static void signIn(HostProcess& host, bool keep = false) {
         EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "demo"}})));
         EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "demo123"}})));
         EXPECT_OK(host.send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "DEMO"}})));
+        if (keep)
+            EXPECT_OK(set(host, QStringLiteral("frmGiris.chkKaydet"), 1));
         EXPECT_OK(host.send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
     }
     // Signs in through "SMS Gönder" with the selected cells and goes on to
     // the quick-send page.
-    static void openQuickSend(HostProcess& host, const QJsonObject& cells, const char* range) {
+    static void openQuickSend(HostProcess& host, const QJsonObject& cells, const char* range, bool keep = false) {
         EXPECT_OK(host.send(cmd("new")));
         for (auto it = cells.begin(); it != cells.end(); ++it)
             EXPECT_OK(host.send(cmd("set-cell", {{"address", it.key()}, {"value", it.value()}})));
         EXPECT_OK(host.send(cmd("select", {{"range", range}})));
         EXPECT_OK(host.send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
-        signIn(host);
+        signIn(host, keep);
         ASSERT_TRUE(form(host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
         EXPECT_OK(host.send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
     }
@@ -260,6 +289,99 @@ TEST_F(Edition1, AfterAQuickSendTheReportWindowListsTheRequestAndShowsItsStatuse
         EXPECT_EQ(controls.value(QLatin1String(box)).toObject().value(QStringLiteral("text")).toString(),
                   QLatin1String(text)) << box;
     EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, TheFirstRaporlarOfANewSessionListsTheLoggedRequests) {
+    {
+        auto host = start({QStringLiteral("--addin"), addin()});
+        openQuickSend(*host, {{"A1", "05321234567"}}, "A1", true);
+        sendText(*host, "Yeni oturum denemesi");
+        ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+        EXPECT_EQ(host->finish(), 0);
+    }
+    // A new session: the stored login passes the gate, and the window loads
+    // after the gate has read the settings.
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    const QJsonObject reports = form(*host, QStringLiteral("frmRapor"));
+    ASSERT_TRUE(reports.value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).isEmpty());
+    const QJsonArray sent = gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid1"));
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].toArray()[0].toString(), QStringLiteral("100001"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, APasswordWithMarkupSignsInWithAWellFormedDocument) {
+    const QString accounts = dir.filePath(QStringLiteral("accounts.json"));
+    QFile file(accounts);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"accounts": [{"user": "ali", "password": "a<b&c>d", "clientCode": "K&1", "credit": 5,
+                   "originators": ["ALI & OĞUL"]}]})");
+    file.close();
+    const QString log = dir.filePath(QStringLiteral("markup.log"));
+    EmulatorProcess gateway({QStringLiteral("--accounts"), accounts, QStringLiteral("--log"), log});
+    ASSERT_GT(gateway.port(), 0);
+    env.insert(QStringLiteral("QUILLMERE_SERVICE_URL"), gateway.base());
+
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtUserName"}, {"text", "ali"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtPassWord"}, {"text", "a<b&c>d"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmGiris.txtClientKodu"}, {"text", "K&1"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSihirbaz")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+
+    const QStringList documents = receivedDocuments(log);
+    ASSERT_EQ(documents.size(), 1);
+    QXmlStreamReader xml(documents[0]);
+    QMap<QString, QString> values;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() != u"MainReportRoot")
+            values[xml.name().toString()] = xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " in " << documents[0].toStdString();
+    EXPECT_EQ(values.value(QStringLiteral("PassWord")), QStringLiteral("a<b&c>d"));
+    EXPECT_EQ(values.value(QStringLiteral("UserName")), QStringLiteral("ali-K&1"));
+}
+
+TEST_F(Edition1, ARefusedAccountOnTheFirstTabKeepsTheReport) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    openQuickSend(*host, {{"A1", "05321234567"}, {"A2", "05551112230"}}, "A1:A2");
+    sendText(*host, "Rapor denemesi");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    ASSERT_EQ(gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")).size(), 2);
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+
+    EXPECT_TRUE(control(emulator.port(), {{"cmd", "next-reply"}, {"action", 11}, {"reply", "01"}})
+                    .value(QStringLiteral("ok")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("Hatalı Kullanıcı Adı veya Parola"));
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Uyarı"));
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("buttons")).toInt(), 16);
+    EXPECT_EQ(gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")).size(), 2);
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    ASSERT_FALSE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
+    EXPECT_OK(host->send(cmd("connect-addin", {{"path", addin()}, {"connected", false}})));
+    EXPECT_TRUE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
+    const QJsonArray addins = host->send(cmd("addins")).value(QStringLiteral("addins")).toArray();
+    ASSERT_EQ(addins.size(), 1);
+    EXPECT_FALSE(addins[0].toObject().value(QStringLiteral("connected")).toBool());
+    // Still there and still answering: the user keeps the spreadsheet.
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "devam"}})));
     EXPECT_EQ(host->finish(), 0);
 }
 

@@ -111,12 +111,42 @@ TEST_F(ReportWindowTest, ReportOfTheSelectedRequest) {
     EXPECT_EQ(w.DataGrid2->RowCount(), 3);
     EXPECT_EQ(w.Text1->Text(), QStringLiteral("3"));
 
-    // A gateway code is read as report text: no lines, an empty report.
-    gateway.answer("01");
+    // A gateway code is a refused account, not an empty report: the report
+    // on screen stays.
+    for (const char* code : {"01", "03", "05", "-2"}) {
+        services.msgBoxes->clearRecords();
+        gateway.answer(code);
+        w.cmdRaporGoruntule_1->click();
+        ASSERT_EQ(boxes().size(), 1u) << code;
+        EXPECT_EQ(boxes()[0].prompt, QStringLiteral("Hatalı Kullanıcı Adı veya Parola"));
+        EXPECT_EQ(boxes()[0].buttons, vb::vbCritical);
+        EXPECT_EQ(boxes()[0].title, QStringLiteral("Uyarı"));
+        EXPECT_EQ(w.DataGrid2->RowCount(), 3) << code;
+        EXPECT_EQ(w.Text1->Text(), QStringLiteral("3"));
+        EXPECT_TRUE(w.cmdRaporGoruntule_1->isEnabled());
+    }
+    // An empty reply is still an empty report.
+    services.msgBoxes->clearRecords();
+    gateway.answer("");
     w.cmdRaporGoruntule_1->click();
-    EXPECT_EQ(boxes().size(), 1u);
+    EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(w.DataGrid2->RowCount(), 0);
-    EXPECT_EQ(w.Text1->Text(), QString());
+}
+
+TEST_F(ReportWindowTest, ARefusedAccountOnTheDateRangeTabKeepsTheReport) {
+    frmRapor& w = open();
+    w.SSTab1->setTab(1);
+    gateway.answer("100001 5321234567 3\r\n100002 5321234568 5\r\n");
+    w.cmdRaporGoruntule_2->click();
+    ASSERT_EQ(w.DataGrid3->RowCount(), 2);
+    gateway.answer("01");
+    w.cmdRaporGoruntule_2->click();
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].prompt, QStringLiteral("Hatalı Kullanıcı Adı veya Parola"));
+    EXPECT_EQ(boxes()[0].buttons, vb::vbCritical);
+    EXPECT_EQ(w.DataGrid3->RowCount(), 2);
+    EXPECT_EQ(w.Text6->Text(), QStringLiteral("2"));
+    EXPECT_TRUE(w.Check5->isEnabled() && w.cmdRaporGoruntule_2->isEnabled());
 }
 
 TEST_F(ReportWindowTest, AnEmptySentListAsksNothing) {
@@ -129,13 +159,13 @@ TEST_F(ReportWindowTest, AnEmptySentListAsksNothing) {
 TEST_F(ReportWindowTest, ABadLineEndsTheFetchWithTheRowsBeforeIt) {
     log("100001", "Quillmere", "01.07.2006 10:00:00");
     frmRapor& w = open();
-    gateway.answer("5321234567 3\r\n");
+    gateway.answer("5321234567 3\n5321234568 x\n");
     w.cmdRaporGoruntule_1->click();
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_TRUE(boxes()[0].prompt.startsWith(QStringLiteral("Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz\r\n"
                                                             "İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz.\r\n")));
     EXPECT_EQ(boxes()[0].buttons, vb::vbCritical);
-    EXPECT_EQ(w.DataGrid2->RowCount(), 0);
+    EXPECT_EQ(w.DataGrid2->RowCount(), 1);
     EXPECT_TRUE(w.cmdRaporGoruntule_1->isEnabled());
 }
 
@@ -206,9 +236,12 @@ TEST_F(ReportWindowTest, CancelStopsTheFetchAndASecondPressCloses) {
     EXPECT_FALSE(forms::IsLoaded<frmBekle>());
     EXPECT_TRUE(boxes().empty());
 
-    // The flag stays: tab 2 ends at once with an empty report too.
+    // The cancel stopped that fetch only: the next one runs to its end.
+    w.cmdRaporGoruntule_1->click();
+    EXPECT_EQ(w.DataGrid2->RowCount(), 3);
+    gateway.answer("100001 5321234567 3\n");
     w.cmdRaporGoruntule_2->click();
-    EXPECT_EQ(w.DataGrid3->RowCount(), 0);
+    EXPECT_EQ(w.DataGrid3->RowCount(), 1);
 
     w.cmdVazgec_1->click();
     EXPECT_FALSE(forms::IsLoaded<frmRapor>());

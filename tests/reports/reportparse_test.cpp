@@ -118,8 +118,20 @@ TEST(ParseReport, TextAfterTheLastLineFeedIsNotRead) {
     EXPECT_TRUE(none.statuses.empty());
 }
 
+TEST(ParseReport, CarriageReturnsBeforeLineFeedsAreDropped) {
+    RecordingSink sink;
+    const auto counts = reports::ParseReport(u"5320000001 3\r\n5320000002 5\r\n5320000003 0\n", sink);
+    EXPECT_EQ(counts.total, 3);
+    EXPECT_EQ(counts.delivered, 1);
+    EXPECT_EQ(counts.timedOut, 1);
+    const auto rows = sink.table();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].first, QStringLiteral("5320000002"));
+    EXPECT_EQ(rows[1].second, QStringLiteral("Zaman Aşımı"));
+}
+
 TEST(ParseReport, ALineWithoutADigitCodeRaisesAndKeepsTheRowsBefore) {
-    for (const char16_t* reply : {u"5320000001 3\n5320000002 3\r\n5320000003 3\n", u"5320000001 3\n\n",
+    for (const char16_t* reply : {u"5320000001 3\n5320000002 3\r\r\n5320000003 3\n", u"5320000001 3\n\n",
                                   u"5320000001 3\n5320000002 x\n"}) {
         RecordingSink sink;
         try {

@@ -141,7 +141,7 @@ TEST_F(QuickSendTest, WithoutAWorkbookBothPagesClose) {
     EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
 }
 
-TEST_F(QuickSendTest, ACancelledPageBuildsNothingWhenShownAgain) {
+TEST_F(QuickSendTest, ACancelledPageBuildsTheListWhenShownAgain) {
     cells({{"A1", QStringLiteral("5321234567")}});
     select("A1");
     auto& page = open();
@@ -149,12 +149,14 @@ TEST_F(QuickSendTest, ACancelledPageBuildsNothingWhenShownAgain) {
     EXPECT_EQ(page.cmdVazgec->Caption(), QStringLiteral("Kapat"));
     EXPECT_TRUE(mdlGenel::CancelRequested);
     services.msgBoxes->clearRecords();
-    // Reopened from the welcome page without closing it: the flag still stands.
+    // Reopened from the welcome page without closing it: the "Vazgeç" stopped
+    // the earlier build, not this one.
     forms::Get<frmSihirbaz>().ZOrder();
     forms::Get<frmSihirbaz>().cmdIleri->click();
-    EXPECT_TRUE(listed(page).isEmpty());
+    EXPECT_FALSE(mdlGenel::CancelRequested);
+    EXPECT_EQ(listed(page), QStringList{QStringLiteral("5321234567")});
     EXPECT_TRUE(prompts().isEmpty());
-    EXPECT_FALSE(page.cmdIleri->isEnabled());
+    EXPECT_TRUE(page.cmdIleri->isEnabled());
     // "Kapat" shows the caller and closes the page.
     page.cmdVazgec->click();
     EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
@@ -206,6 +208,52 @@ TEST_F(QuickSendTest, RemovingKeepsTheCountAndTheListTogether) {
     services.msgBoxes->clearRecords();
     page.cmdIleri->click();
     EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(QuickSendTest, CountsPast32767AreReadBackWhole) {
+    cells({{"A1", QStringLiteral("5321234567")}, {"A2", QStringLiteral("5551112233")}});
+    select("A1:A2");
+    auto& page = open();
+    // What the label shows for a list of 40,000 numbers.
+    page.lblToplam->setCaption(QStringLiteral(" 40000"));
+    services.msgBoxes->clearRecords();
+    services.msgBoxes->queueAnswer(vb::vbYes);
+    page.cmdListeCikart->click();
+    EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral("39999"));
+    EXPECT_EQ(prompts().size(), 1);
+    EXPECT_EQ(listed(page).size(), 1);
+}
+
+TEST_F(QuickSendTest, AnAccountWithoutOriginatorsShowsItsCreditAndTheCheckSpeaksAtSend) {
+    gateway.answer("100\n");
+    cells({{"A1", QStringLiteral("5321234567")}});
+    select("A1");
+    auto& page = open();
+    EXPECT_TRUE(prompts().isEmpty());
+    EXPECT_EQ(page.lblKontor->Caption(), QStringLiteral(" 100"));
+    EXPECT_EQ(page.cbGonderen->ListCount(), 0);
+    EXPECT_EQ(page.cbGonderen->Text(), QString());
+    EXPECT_EQ(page.DTPicker1->Value().date(), vb::Date());
+    page.txtMesaj->setText(QStringLiteral("Merhaba"));
+    services.msgBoxes->queueAnswer(vb::vbYes);
+    const size_t posts = gateway.bodies().size();
+    page.cmdIleri->click();
+    EXPECT_EQ(prompts().last(), QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"));
+    EXPECT_EQ(gateway.bodies().size(), posts);
+}
+
+TEST_F(QuickSendTest, KapatAfterTheWelcomePageWasClosedShowsItAfresh) {
+    cells({{"A1", QStringLiteral("5321234567")}});
+    select("A1");
+    auto& page = open();
+    forms::UnloadDefault<frmSihirbaz>();
+    forms::FlushUnloaded();
+    ASSERT_FALSE(forms::IsLoaded<frmSihirbaz>());
+    page.cmdVazgec->click();  // "Vazgeç" becomes "Kapat"
+    page.cmdVazgec->click();
+    EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    ASSERT_TRUE(forms::IsLoaded<frmSihirbaz>());
+    EXPECT_TRUE(forms::Get<frmSihirbaz>().isVisible());
 }
 
 TEST_F(QuickSendTest, TheTextBoxCountsAndFilters) {

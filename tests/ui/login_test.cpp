@@ -44,7 +44,7 @@ protected:
     // What the gate does: show the login window, then hand it the target.
     frmGiris& open() {
         forms::Get<frmGiris>().Show();
-        forms::Get<frmGiris>().TargetForm = &forms::Get<frmHedef>();
+        forms::Get<frmGiris>().TargetForm = forms::FormRef::To<frmHedef>();
         return forms::Get<frmGiris>();
     }
 
@@ -111,9 +111,11 @@ TEST_F(LoginTest, OneBlankIsMissingInputTwoBlanksAreSent) {
 }
 
 TEST_F(LoginTest, EveryRefusalRestoresTheWindow) {
+    static const char* const kNoConnection =
+        "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız kapalı olabilir ya "
+        "da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir.";
     struct Case { std::string reply; const char* message; } cases[] = {
-        {"-1", "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız kapalı olabilir ya "
-               "da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir."},
+        {"-1", kNoConnection},
         {"01", "Girmiş olduğunuz kullanıcı bilgilerinde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."},
         {"03", "Girmiş olduğunuz kullanıcı bilgilerinde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."},
         {"04", "Kullanıcı bilgileri mesaj merkezine gönderilemiyor\r\nBilgisayarınızdaki güvenlik uygulamalarından biri "
@@ -121,6 +123,11 @@ TEST_F(LoginTest, EveryRefusalRestoresTheWindow) {
         {"05", "Kullanıcı bilgileri mesaj merkezine gönderilemiyor\r\nBilgisayarınızdaki güvenlik uygulamalarından biri "
                "internet bağlantınızı denetliyor olabilir."},
         {"02", nullptr}, {"06", nullptr}, {"13", nullptr}, {"", nullptr}, {"1", nullptr}, {"3,0", nullptr},
+        // A proxy's or a captive portal's page is no login: the gateway was
+        // not reached.
+        {"<HTML><body>Proxy</body></HTML>", kNoConnection},
+        {"<!DOCTYPE html>\n<html lang=\"tr\"><body>Giriş</body></html>", kNoConnection},
+        {"100\n<Html>\n", kNoConnection},
     };
     auto& w = open();
     for (const auto& c : cases) {
@@ -160,8 +167,8 @@ TEST_F(LoginTest, ASuccessSavesByGatewayTypeAndBoxAndShowsTheTarget) {
         const QString type = QString::fromUtf8(c.type);
         useGateway(type);
         mdlGenel::ClientCode = QStringLiteral("önceki");
-        // An error page of a proxy is not in the code list: it counts as success.
-        gateway.answer("<HTML>proxy</HTML>");
+        // Anything outside the code list that is no web page is the account.
+        gateway.answer("100\nFIRMA\n");
         open();
         fill(QStringLiteral("ali"), QStringLiteral("p'w"), QStringLiteral("K42"), c.keep);
         forms::Get<frmGiris>().btnOturumAc->click();
@@ -216,6 +223,9 @@ TEST_F(LoginTest, ADatabaseFailureShowsTheBareDescription) {
     EXPECT_EQ(services.msgBoxes->records()[0].buttons, 0);
     EXPECT_EQ(services.msgBoxes->records()[0].title, QStringLiteral("Quillmere"));
     EXPECT_TRUE(forms::IsLoaded<frmGiris>());
+    // Not left on the hourglass: the user can try again or leave.
+    EXPECT_TRUE(restored());
+    EXPECT_FALSE(forms::IsLoaded<frmHedef>());
 }
 
 } // namespace

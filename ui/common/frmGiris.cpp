@@ -131,6 +131,10 @@ void frmGiris::btnOturumAc_Click() {
             }
         }
 
+        // A web page (a proxy's or a captive portal's) is no account: the
+        // gateway was not reached.
+        if (reply.contains(QStringLiteral("<html"), Qt::CaseInsensitive))
+            reply = QStringLiteral("-1");
         if (mdlGenel::InGatewayCodeList(reply)) {
             if (reply == u"-1") {
                 vb::MsgBox(QStringLiteral("Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.") + vb::vbCrLf
@@ -181,9 +185,12 @@ void frmGiris::btnOturumAc_Click() {
 
         Hide();
         if (TargetForm)
-            TargetForm->Show();
+            TargetForm.Show();
         forms::Unload(*this);
     } catch (const std::exception& e) {
         vb::MsgBox(vb::ErrorDescription(e), vb::vbOKOnly);
+        // The login did not happen: the user may try again or leave.
+        if (isLoaded())
+            showWaiting(false);
     }
 }

@@ -2,8 +2,6 @@
 
 #include "platform/forms/form.h"
 
-#include <QPointer>
-
 namespace forms {
 class CheckBox;
 class CommandButton;
@@ -21,7 +19,7 @@ class frmGiris : public forms::Form {
 public:
     frmGiris();
 
-    QPointer<forms::Form> TargetForm;
+    forms::FormRef TargetForm;
 
     void Form_Load() override;
     void Form_Activate() override;

@@ -58,6 +58,34 @@ protected:
     }
 };
 
+TEST_F(FormTest, AFormReferenceLoadsItsWindowWhenTouchedNotWhenHandedOn) {
+    FormRef nothing;
+    EXPECT_EQ(nothing.TypeName(), QStringLiteral("Nothing"));
+    EXPECT_THROW(nothing.Show(), vb::Error);
+
+    const FormRef probe = FormRef::To<frmProbe>();
+    const FormRef copy = probe;
+    EXPECT_EQ(copy.TypeName(), QStringLiteral("frmProbe"));
+    EXPECT_FALSE(copy.isLoaded());
+    EXPECT_TRUE(events().empty());
+
+    copy.Show();
+    ASSERT_TRUE(IsLoaded<frmProbe>());
+    EXPECT_EQ(copy, &Get<frmProbe>());
+    EXPECT_EQ(events(), (std::vector<QString>{"Load", "Activate"}));
+
+    // Unloaded meanwhile: the next touch loads a fresh instance.
+    Get<frmProbe>().Target = 7;
+    Unload(Get<frmProbe>());
+    FlushUnloaded();
+    EXPECT_FALSE(probe.isLoaded());
+    EXPECT_EQ(probe.TypeName(), QStringLiteral("frmProbe"));
+    EXPECT_EQ(static_cast<frmProbe&>(*probe).Target, 0);
+    EXPECT_TRUE(IsLoaded<frmProbe>());
+    EXPECT_EQ(FormRef(&Get<frmProbe>()), probe);
+    EXPECT_FALSE(FormRef::To<frmOther>() == probe);
+}
+
 TEST_F(FormTest, AssigningAMemberLoadsTheDefaultInstanceOnce) {
     EXPECT_FALSE(IsLoaded<frmProbe>());
     Get<frmProbe>().Target = 7;
