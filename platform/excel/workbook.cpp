@@ -47,7 +47,7 @@ void Worksheet::setName(const QString& name) {
         || name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\''));
     if (malformed) refuse(QStringLiteral("You typed an invalid name for a sheet or chart."));
     for (const auto& other : book_->sheets_)
-        if (other.get() != this && sameName(other->Name(), name))
+        if (other.get() != this && SameSheetName(other->Name(), name))
             refuse(QStringLiteral("Cannot rename a sheet to the same name as another sheet."));
     if (data_.name == name) return;
     data_.name = name;
@@ -200,8 +200,12 @@ std::shared_ptr<Worksheet> Sheets::Item(int index) const {
 
 std::shared_ptr<Worksheet> Sheets::Item(const QString& name) const {
     book_->checkOpen();
+    // The name as it is written first: under the two rules of letter case
+    // "list" and "lıst" both answer to "LIST".
     for (const auto& s : book_->sheets_)
-        if (sameName(s->Name(), name)) return s;
+        if (s->Name() == name) return s;
+    for (const auto& s : book_->sheets_)
+        if (SameSheetName(s->Name(), name)) return s;
     vb::Raise(vb::errSubscript);
 }
 
@@ -360,7 +364,7 @@ QString Workbook::nextSheetName() {
     for (int n = sheetsCreated_ + 1;; ++n) {
         const QString name = kSheetPrefix + QString::number(n);
         if (std::none_of(sheets_.begin(), sheets_.end(),
-                         [&](const auto& s) { return sameName(s->Name(), name); }))
+                         [&](const auto& s) { return SameSheetName(s->Name(), name); }))
             return name;
     }
 }

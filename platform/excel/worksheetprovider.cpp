@@ -110,7 +110,7 @@ public:
         if (table.endsWith(u'$')) {
             const QString name = table.chopped(1);
             for (const SheetData& sheet : book.sheets)
-                if (sheet.name.compare(name, Qt::CaseInsensitive) == 0) {
+                if (SameSheetName(sheet.name, name)) {
                     if (recordsAffected) *recordsAffected = -1;
                     return SheetTable(sheet, maxScanRows_);
                 }

@@ -24,6 +24,13 @@ Variant Variant::Null() {
     return v;
 }
 
+Variant Variant::Error(int code) {
+    Variant v;
+    v.type_ = vbError;
+    v.number_ = code;
+    return v;
+}
+
 Variant Variant::Integer(qint16 value) {
     Variant v;
     v.type_ = vbInteger;
@@ -184,6 +191,7 @@ double toNumber(const Variant& v) {
     case vbEmpty: return 0;
     case vbNull: Raise(errInvalidUseOfNull);
     case vbBoolean: return v.boolValue() ? -1 : 0;
+    case vbError: Raise(errTypeMismatch);
     case vbDate: return ToSerialDate(v.dateValue());
     case vbString: {
         auto n = parseRegionalNumber(v.stringValue());
@@ -250,6 +258,7 @@ QString CStr(const Variant& v) {
     case vbString: return v.stringValue();
     case vbBoolean: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case vbDate: return DateText(v.dateValue());
+    case vbError: return QStringLiteral("Error %1").arg(v.errorCode());
     default: return NumberText(v.doubleValue());
     }
 }
@@ -334,7 +343,7 @@ double Val(const QString& text) {
 bool IsNumeric(const Variant& v) {
     switch (v.type()) {
     case vbEmpty: return true;
-    case vbNull: case vbDate: return false;
+    case vbNull: case vbDate: case vbError: return false;
     case vbString: return parseRegionalNumber(v.stringValue()).has_value();
     default: return true;
     }
@@ -358,6 +367,7 @@ QString TypeName(const Variant& v) {
     case vbDate: return QStringLiteral("Date");
     case vbString: return QStringLiteral("String");
     case vbBoolean: return QStringLiteral("Boolean");
+    case vbError: return QStringLiteral("Error");
     case vbByte: return QStringLiteral("Byte");
     default: return QStringLiteral("Variant");
     }

@@ -61,6 +61,7 @@ void ExpectSameWorkbook(const WorkbookData& expected, const WorkbookData& actual
                                                                                                   : ec->value;
                 EXPECT_EQ(ev, ac->value) << e.name.toStdString() << " row " << r << " column " << c << ": "
                                          << vb::CStr(ev).toStdString() << " / " << vb::CStr(ac->value).toStdString();
+                EXPECT_EQ(ec->formula, ac->formula) << e.name.toStdString() << " row " << r << " column " << c;
                 if (fonts) {
                     EXPECT_EQ(ec->bold, ac->bold) << e.name.toStdString() << " row " << r << " column " << c;
                     EXPECT_EQ(ec->color, ac->color) << e.name.toStdString() << " row " << r << " column " << c;
@@ -443,8 +444,9 @@ TEST_F(FilesTest, ReadsWorkbooksOfOtherWriters) {
     EXPECT_EQ(value(3, 0), vb::Variant("satır içi"));
     EXPECT_FALSE(s.cell(3, 0)->bold);
     EXPECT_EQ(s.cell(3, 0)->color, 0x0000FFu);
-    EXPECT_EQ(value(3, 1), vb::Variant("#N/A"));
+    EXPECT_EQ(value(3, 1), vb::Variant::Error(2042));
     EXPECT_EQ(value(3, 2), vb::Variant("Merhaba!"));
+    EXPECT_EQ(s.cell(3, 2)->formula, QStringLiteral("=A1&\"!\""));
     EXPECT_TRUE(value(3, 3).isEmpty());
     EXPECT_TRUE(s.cell(3, 3)->bold);
     EXPECT_EQ(value(3, 4), vb::Variant(epoch1904));
