@@ -50,6 +50,12 @@ QString turkishFolded(const QString& name) {
 
 } // namespace
 
+QString CellText(const vb::Variant& value) {
+    if (value.isError())
+        return files::ErrorText(files::ErrorCode(value));
+    return vb::CStr(value);
+}
+
 bool SameSheetName(const QString& a, const QString& b) {
     if (a.size() != b.size())
         return false;

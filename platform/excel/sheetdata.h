@@ -57,6 +57,10 @@ struct QM_EXPORT WorkbookData {
     std::vector<SheetData> sheets;
 };
 
+// The text the host shows for a cell's value: the regional text of
+// numbers and dates, an error value as "#DIV/0!".
+QM_EXPORT QString CellText(const vb::Variant& value);
+
 // Whether two sheet names are the same name, letter case ignored: under the
 // Turkish rules (I and ı, İ and i are the pairs, so "ışık" is "IŞIK" and
 // "MÜŞTERİLER" is "Müşteriler") or under the rules of other languages, by

@@ -316,6 +316,41 @@ WorkbookData Workbook::data() const {
     return book;
 }
 
+QStringList Workbook::LossesIn(FileFormat format) const {
+    std::vector<const Worksheet*> written;
+    if (format == FileFormat::Csv) {
+        if (active_) written.push_back(active_);
+    } else {
+        for (const auto& s : sheets_) written.push_back(s.get());
+    }
+    int formulas = 0, unread = 0, merges = 0, styled = 0;
+    bool widths = false;
+    for (const Worksheet* s : written) {
+        for (const auto& row : s->data_.rows)
+            for (const CellData& c : row) {
+                if (c.formula == CellData::kUnreadFormula) ++unread;
+                else if (c.hasFormula()) ++formulas;
+                if (c.bold || c.color) ++styled;
+            }
+        merges += int(s->data_.merges.size());
+        widths = widths || std::any_of(s->data_.columnWidths.begin(), s->data_.columnWidths.end(),
+                                       [](double w) { return w > 0; });
+    }
+    QStringList lost;
+    if (format != FileFormat::Xlsx && formulas > 0)
+        lost << QStringLiteral("%1 hücrenin formülü (hücrelerde formüllerin son değerleri kalır)").arg(formulas);
+    if (unread > 0)
+        lost << QStringLiteral("açılan dosyadan okunamayan %1 formül (hücrelerde son değerleri kalır)").arg(unread);
+    if (format == FileFormat::Csv) {
+        if (merges > 0) lost << QStringLiteral("%1 birleştirilmiş hücre aralığı").arg(merges);
+        if (styled > 0 || widths) lost << QStringLiteral("kalın ve renkli yazılar, sütun genişlikleri");
+        if (sheets_.size() > 1)
+            lost << QStringLiteral("etkin sayfa dışındaki %1 sayfa (CSV dosyası yalnızca etkin sayfayı tutar)")
+                        .arg(sheets_.size() - 1);
+    }
+    return lost;
+}
+
 void Workbook::Close() {
     if (closed_) return;
     const auto self = shared_from_this();   // the Application lets go of it here

@@ -331,12 +331,6 @@ std::optional<int> ErrorCodeOfText(QStringView text) {
     return std::nullopt;
 }
 
-QString CellText(const vb::Variant& value) {
-    if (value.isError())
-        return ErrorText(ErrorCode(value));
-    return vb::CStr(value);
-}
-
 QString DecodeCodePage(QByteArrayView bytes, int codepage) {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* o = out.data();

@@ -89,8 +89,6 @@ QString ErrorText(int code);
 vb::Variant ErrorValue(int code);
 int ErrorCode(const vb::Variant& error);             // the binary code of an error value
 std::optional<int> ErrorCodeOfText(QStringView text);  // "#DIV/0!" -> 0x07
-// The text the host shows for a cell's value: an error value as "#DIV/0!".
-QM_EXPORT QString CellText(const vb::Variant& value);
 
 // Text of the single-byte code pages the files meet: Windows-1254
 // (Turkish) and 1252 (Western); any other is read as Latin-1.
