@@ -9,6 +9,20 @@
 
 namespace vb {
 
+namespace {
+
+// Without TZ, the C library looks at /etc/localtime again at every local
+// time conversion, which costs more than the rest of making a date: reading
+// a long list of dates from a workbook would wait seconds for it. TZ naming
+// that same file gives the same zone, read once.
+const bool zoneReadOnce = [] {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+    return true;
+}();
+
+} // namespace
+
 Variant::Variant(const QString& text) : type_(vbString), text_(text) {}
 Variant::Variant(const char* utf8) : type_(vbString), text_(QString::fromUtf8(utf8)) {}
 Variant::Variant(QStringView text) : type_(vbString), text_(text.toString()) {}
