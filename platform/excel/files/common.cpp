@@ -194,6 +194,23 @@ double FileColumnWidth(double characters) {
     return std::floor(pixels / 7 * 256) / 256;
 }
 
+std::vector<WidthRun> ColumnWidthRuns(const std::vector<double>& widths, int maxColumns) {
+    std::vector<WidthRun> runs;
+    const int count = std::min<int>(int(widths.size()), maxColumns);
+    for (int c = 0; c < count;) {
+        if (widths[size_t(c)] <= 0) {
+            ++c;
+            continue;
+        }
+        int last = c;
+        while (last + 1 < count && widths[size_t(last + 1)] == widths[size_t(c)])
+            ++last;
+        runs.push_back({c, last, widths[size_t(c)]});
+        c = last + 1;
+    }
+    return runs;
+}
+
 double ColumnWidthFromFile(double fileWidth) {
     if (fileWidth <= 0)
         return 0;

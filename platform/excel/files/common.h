@@ -12,6 +12,7 @@
 #include <QStringView>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace excel::files {
 
@@ -66,6 +67,13 @@ QM_EXPORT bool IsDateFormatCode(QStringView code);
 double FileColumnWidth(double characters);
 double ColumnWidthFromFile(double fileWidth);
 constexpr double kMaxColumnWidth = 255;
+// Runs of neighbouring columns of one width (first, last, width), as both
+// formats store them; columns of the default width are left out.
+struct WidthRun {
+    int first, last;
+    double width;
+};
+std::vector<WidthRun> ColumnWidthRuns(const std::vector<double>& widths, int maxColumns);
 
 // The 56-colour palette of the binary format (colour indexes 8 to 63) as the
 // host ships it; files may replace it. Indexes 0 to 7 are the eight basic

@@ -315,25 +315,15 @@ private:
     }
 
     static void columnWidths(RecordWriter& w, const std::vector<double>& widths) {
-        const int count = std::min<int>(int(widths.size()), kMaxColumns);
-        for (int c = 0; c < count;) {
-            if (widths[size_t(c)] <= 0) {
-                ++c;
-                continue;
-            }
-            const double width = widths[size_t(c)];
-            int last = c;
-            while (last + 1 < count && widths[size_t(last + 1)] == width)
-                ++last;
+        for (const WidthRun& run : ColumnWidthRuns(widths, kMaxColumns)) {
             qsizetype r = w.begin(kColInfo);
-            w.u16(uint16_t(c));
-            w.u16(uint16_t(last));
-            w.u16(uint16_t(std::lround(FileColumnWidth(width) * 256)));
+            w.u16(uint16_t(run.first));
+            w.u16(uint16_t(run.last));
+            w.u16(uint16_t(std::lround(FileColumnWidth(run.width) * 256)));
             w.u16(kDefaultXf);
             w.u16(0);
             w.u16(0);
             w.end(r);
-            c = last + 1;
         }
     }
 

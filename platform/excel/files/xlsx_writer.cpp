@@ -222,29 +222,17 @@ public:
 
 private:
     static void columns(QByteArray& out, const std::vector<double>& widths) {
-        const int count = std::min<int>(int(widths.size()), kMaxColumns);
-        bool open = false;
-        for (int c = 0; c < count;) {
-            if (widths[size_t(c)] <= 0) {
-                ++c;
-                continue;
-            }
-            const double width = widths[size_t(c)];
-            int last = c;
-            while (last + 1 < count && widths[size_t(last + 1)] == width)
-                ++last;
-            if (!open) {
-                out += "<cols>";
-                open = true;
-            }
-            out += "<col min=\"" + QByteArray::number(c + 1) + "\" max=\"" + QByteArray::number(last + 1)
+        const std::vector<WidthRun> runs = ColumnWidthRuns(widths, kMaxColumns);
+        if (runs.empty())
+            return;
+        out += "<cols>";
+        for (const WidthRun& run : runs) {
+            out += "<col min=\"" + QByteArray::number(run.first + 1) + "\" max=\"" + QByteArray::number(run.last + 1)
                    + "\" width=\"";
-            appendNumber(out, FileColumnWidth(std::min(width, kMaxColumnWidth)));
+            appendNumber(out, FileColumnWidth(std::min(run.width, kMaxColumnWidth)));
             out += "\" customWidth=\"1\"/>";
-            c = last + 1;
         }
-        if (open)
-            out += "</cols>";
+        out += "</cols>";
     }
 
     void cell(QByteArray& out, const CellData& cell, int row, int column) {
