@@ -12,6 +12,7 @@
 #include "platform/vb/timer.h"
 #include "platform/win32/paths.h"
 #include "tests/platform/ado/support.h"
+#include "tests/support/report_recordset.h"
 #include "ui/common/frmBekle.h"
 
 #include <QFile>
@@ -24,22 +25,6 @@ namespace {
 
 const QString kExcelMissing = QStringLiteral(
     "Bilgisayarınızda, uygulmayı destekleyen Excel programı kurulu olmadığından veri aktarım işlemi yapılamıyor");
-
-// The report lists' shape: a number and a status, 50 characters each.
-ado::RecordsetPtr report(int records) {
-    static const char* states[] = {"Beklemede", "İletildi", "Zaman Aşımı", "Reddedildi"};
-    auto rs = std::make_shared<ado::Recordset>();
-    rs->Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, 50);
-    rs->Fields().Append(QStringLiteral("Durum"), ado::adVarChar, 50);
-    rs->Open();
-    for (int i = 0; i < records; ++i) {
-        rs->AddNew();
-        rs->Fields(0).setValue(QStringLiteral("53%1").arg(i, 8, 10, QChar(u'0')));
-        rs->Fields(1).setValue(QString::fromUtf8(states[i % 4]));
-        rs->UpdateBatch(ado::adAffectAll);
-    }
-    return rs;
-}
 
 QStringList namesOf(const ado::RecordsetPtr& rs) {
     // As the callers build it: one slot more than there are fields.
@@ -92,7 +77,7 @@ protected:
 };
 
 TEST_F(ExportTest, AnEmptyRecordsetGivesOneSheetWithTheHeaderRow) {
-    auto rs = report(0);
+    auto rs = ReportRecordset(0);
     run(rs, file, namesOf(rs));
     const auto b = boxes();
     ASSERT_EQ(b.size(), 1u);
@@ -126,7 +111,7 @@ class ExportPages : public ExportTest, public ::testing::WithParamInterface<Page
 // the counters run over the whole export.
 TEST_P(ExportPages, SixtyFiveThousandFiveHundredThirtyFiveRecordsASheet) {
     const PageCase& c = GetParam();
-    auto rs = report(c.records);
+    auto rs = ReportRecordset(c.records);
     // What the wait window shows while the first record of each page is
     // copied.
     QStringList seen;
@@ -159,11 +144,10 @@ TEST_P(ExportPages, SixtyFiveThousandFiveHundredThirtyFiveRecordsASheet) {
         EXPECT_EQ(text(sheet, 0, 1), QStringLiteral("Durum"));
         ASSERT_EQ(dataRows(sheet), c.perSheet[s]) << sheet.name.toStdString();
         // The first and last record of the page, in order.
-        EXPECT_EQ(text(sheet, 1, 0), QStringLiteral("53%1").arg(record, 8, 10, QChar(u'0')));
+        EXPECT_EQ(text(sheet, 1, 0), ReportNumber(record));
         record += c.perSheet[s];
-        EXPECT_EQ(text(sheet, c.perSheet[s], 0), QStringLiteral("53%1").arg(record - 1, 8, 10, QChar(u'0')));
-        EXPECT_EQ(text(sheet, c.perSheet[s], 1), QString::fromUtf8(
-            std::array{"Beklemede", "İletildi", "Zaman Aşımı", "Reddedildi"}[(record - 1) % 4]));
+        EXPECT_EQ(text(sheet, c.perSheet[s], 0), ReportNumber(record - 1));
+        EXPECT_EQ(text(sheet, c.perSheet[s], 1), ReportStatus(record - 1));
     }
 }
 
@@ -198,7 +182,7 @@ TEST_F(ExportTest, AnExistingFileIsReplaced) {
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("eski içerik, bir çalışma kitabı değil");
     }
-    auto rs = report(3);
+    auto rs = ReportRecordset(3);
     run(rs, file, namesOf(rs));
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].prompt, QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
@@ -214,7 +198,7 @@ TEST_F(ExportTest, AReadOnlyExistingFileEndsItBeforeExcelStarts) {
         old.write("kilitli");
     }
     ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    auto rs = report(3);
+    auto rs = ReportRecordset(3);
     rs->MoveFirst();
     run(rs, file, namesOf(rs));
     const auto b = boxes();
@@ -232,7 +216,7 @@ TEST_F(ExportTest, AReadOnlyExistingFileEndsItBeforeExcelStarts) {
 
 TEST_F(ExportTest, AHostThatMakesOneSheetANewWorkbookFailsWithTheExcelExplanation) {
     excel::SetInstanceCreatedHandler([](std::shared_ptr<excel::Application> app) { app->setSheetsInNewWorkbook(1); });
-    auto rs = report(3);
+    auto rs = ReportRecordset(3);
     run(rs, file, namesOf(rs));
     const auto b = boxes();
     ASSERT_EQ(b.size(), 1u);
@@ -253,7 +237,7 @@ TEST_F(ExportTest, AHostThatMakesOneSheetANewWorkbookFailsWithTheExcelExplanatio
 
 TEST_F(ExportTest, MoreSheetsANewWorkbookFollowTheDataNamedAndHeaded) {
     excel::SetInstanceCreatedHandler([](std::shared_ptr<excel::Application> app) { app->setSheetsInNewWorkbook(5); });
-    auto rs = report(2);
+    auto rs = ReportRecordset(2);
     run(rs, file, namesOf(rs));
     const excel::WorkbookData book = excel::ReadWorkbookFile(file);
     ASSERT_EQ(book.sheets.size(), 3u);
@@ -265,7 +249,7 @@ TEST_F(ExportTest, MoreSheetsANewWorkbookFollowTheDataNamedAndHeaded) {
 }
 
 TEST_F(ExportTest, AWindowsPathIsWrittenInTheDriveFolder) {
-    auto rs = report(1);
+    auto rs = ReportRecordset(1);
     QString name = QStringLiteral("C:\\gitmeyen.xls");
     run(rs, name, namesOf(rs));
     const QString written = win32::WindowsDriveFolder() + QStringLiteral("/gitmeyen.xls");
@@ -273,7 +257,7 @@ TEST_F(ExportTest, AWindowsPathIsWrittenInTheDriveFolder) {
     EXPECT_EQ(dataRows(excel::ReadWorkbookFile(written).sheets[0]), 1);
     EXPECT_EQ(instance()->ActiveWorkbook()->FullName(), written);
     // A second export replaces it.
-    auto again = report(2);
+    auto again = ReportRecordset(2);
     excel::ForgetAutomationInstances();
     run(again, name, namesOf(again));
     EXPECT_EQ(dataRows(excel::ReadWorkbookFile(written).sheets[0]), 2);
