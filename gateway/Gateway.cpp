@@ -13,9 +13,9 @@
 namespace {
 
 // One synchronous POST of a document; a local failure raises.
-QString post(const QString& document) {
+QString post(const QString& url, const QString& document) {
     msxml::XMLHTTPRequest request;
-    request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
+    request.open(QStringLiteral("POST"), url, false);
     request.send(document);
     return request.responseText();
 }
@@ -31,7 +31,7 @@ bool InGatewayCodeList(const QString& reply) {
 
 QString PostToGateway(const QString& document) {
     try {
-        return post(document);
+        return post(GatewayUrl, document);
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -60,10 +60,10 @@ Credentials credentials(const QString& user, const QString& password) {
     return {user, password, mdlGenel::ClientId()};
 }
 
-QString ask(int action, const QString& user, const QString& password,
+QString ask(const QString& url, int action, const QString& user, const QString& password,
             const std::vector<std::pair<QString, QString>>& elements = {}) {
     try {
-        return mdlGenel::PostToGateway(Query(action, credentials(user, password), elements));
+        return post(url, Query(action, credentials(user, password), elements));
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -75,6 +75,10 @@ Gateway::Gateway() : basket_(std::make_unique<ado::Recordset>()) {
     clearsmsbasket();
 }
 
+Gateway::Gateway(const QString& url) : Gateway() { url_ = url; }
+
+QString Gateway::address() const { return url_ ? *url_ : mdlGenel::GatewayUrl; }
+
 Gateway::~Gateway() {
     try {
         if (basket_->State() == ado::adStateOpen)
@@ -84,7 +88,7 @@ Gateway::~Gateway() {
 }
 
 QString Gateway::GetInfo(const QString& UserName, const QString& Password) {
-    return ask(kAccountInfo, UserName, Password);
+    return ask(address(), kAccountInfo, UserName, Password);
 }
 
 void Gateway::clearsmsbasket() {
@@ -140,7 +144,7 @@ QString Gateway::sendsms(const QString& UserName, const QString& Password, const
             messages.push_back(std::move(m));
         }
         const QString reply =
-            post(SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
+            post(address(), SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
         clearsmsbasket();
         return reply;
     } catch (...) {
@@ -149,16 +153,16 @@ QString Gateway::sendsms(const QString& UserName, const QString& Password, const
 }
 
 QString Gateway::getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatusundelivered(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatustodate(const QString& UserName, const QString& Password, const QString& FDate,
                                     const QString& LDate) {
-    return ask(kDateRangeStatus, UserName, Password,
+    return ask(address(), kDateRangeStatus, UserName, Password,
                {{QStringLiteral("FDate"), FDate}, {QStringLiteral("LDate"), LDate}});
 }
 
@@ -178,5 +182,5 @@ QString Gateway::GetSystemTime(const QString& UserName, const QString& Password)
             return QStringLiteral("-1");
         }
     }
-    return ask(kSystemTime, UserName, Password);
+    return ask(address(), kSystemTime, UserName, Password);
 }

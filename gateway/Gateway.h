@@ -19,6 +19,10 @@ class Recordset;
 class Gateway {
 public:
     Gateway();
+    // A client whose requests go to `url` rather than to
+    // mdlGenel::GatewayUrl: an account is checked at the gateway chosen for
+    // it before that choice is saved and loaded.
+    explicit Gateway(const QString& url);
     ~Gateway();
     Gateway(const Gateway&) = delete;
     Gateway& operator=(const Gateway&) = delete;
@@ -44,7 +48,10 @@ public:
     QString GetSystemTime(const QString& UserName, const QString& Password);
 
 private:
+    QString address() const;
+
     std::unique_ptr<ado::Recordset> basket_;
+    std::optional<QString> url_;
 };
 
 namespace mdlGenel {
