@@ -6,6 +6,7 @@
 #include "host/mainwindow.h"
 #include "host/registration.h"
 #include "platform/forms/browser.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/forms/services.h"
 #include "platform/vb/error.h"
@@ -142,6 +143,9 @@ int main(int argc, char** argv) {
     // The add-ins were written for a Turkish desktop; its regional settings
     // hold whatever the machine's locale.
     vb::SetRegional(vb::RegionalSettings::turkish());
+    // And its dialogs and standard buttons speak Turkish, the host's own too.
+    if (!forms::InstallTurkishTranslations())
+        host::Report(QStringLiteral("Qt's Turkish translations were not found (package qt6-translations-l10n)"));
 
     host::Host::Options options;
     options.automation = automation;
