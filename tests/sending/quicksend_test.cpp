@@ -30,11 +30,7 @@ protected:
     void SetUp() override {
         ExcelApp = excel::Application::New();
         sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
-        mdlGenel::GatewayType = QStringLiteral("Quillmere");
-        mdlGenel::UserName = QStringLiteral("demo");
-        mdlGenel::ClientCode = QStringLiteral("DEMO");
-        mdlGenel::Password = QStringLiteral("demo123");
-        mdlGenel::GatewayUrl = gateway.url();
+        SignInDemoAccount(gateway.url());
         gateway.answer(kAccount);
     }
     void TearDown() override {
