@@ -15,8 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -81,12 +79,7 @@ void scheduleScreenshot(host::Host& host) {
     bool ok = false;
     int delay = qEnvironmentVariableIntValue("QUILLMERE_SCREENSHOT_DELAY", &ok);
     QTimer::singleShot(ok ? delay : 1500, qApp, [&host, path] {
-        QPixmap picture;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            picture = screen->grabWindow(0);
-        if (picture.isNull() && host.mainWindow())
-            picture = host.mainWindow()->grab();
-        if (!picture.save(path))
+        if (!host.picture().save(path))
             host::Report(QStringLiteral("the screenshot could not be saved to %1").arg(path));
     });
 }
