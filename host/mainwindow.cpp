@@ -2,6 +2,7 @@
 
 #include "host/host.h"
 #include "host/icons.h"
+#include "host/saving.h"
 #include "host/sheetmodel.h"
 #include "platform/excel/application.h"
 #include "platform/forms/services.h"
@@ -585,6 +586,8 @@ bool MainWindow::saveWorkbook() {
         return false;
     if (book->Path().isEmpty())
         return saveWorkbookAs();
+    if (!ConfirmLosses(*book, book->FullName(), excel::FormatForFileName(book->FullName())))
+        return false;
     QString error;
     if (!Guarded(QStringLiteral("saving %1").arg(book->Name()), [&] { book->Save(); }, &error)) {
         failed(QStringLiteral("'%1' kaydedilemedi.").arg(book->Name()), error);
@@ -605,6 +608,8 @@ bool MainWindow::saveWorkbookAs() {
     request.defaultExt = QStringLiteral("xls");
     const auto path = forms::SaveDialogs().askSave(this, request);
     if (!path)
+        return false;
+    if (!ConfirmLosses(*book, *path, excel::FormatForFileName(*path)))
         return false;
     QString error;
     if (!Guarded(QStringLiteral("saving %1").arg(*path), [&] { book->SaveAs(*path); }, &error)) {

@@ -6,16 +6,13 @@
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
-#include "platform/forms/browser.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
-#include "platform/vb/regional.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -59,14 +56,3 @@ void BM_QuickSendListAndPost(benchmark::State& state) {
 BENCHMARK(BM_QuickSendListAndPost)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    vb::SetRegional(vb::RegionalSettings::turkish());
-    forms::WebBrowser::setRemoteAllowed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

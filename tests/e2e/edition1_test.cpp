@@ -371,6 +371,54 @@ TEST_F(Edition1, ARefusedAccountOnTheFirstTabKeepsTheReport) {
     EXPECT_EQ(host->finish(), 0);
 }
 
+TEST_F(Edition1, ASavedWorkbookOpensInTheTemplatePageIsFilteredSortedAndGetsAPlaceholder) {
+    // A workbook LibreOffice wrote, with Turkish column names.
+    const QString workbook = dir.filePath(QStringLiteral("müşteriler.xls"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"), workbook));
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("open", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    EXPECT_OK(set(*host, QStringLiteral("frmSihirbaz.optTumu"), true));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+
+    QJsonObject page = form(*host, QStringLiteral("frmSMS"));
+    ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
+    QJsonObject controls = page.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("cbSayfa")).toObject().value(QStringLiteral("items")).toArray(),
+              (QJsonArray{"Müşteriler$", "Bayiler$", "Arşiv$"}));
+    QJsonObject grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 9"));
+    EXPECT_EQ(grid.value(QStringLiteral("columns")).toArray(), (QJsonArray{"Adı Soyadı", "Şehir", "GSM", "Borç", "Kod"}));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGsmNo")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Adı Soyadı"));
+
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFAlani"), QStringLiteral("Şehir")));
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFOperator"), QStringLiteral("=")));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtFDegeri"}, {"text", "İstanbul"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFEkle"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFiltrele"}})));
+    EXPECT_OK(host->send(cmd("header", {{"control", "frmSMS.DataGrid1"}, {"column", 3}})));
+    QStringList rows;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSMS"), QStringLiteral("DataGrid1")))
+        rows << row.toArray()[0].toString();
+    EXPECT_EQ(rows, (QStringList{"Şükrü Kılıç", "Ayşe Yılmaz", "Gülşen Ünal"}));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Adı Soyadı"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    controls = form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Sayın [##Adı Soyadı##]"));
+    EXPECT_TRUE(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("focused")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("Frame2")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Mesaj içeriği: 138 / 160"));
+    grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 3"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
 TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {
     auto host = start({QStringLiteral("--addin"), addin()});
     ASSERT_FALSE(bar(*host, QStringLiteral("Quillmere")).isEmpty());

@@ -78,6 +78,45 @@ protected:
     QProcessEnvironment env_;
 };
 
+TEST_F(HostTest, ForeignWorkbooksOpenAndASaveThatWouldLoseFormulasAsksFirst) {
+    auto host = start();
+    EXPECT_OK(host->send(cmd("open", {{"path", QStringLiteral(QM_CORPUS_DIR "/lo-ornek.xlsx")}})));
+    // Sheet names under Turkish letter case.
+    EXPECT_EQ(host->send(cmd("sheet", {{"name", "MÜŞTERİLER"}})).value(QStringLiteral("sheet")).toString(),
+              QStringLiteral("Müşteriler"));
+    QJsonObject sum = host->send(cmd("cell", {{"address", "C4"}, {"sheet", "müşteriler"}}));
+    EXPECT_EQ(sum.value(QStringLiteral("formula")).toString(), QStringLiteral("=SUM(C2:C3)"));
+    EXPECT_EQ(sum.value(QStringLiteral("value")).toDouble(), 1234.06);
+    QJsonObject error = host->send(cmd("cell", {{"address", "F4"}}));
+    EXPECT_EQ(error.value(QStringLiteral("value")).toString(), QStringLiteral("#DIV/0!"));
+    EXPECT_TRUE(error.value(QStringLiteral("error")).toBool());
+
+    // .xls keeps the values only: the question comes, and "no" writes nothing.
+    const QString xls = path(QStringLiteral("kopya.xls"));
+    QJsonObject refused = host->send(cmd("save-as", {{"path", xls}}));
+    EXPECT_OK(refused);
+    EXPECT_FALSE(refused.value(QStringLiteral("saved")).toBool());
+    EXPECT_FALSE(QFile::exists(xls));
+    const QJsonArray asked = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("4 hücrenin formülü")))
+        << asked[0].toObject().value(QStringLiteral("text")).toString().toStdString();
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_TRUE(host->send(cmd("save-as", {{"path", xls}})).value(QStringLiteral("saved")).toBool());
+    EXPECT_TRUE(QFile::exists(xls));
+
+    // .xlsx keeps everything: no question, and the formula comes back.
+    const QString xlsx = path(QStringLiteral("kopya.xlsx"));
+    EXPECT_OK(host->send(cmd("open", {{"path", QStringLiteral(QM_CORPUS_DIR "/lo-ornek.xlsx")}})));
+    host->send(cmd("messages", {{"clear", true}}));
+    EXPECT_TRUE(host->send(cmd("save-as", {{"path", xlsx}})).value(QStringLiteral("saved")).toBool());
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_OK(host->send(cmd("open", {{"path", xlsx}})));
+    EXPECT_EQ(host->send(cmd("cell", {{"address", "D4"}, {"sheet", "Müşteriler"}})).value(QStringLiteral("formula")).toString(),
+              QStringLiteral("=A2&\"!\""));
+    EXPECT_EQ(host->finish(), 0);
+}
+
 TEST_F(HostTest, ToolbarButtonOpensAWindowThatAnswersTypingClicksAndMessageBoxes) {
     auto host = start();
     EXPECT_OK(host->send(cmd("new")));

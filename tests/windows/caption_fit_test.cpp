@@ -23,9 +23,11 @@
 #include "ui/common/frmHakkinda.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QRegularExpression>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,8 +47,9 @@ WindowCase window(const char* name, void (*prepare)() = nullptr) {
 }
 
 // Every window class of the add-in. A new window is covered by adding it
-// here; the test opens it with a signed-in account, a workbook with a few
-// numbers selected and a gateway that answers the account's information.
+// here; the test opens it with a signed-in account, a customer workbook
+// (tests/sending/fixtures/musteriler.xls, a copy opened from its file) with
+// its numbers selected and a gateway that answers the account's information.
 const WindowCase kWindows[] = {
     window<frmGiris>("frmGiris"),
     window<frmBekle>("frmBekle"),
@@ -191,13 +194,15 @@ protected:
     forms::ScriptedServices services = forms::InstallScriptedServices();
     TempDatabase db;
     FakeGateway gateway;
+    QTemporaryDir folder;
 
     void SetUp() override {
         ExcelApp = excel::Application::New();
-        auto sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
-        sheet->Range(QStringLiteral("A1")).setValue(QStringLiteral("05321234567"));
-        sheet->Range(QStringLiteral("A2")).setValue(QStringLiteral("05551112233"));
-        sheet->Range(QStringLiteral("A1:A2")).Select();
+        const QString book = folder.filePath(QStringLiteral("musteriler.xls"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"), book));
+        QFile::setPermissions(book, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        ExcelApp->Workbooks().Open(book)->Activate();
+        ExcelApp->ActiveSheet()->Range(QStringLiteral("C2:C10")).Select();
         SignInDemoAccount(gateway.url());
         gateway.answer(kAccount);
     }
