@@ -28,7 +28,7 @@ public:
 
     QString TypeName() const { return QStringLiteral("Application"); }
     // The host program's own name: its window titles and messages carry it.
-    QString Name() const { return QStringLiteral("Sheet Host"); }
+    static QString Name() { return QStringLiteral("Sheet Host"); }
     QString Version() const { return QStringLiteral("11.0"); }
     bool CreatedForAutomation() const { return automation_; }
 

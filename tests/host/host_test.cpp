@@ -101,6 +101,7 @@ TEST_F(HostTest, ForeignWorkbooksOpenAndASaveThatWouldLoseFormulasAsksFirst) {
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("4 hücrenin formülü")))
         << asked[0].toObject().value(QStringLiteral("text")).toString().toStdString();
+    EXPECT_EQ(asked[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Sheet Host"));
     EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
     EXPECT_TRUE(host->send(cmd("save-as", {{"path", xls}})).value(QStringLiteral("saved")).toBool());
     EXPECT_TRUE(QFile::exists(xls));
