@@ -1,5 +1,6 @@
 #include "platform/forms/controls.h"
 
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
 #include "platform/vb/timer.h"
@@ -21,6 +22,7 @@ void init(W* w, const QString& name, const char* kind) {
 } // namespace
 
 void SetFont(QWidget* w, const QString& family, double points, bool bold) {
+    EnsureFontFamily(family);
     QFont f(family);
     f.setPointSizeF(points);
     f.setBold(bold);

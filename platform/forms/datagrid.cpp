@@ -4,6 +4,7 @@
 #include "platform/vb/error.h"
 
 #include <QAbstractTableModel>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -134,6 +135,7 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QWidget(parent) {
     view_->horizontalHeader()->setSectionsClickable(true);
     layout->addWidget(caption_);
     layout->addWidget(view_);
+    fitRowsToFont();
 
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         Form::RunEvent([this, column] {
@@ -149,6 +151,21 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QWidget(parent) {
                 if (recordset_->AbsolutePosition() != position)
                     Form::RunEvent([this, position] { recordset_->setAbsolutePosition(position); });
             });
+}
+
+// Rows as high as their text with a little air, as the windows' grids were
+// designed with; the style's default is about twice that.
+void DataGrid::fitRowsToFont() {
+    QHeaderView* rows = view_->verticalHeader();
+    const int height = view_->fontMetrics().height() + 3;
+    rows->setMinimumSectionSize(height);
+    rows->setDefaultSectionSize(height);
+}
+
+void DataGrid::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        fitRowsToFont();
 }
 
 DataGrid::~DataGrid() {

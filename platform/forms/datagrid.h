@@ -108,6 +108,9 @@ public:
 
     std::function<void(int columnIndex)> HeadClick;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     friend class GridModel;
     struct ColumnState {
@@ -122,6 +125,7 @@ private:
     void resetColumns();
     void applyColumns();
     void showCurrentRecord();
+    void fitRowsToFont();
 
     QLabel* caption_;
     QTableView* view_;

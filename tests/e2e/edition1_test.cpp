@@ -169,7 +169,7 @@ TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
     const QStringList left = observed();
     EXPECT_FALSE(left.contains(QStringLiteral("bar Quillmere")));
     EXPECT_FALSE(left.contains(QStringLiteral("menu &Quillmere")));
-    EXPECT_TRUE(left.contains(QStringLiteral("menu &Window")));
+    EXPECT_TRUE(left.contains(QStringLiteral("menu &Pencere")));
 }
 
 TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
@@ -236,7 +236,7 @@ TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
     EXPECT_EQ(box.value(QStringLiteral("buttons")).toInt(), 64);
     EXPECT_TRUE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
     EXPECT_EQ(captions(bar(*host, QStringLiteral("Worksheet Menu Bar"))),
-              (QStringList{"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}));
+              (QStringList{"&Dosya", "Dü&zen", "&Görünüm", "&Ekle", "&Biçim", "&Araçlar", "&Veri", "&Pencere", "&Yardım"}));
     EXPECT_EQ(host->finish(), 0);
 }
 
