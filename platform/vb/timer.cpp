@@ -1,14 +1,102 @@
 #include "platform/vb/timer.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QSet>
 
 namespace vb {
+
+namespace {
+
+// The timers that may tick while waiting: the QTimer inside each.
+QSet<const QObject*>& waitTimers() {
+    static QSet<const QObject*> timers;
+    return timers;
+}
+
+bool userInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+    case QEvent::InputMethod:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What may run while waiting. Input that reaches the program as events of
+// its own (not through the window system) is dropped; a held-back timer
+// fires again at its next interval, a zero one at the first turn after the
+// wait, so no tick is lost for good.
+class WaitFilter : public QObject {
+public:
+    bool eventFilter(QObject* receiver, QEvent* e) override {
+        const QEvent::Type type = e->type();
+        if (type == QEvent::Timer)
+            return !receiver->isWindowType() && !waitTimers().contains(receiver);
+        return userInput(type) || type == QEvent::Close;
+    }
+};
+
+int g_waits = 0;
+WaitFilter* g_filter = nullptr;
+bool g_pumping = false;
+
+} // namespace
+
+WaitScope::WaitScope() {
+    if (g_waits++ == 0 && QCoreApplication::instance()) {
+        if (!g_filter)
+            g_filter = new WaitFilter;
+        QCoreApplication::instance()->installEventFilter(g_filter);
+    }
+}
+
+WaitScope::~WaitScope() {
+    if (--g_waits == 0 && g_filter && QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(g_filter);
+}
+
+bool Waiting() { return g_waits > 0; }
+
+void PaintWhileWaiting() {
+    // One turn per paint interval is all a window can show.
+    constexpr int kInterval = 16;
+    static QElapsedTimer last;
+    if (!QCoreApplication::instance() || g_pumping || (last.isValid() && last.elapsed() < kInterval))
+        return;
+    last.start();
+    g_pumping = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    g_pumping = false;
+}
 
 Timer::Timer(QObject* parent, const QString& name) : QObject(parent) {
     setObjectName(name);
     timer_.setTimerType(Qt::CoarseTimer);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { fire(); });
 }
+
+Timer::~Timer() { waitTimers().remove(&timer_); }
 
 void Timer::setInterval(int ms) {
     interval_ = ms < 0 ? 0 : ms;
@@ -18,6 +106,14 @@ void Timer::setInterval(int ms) {
 void Timer::setEnabled(bool enabled) {
     enabled_ = enabled;
     apply();
+}
+
+void Timer::setRunsWhileWaiting(bool runs) {
+    runsWhileWaiting_ = runs;
+    if (runs)
+        waitTimers().insert(&timer_);
+    else
+        waitTimers().remove(&timer_);
 }
 
 void Timer::fire() {
@@ -36,6 +132,8 @@ void Timer::apply() {
 }
 
 void DoEvents() {
+    if (Waiting())
+        return PaintWhileWaiting();
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
