@@ -3,6 +3,7 @@
 #include "addin/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
+#include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 
 namespace sending {
@@ -35,6 +36,14 @@ QString TemplateStatement(const QString& msgid, const QString& templateText) {
            + q(msgid) + QStringLiteral("','") + q(vb::Left(templateText, kTemplatePartLength))
            + QStringLiteral("','") + q(second) + QStringLiteral("')");
 }
+
+const QString kReplyLostNotice =
+    QStringLiteral("Mesajınız mesaj merkezine gönderildi ancak mesaj merkezinden yanıt alınamadı.") + vb::vbCrLf
+    + QStringLiteral("Mesajınız mesaj merkezi tarafından kabul edilmiş olabilir.") + vb::vbCrLf
+    + QStringLiteral("Tekrar göndermeden önce Raporlar penceresindeki \"İki tarih arasındaki SMS raporları\" "
+                     "bölümünden gönderiminizi kontrol ediniz.");
+
+void ShowReplyLost(const QString& title) { vb::MsgBox(kReplyLostNotice, vb::vbInformation, title); }
 
 void WriteSendLog(const SendLogRow& row, const QString& templateText) {
     execute(PackageStatement(row));

@@ -33,4 +33,10 @@ QString TemplateStatement(const QString& msgid, const QString& templateText);
 // does not know.
 void WriteSendLog(const SendLogRow& row, const QString& templateText);
 
+// What a sending page tells the user when its package went out whole and no
+// answer came back: the gateway may have accepted it, so it is neither a
+// failure nor in the log, and the date-range report shows whether it went.
+extern const QString kReplyLostNotice;
+void ShowReplyLost(const QString& title);
+
 } // namespace sending
