@@ -384,7 +384,7 @@ void frmSMS_1::cmdIleri_Click() {
         DataGrid1->setDataSource(rsKopukA);
         Frame3->setVisible(false);
 
-        const QString body = mdlGenel::FoldSmsText(vb::Left(text, kMaxText));
+        const QString body = mdlGenel::FoldSmsText(vb::LeftWhole(text, kMaxText));
         QString sdate;
         if (scheduled)
             sdate = DTPicker1->Value().date().toString(QStringLiteral("ddMMyyyy"))

@@ -20,6 +20,8 @@ struct SendLogRow {
 };
 
 // The templates' column holds 255 characters; the rest goes to a second one.
+// Every value is stored as the gateway's documents hold it, without the
+// characters they cannot hold.
 inline constexpr int kTemplatePartLength = 255;
 
 // The two statements. Every value is quoted, the package id too: it comes

@@ -2,6 +2,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
 
 #include <QApplication>
@@ -147,7 +148,7 @@ QString TextBox::Text() const {
 void TextBox::setText(const QString& text) {
     QString t = text;
     if (maxLength_ > 0 && t.size() > maxLength_)
-        t.truncate(maxLength_);
+        t = vb::LeftWhole(t, maxLength_);
     if (line_) {
         line_->setText(t);
     } else {

@@ -424,6 +424,24 @@ TEST_F(SendTest, APackageWhoseReplyWasLostIsNoFailure) {
     msxml::XMLHTTPRequest::setTimeouts(saved);
 }
 
+// A pasted emoji at the 160th character and a NUL: the box and the cut keep
+// the pair whole, the document holds neither half nor NUL, and the package
+// the gateway accepted is logged.
+TEST_F(SendTest, OddCharactersNeitherBreakTheDocumentNorTheLog) {
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    page->txtMesaj->setText(QString(159, u'a') + smile);
+    EXPECT_EQ(page->txtMesaj->Text(), QString(159, u'a'));
+    page->txtMesaj->setText(QStringLiteral("Mer") + QChar(0) + QStringLiteral("haba ") + smile);
+    send("ID 808");
+    const QString body = gateway.lastBody();
+    EXPECT_TRUE(body.contains(QStringLiteral("<Mesgbody>Merhaba ") + smile + QStringLiteral("</Mesgbody>")))
+        << body.toStdString();
+    EXPECT_FALSE(body.contains(QChar(0)));
+    EXPECT_EQ(prompts().last(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(db.query(QStringLiteral("SELECT mesaj FROM tbl_giden"))->Fields(0).Value(),
+              vb::Variant(QStringLiteral("İlk Kayıt :Merhaba ") + smile));
+}
+
 TEST_F(SendTest, TheChecksBeforeTheSend) {
     page->txtMesaj->setText(QStringLiteral(" "));
     page->cmdIleri->click();
