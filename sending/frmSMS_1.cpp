@@ -232,7 +232,7 @@ void frmSMS_1::buildList() {
                             const vb::Variant value = cell.Value();
                             if (value.isNull() || value.isEmpty())
                                 continue;
-                            const QString number = mdlGenel::NormalizeGsmNumber(vb::CStr(value));
+                            const QString number = mdlGenel::NormalizeGsmCell(value);
                             if (markMode && number.isEmpty()) {
                                 cell.Font().setBold(true);
                                 cell.Font().setColor(kRed);

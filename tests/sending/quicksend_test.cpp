@@ -119,6 +119,17 @@ TEST_F(QuickSendTest, MarkModeFlagsEmptyAndInvalidCells) {
     EXPECT_FALSE(boldRed("A1"));
 }
 
+TEST_F(QuickSendTest, AFractionIsNoNumberAndANonBreakingSpaceIsABlank) {
+    db.query(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_isaret'"));
+    cells({{"A1", 5551234583.7}, {"A2", QStringLiteral("0542\u00A0123\u00A045\u00A067")}, {"A3", 5551234583.0}});
+    select("A1:A3");
+    auto& page = open();
+    EXPECT_EQ(listed(page), (QStringList{"5421234567", "5551234583"}));
+    EXPECT_TRUE(boldRed("A1"));
+    EXPECT_EQ(sheet->Range(QStringLiteral("A1")).Value(), vb::Variant(5551234583.7));
+    EXPECT_FALSE(boldRed("A2"));
+}
+
 TEST_F(QuickSendTest, WithoutMarkModeTheSheetIsNotTouched) {
     cells({{"A1", QStringLiteral("abc")}, {"A3", QStringLiteral("5321234567")}});
     select("A1:A3");
