@@ -2,16 +2,14 @@
 // report of 100,000 lines fetched from a local gateway, parsed, counted into
 // the summary and shown in the grid of the report window.
 #include "addin/mdlGenel.h"
-#include "platform/forms/browser.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/services.h"
-#include "platform/vb/regional.h"
 #include "reports/frmRapor.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -54,14 +52,3 @@ void BM_DateRangeReport100kThroughTheWindow(benchmark::State& state) {
 BENCHMARK(BM_DateRangeReport100kThroughTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    vb::SetRegional(vb::RegionalSettings::turkish());
-    forms::WebBrowser::setRemoteAllowed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -7,17 +7,14 @@
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
-#include "platform/forms/browser.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
-#include "platform/vb/regional.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -99,14 +96,3 @@ void BM_OpenThePageWithA1MBAccountReply(benchmark::State& state) {
 BENCHMARK(BM_OpenThePageWithA1MBAccountReply)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    vb::SetRegional(vb::RegionalSettings::turkish());
-    forms::WebBrowser::setRemoteAllowed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
