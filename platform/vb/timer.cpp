@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPointer>
 #include <QSet>
+#include <memory>
+#include <vector>
 
 namespace vb {
 
@@ -43,18 +46,37 @@ bool userInput(QEvent::Type type) {
     }
 }
 
-// What may run while waiting. Input that reaches the program as events of
-// its own (not through the window system) is dropped; a held-back timer
+// What may run while waiting. The window system keeps its input queued until
+// the wait is over; input that reaches the program otherwise, and a request
+// to close a window, is held and posted again once the wait is over, as a
+// blocked window gets its queued messages afterwards. A held-back timer
 // fires again at its next interval, a zero one at the first turn after the
-// wait, so no tick is lost for good.
+// wait, so no tick is lost.
 class WaitFilter : public QObject {
 public:
     bool eventFilter(QObject* receiver, QEvent* e) override {
         const QEvent::Type type = e->type();
         if (type == QEvent::Timer)
             return !receiver->isWindowType() && !waitTimers().contains(receiver);
-        return userInput(type) || type == QEvent::Close;
+        if (!userInput(type) && type != QEvent::Close)
+            return false;
+        held_.push_back({receiver, std::unique_ptr<QEvent>(e->clone())});
+        return true;
     }
+    void release() {
+        auto held = std::move(held_);
+        held_.clear();
+        for (auto& [receiver, event] : held)
+            if (receiver)
+                QCoreApplication::postEvent(receiver, event.release());
+    }
+
+private:
+    struct Held {
+        QPointer<QObject> receiver;
+        std::unique_ptr<QEvent> event;
+    };
+    std::vector<Held> held_;
 };
 
 int g_waits = 0;
@@ -72,8 +94,10 @@ WaitScope::WaitScope() {
 }
 
 WaitScope::~WaitScope() {
-    if (--g_waits == 0 && g_filter && QCoreApplication::instance())
+    if (--g_waits == 0 && g_filter && QCoreApplication::instance()) {
         QCoreApplication::instance()->removeEventFilter(g_filter);
+        g_filter->release();
+    }
 }
 
 bool Waiting() { return g_waits > 0; }

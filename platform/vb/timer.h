@@ -49,9 +49,9 @@ QM_EXPORT void DoEvents();
 // gateway request: the calling handler is still running, so nothing else of
 // the program may run meanwhile, yet its windows must not freeze. While one
 // is alive, PaintWhileWaiting() (and DoEvents) repaint the windows and tick
-// the timers that run while waiting, and nothing more: input waits in the
-// window system's queue for later, other timers are held back, socket
-// notifiers do not fire, and a close request of a window is refused.
+// the timers that run while waiting, and nothing more: input and requests to
+// close a window wait until the wait is over, other timers are held back and
+// socket notifiers do not fire.
 class QM_EXPORT WaitScope {
 public:
     WaitScope();
