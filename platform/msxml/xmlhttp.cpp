@@ -4,6 +4,7 @@
 #include "platform/vb/timer.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <curl/curl.h>
@@ -12,6 +13,8 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace msxml {
 
@@ -61,15 +64,31 @@ size_t collect(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
+// The sockets a request opened (a name may give several addresses to try),
+// so that the bytes on them can be counted while the transfer runs.
+struct Sockets {
+    std::vector<curl_socket_t> open;
+};
+
+int sockopen(void* data, curl_socket_t fd, curlsocktype) {
+    static_cast<Sockets*>(data)->open.push_back(fd);
+    return CURL_SOCKOPT_OK;
+}
+
+int sockclose(void* data, curl_socket_t fd) {
+    auto& open = static_cast<Sockets*>(data)->open;
+    open.erase(std::remove(open.begin(), open.end(), fd), open.end());
+    return ::close(fd);
+}
+
 // Bytes moved on the connection either way, headers and TLS records
-// included: what the kernel counts on the socket, and what curl counts, so
+// included: what the kernel counts on the sockets, and what curl counts, so
 // that any byte at all shows. curl's own low-speed check averages over
 // seconds and counts only body bytes, so a peer trickling its headers would
 // look silent.
-long long bytesMoved(CURL* h) {
+long long bytesMoved(CURL* h, const Sockets& sockets) {
     long long moved = 0;
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(h, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD) {
+    for (curl_socket_t socket : sockets.open) {
         tcp_info info{};
         socklen_t size = sizeof info;
         if (::getsockopt(socket, IPPROTO_TCP, TCP_INFO, &info, &size) == 0
@@ -208,6 +227,10 @@ void XMLHTTPRequest::send(const QString& body) {
     reply_.clear();
     status_ = 0;
 
+    // Before the handles: curl writes to the first and closes its sockets
+    // through the second until the handles are cleaned up.
+    Sink sink;
+    Sockets sockets;
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     if (!easy || !multi)
@@ -236,7 +259,6 @@ void XMLHTTPRequest::send(const QString& body) {
     // that a plain server never sends, and the request stalls a second.
     addHeader("Expect:");
 
-    Sink sink;
     const Timeouts bounds = timeouts();
     curl_easy_setopt(h, CURLOPT_URL, url_.constData());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
@@ -254,6 +276,10 @@ void XMLHTTPRequest::send(const QString& body) {
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, sockopen);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, &sockets);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, sockclose);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, &sockets);
     if (method_ == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(payload.size()));
@@ -288,7 +314,7 @@ void XMLHTTPRequest::send(const QString& body) {
                 break;
             }
             const Clock::time_point now = Clock::now();
-            if (const long long m = bytesMoved(h); m != moved) {
+            if (const long long m = bytesMoved(h, sockets); m != moved) {
                 moved = m;
                 lastMove = now;
             } else if (connected(h) && now - lastMove >= bounds.idle) {

@@ -341,14 +341,20 @@ std::pair<int, QString> failure(const std::function<void()>& call) {
 }
 
 TEST_F(XmlHttpTest, EveryByteStartsTheSilentWaitAfreshHeadersIncluded) {
-    // Pieces of 16 bytes 300 ms apart: the status line and headers alone
-    // take longer than the one-second bound on silence.
-    const std::string body = "ID 4711";
-    FaultServer server(FaultServer::trickle(body, 300, 16));
+    // One header line in pieces of 6 bytes 250 ms apart: for 2 s, twice the
+    // bound on silence, bytes come but no line is whole.
+    FaultServer::Act act;
+    act.steps = {{"HTTP/1.1 200 OK\r\n"},
+                 {"X-Bekle: " + std::string(40, '.') + "\r\n", 250, 6},
+                 {"Content-Length: 7\r\nConnection: close\r\n\r\nID 4711"}};
+    FaultServer server(act);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(post(server.url(), QStringLiteral("<MainmsgBody/>")), QStringLiteral("ID 4711"));
-    EXPECT_GT(clock.elapsed(), 1500);
+    EXPECT_GT(clock.elapsed(), 1800);
+    // The body trickles as well.
+    FaultServer body(FaultServer::trickle("ID 4711", 300, 32));
+    EXPECT_EQ(post(body.url(), QStringLiteral("<MainmsgBody/>")), QStringLiteral("ID 4711"));
 }
 
 TEST_F(XmlHttpTest, EachBoundNamesItselfWhenItEndsTheExchange) {
@@ -411,8 +417,9 @@ TEST_F(XmlHttpTest, AReplyLostAfterTheWholeRequestWentOutIsToldApart) {
         request.open(QStringLiteral("POST"), server.url());
         EXPECT_NE(failure([&] { request.send(QStringLiteral("<MainmsgBody/>")); }).first, 0);
         EXPECT_EQ(request.replyLost(), c.lost);
-        if (c.lost)
+        if (c.lost) {
             EXPECT_EQ(server.bodies(), std::vector<std::string>{"<MainmsgBody/>"});
+        }
     }
 }
 
