@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QSet>
+#include <QThread>
 #include <memory>
 #include <vector>
 
@@ -83,10 +84,16 @@ int g_waits = 0;
 WaitFilter* g_filter = nullptr;
 bool g_pumping = false;
 
+// The windows live on the thread of the application; a request made on
+// another thread has no window to keep painting.
+bool onWindowThread() {
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
 } // namespace
 
-WaitScope::WaitScope() {
-    if (g_waits++ == 0 && QCoreApplication::instance()) {
+WaitScope::WaitScope() : painting_(onWindowThread()) {
+    if (painting_ && g_waits++ == 0) {
         if (!g_filter)
             g_filter = new WaitFilter;
         QCoreApplication::instance()->installEventFilter(g_filter);
@@ -94,19 +101,19 @@ WaitScope::WaitScope() {
 }
 
 WaitScope::~WaitScope() {
-    if (--g_waits == 0 && g_filter && QCoreApplication::instance()) {
+    if (painting_ && --g_waits == 0 && QCoreApplication::instance()) {
         QCoreApplication::instance()->removeEventFilter(g_filter);
         g_filter->release();
     }
 }
 
-bool Waiting() { return g_waits > 0; }
+bool Waiting() { return onWindowThread() && g_waits > 0; }
 
 void PaintWhileWaiting() {
     // One turn per paint interval is all a window can show.
     constexpr int kInterval = 16;
     static QElapsedTimer last;
-    if (!QCoreApplication::instance() || g_pumping || (last.isValid() && last.elapsed() < kInterval))
+    if (!onWindowThread() || g_waits == 0 || g_pumping || (last.isValid() && last.elapsed() < kInterval))
         return;
     last.start();
     g_pumping = true;

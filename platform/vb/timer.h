@@ -58,6 +58,9 @@ public:
     ~WaitScope();
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    bool painting_;  // made on the windows' thread
 };
 QM_EXPORT bool Waiting();
 // Called over and over by the wait; does its work at most once per paint
