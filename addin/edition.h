@@ -27,6 +27,10 @@ struct Edition {
     // Defined size of the message basket's text field; a package holding a
     // message longer than 160 characters goes out as action 41.
     int basketMessageSize = 160;
+    // Path of the product site's login page, which the support window opens
+    // with a gateway-service account in its query; empty: the site's home
+    // page for every account.
+    QString supportLoginPath;
 };
 
 const Edition& CurrentEdition();

@@ -11,6 +11,8 @@ const Edition& CurrentEdition() {
         QStringLiteral("/reklam/?prm=Quillmere"),
         QStringLiteral("/sms/com.orventa"),
         QStringLiteral("https"),
+        /*basketMessageSize=*/160,
+        QStringLiteral("/sms/login.asp"),
     };
     return first;
 }

@@ -20,12 +20,14 @@ bool InGatewayCodeList(const QString& reply) {
     return codes.contains(reply);
 }
 
-GatewayPost PostDocument(const QString& document) {
+GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
+
+GatewayPost PostDocumentTo(const QString& url, const QString& document) {
     GatewayPost result;
     result.reply = QStringLiteral("-1");
     msxml::XMLHTTPRequest request;
     try {
-        request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
+        request.open(QStringLiteral("POST"), url, false);
         request.send(document);
         const int status = request.status();
         if (status >= 200 && status < 300) {
@@ -72,10 +74,10 @@ Credentials credentials(const QString& user, const QString& password) {
     return {user, password, mdlGenel::ClientId()};
 }
 
-QString ask(int action, const QString& user, const QString& password,
+QString ask(const QString& url, int action, const QString& user, const QString& password,
             const std::vector<std::pair<QString, QString>>& elements = {}) {
     try {
-        return mdlGenel::PostToGateway(Query(action, credentials(user, password), elements));
+        return mdlGenel::PostDocumentTo(url, Query(action, credentials(user, password), elements)).reply;
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -87,6 +89,10 @@ Gateway::Gateway() : basket_(std::make_unique<ado::Recordset>()) {
     clearsmsbasket();
 }
 
+Gateway::Gateway(const QString& url) : Gateway() { url_ = url; }
+
+QString Gateway::address() const { return url_ ? *url_ : mdlGenel::GatewayUrl; }
+
 Gateway::~Gateway() {
     try {
         if (basket_->State() == ado::adStateOpen)
@@ -96,7 +102,7 @@ Gateway::~Gateway() {
 }
 
 QString Gateway::GetInfo(const QString& UserName, const QString& Password) {
-    return ask(kAccountInfo, UserName, Password);
+    return ask(address(), kAccountInfo, UserName, Password);
 }
 
 void Gateway::clearsmsbasket() {
@@ -159,8 +165,8 @@ GatewayPost Gateway::sendsmsPost(const QString& UserName, const QString& Passwor
                 action = kLongMessagesAction;
             messages.push_back(std::move(m));
         }
-        GatewayPost result =
-            mdlGenel::PostDocument(SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
+        GatewayPost result = mdlGenel::PostDocumentTo(
+            address(), SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
         // A failed post keeps the rows for another try; whether to try again
         // after a lost reply is the page's to decide.
         if (result.errorNumber == 0)
@@ -177,16 +183,16 @@ GatewayPost Gateway::sendsmsPost(const QString& UserName, const QString& Passwor
 }
 
 QString Gateway::getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatusundelivered(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatustodate(const QString& UserName, const QString& Password, const QString& FDate,
                                     const QString& LDate) {
-    return ask(kDateRangeStatus, UserName, Password,
+    return ask(address(), kDateRangeStatus, UserName, Password,
                {{QStringLiteral("FDate"), FDate}, {QStringLiteral("LDate"), LDate}});
 }
 
@@ -206,5 +212,5 @@ QString Gateway::GetSystemTime(const QString& UserName, const QString& Password)
             return QStringLiteral("-1");
         }
     }
-    return ask(kSystemTime, UserName, Password);
+    return ask(address(), kSystemTime, UserName, Password);
 }

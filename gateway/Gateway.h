@@ -33,6 +33,10 @@ struct GatewayPost {
 class Gateway {
 public:
     Gateway();
+    // A client whose requests go to `url` rather than to
+    // mdlGenel::GatewayUrl: an account is checked at the gateway chosen for
+    // it before that choice is saved and loaded.
+    explicit Gateway(const QString& url);
     ~Gateway();
     Gateway(const Gateway&) = delete;
     Gateway& operator=(const Gateway&) = delete;
@@ -62,7 +66,10 @@ public:
     QString GetSystemTime(const QString& UserName, const QString& Password);
 
 private:
+    QString address() const;
+
     std::unique_ptr<ado::Recordset> basket_;
+    std::optional<QString> url_;
 };
 
 namespace mdlGenel {
@@ -76,6 +83,8 @@ bool InGatewayCodeList(const QString& reply);
 // redirect, which is not followed, are local failures, as are a connection
 // that fails, a time bound and a reply past the size bound.
 GatewayPost PostDocument(const QString& document);
+// The same to another address (an account checked at a gateway not yet saved).
+GatewayPost PostDocumentTo(const QString& url, const QString& document);
 // The reply text of PostDocument, or "-1".
 QString PostToGateway(const QString& document);
 

@@ -2,6 +2,7 @@
 
 #include "host/formsprobe.h"
 #include "host/host.h"
+#include "host/saving.h"
 #include "platform/excel/application.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
@@ -58,6 +59,8 @@ QJsonValue json(const vb::Variant& v) {
         return v.boolValue();
     if (v.isDate())
         return v.dateValue().toString(Qt::ISODate);
+    if (v.isError())
+        return excel::CellText(v);
     return QJsonValue::Null;
 }
 
@@ -451,10 +454,17 @@ void Automation::addCommands() {
         return book(b);
     });
     commands_.insert(QStringLiteral("new"), [app, book](const QJsonObject&) { return book(app().Workbooks().Add()); });
+    // A format that would lose part of the workbook asks first, through the
+    // scripted message boxes; "saved" says whether the file was written.
     commands_.insert(QStringLiteral("save-as"), [activeBook, book](const QJsonObject& c) {
         auto b = activeBook();
-        b->SaveAs(text(c, "path"));
-        return book(b);
+        const QString path = text(c, "path");
+        const bool save = ConfirmLosses(*b, path, excel::FormatForFileName(path));
+        if (save)
+            b->SaveAs(path);
+        QJsonObject reply = book(b);
+        reply.insert(QStringLiteral("saved"), save);
+        return reply;
     });
     commands_.insert(QStringLiteral("sheet"), [activeBook](const QJsonObject& c) {
         auto sheet = activeBook()->Sheets().Item(text(c, "name"));
@@ -469,12 +479,21 @@ void Automation::addCommands() {
     commands_.insert(QStringLiteral("cell"), [sheetOf](const QJsonObject& c) {
         const excel::Range cell = sheetOf(c)->Range(text(c, "address"));
         const long color = cell.Font().Color();
-        return QJsonObject{
+        const auto sheet = cell.Worksheet();
+        const excel::CellData* data = sheet->cell(cell.Row(), cell.Column());
+        QJsonObject out{
             {QStringLiteral("value"), json(cell.Value())},
             {QStringLiteral("text"), cell.Text()},
             {QStringLiteral("bold"), cell.Font().Bold()},
             {QStringLiteral("color"), QJsonArray{int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)}},
         };
+        // An error value comes as its text with "error"; a formula as the
+        // host shows it.
+        if (data && data->value.isError())
+            out.insert(QStringLiteral("error"), true);
+        if (data && data->hasFormula() && data->formula != excel::CellData::kUnreadFormula)
+            out.insert(QStringLiteral("formula"), data->formula);
+        return out;
     });
     commands_.insert(QStringLiteral("select"), [sheetOf](const QJsonObject& c) {
         auto sheet = sheetOf(c);
@@ -672,6 +691,25 @@ void Automation::addCommands() {
     commands_.insert(QStringLiteral("connect-addin"), [this](const QJsonObject& c) {
         host_.setAddinConnected(text(c, "path"), c.value(QLatin1String("connected")).toBool(true));
         return QJsonObject{};
+    });
+    // A picture of the screen or of one loaded window, saved as PNG.
+    commands_.insert(QStringLiteral("screenshot"), [this](const QJsonObject& c) {
+        const QString path = text(c, "path");
+        QWidget* window = nullptr;
+        if (c.contains(QLatin1String("form"))) {
+            const QString name = text(c, "form");
+            for (forms::Form* f : forms::LoadedForms())
+                if (f->className().compare(name, Qt::CaseInsensitive) == 0)
+                    window = f;
+            if (!window)
+                throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(name));
+            if (!window->isVisible())
+                throw CommandError(QStringLiteral("the window \"%1\" is not shown").arg(name));
+        }
+        const QPixmap picture = host_.picture(window);
+        if (picture.isNull() || !picture.save(path, "PNG"))
+            throw CommandError(QStringLiteral("the picture could not be saved to %1").arg(path));
+        return QJsonObject{{QStringLiteral("width"), picture.width()}, {QStringLiteral("height"), picture.height()}};
     });
     commands_.insert(QStringLiteral("wait"), [](const QJsonObject& c) {
         runEventLoop(number(c, "ms"));

@@ -99,7 +99,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         // Null never reaches a cell (the model stores it as Empty), but a
         // failing conversion must not break painting.
         try {
-            return vb::CStr(cell->value);
+            return excel::CellText(cell->value);
         } catch (...) {
             return {};
         }
@@ -144,6 +144,11 @@ Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
 bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !sheet_ || !index.isValid())
         return false;
+    // Leaving an editor without a change keeps the cell as it is, formula
+    // and all.
+    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    if (cell && !cell->value.isEmpty() && value.toString() == data(index, Qt::EditRole).toString())
+        return true;
     // The cellsChanged event that follows redraws the cell.
     return Guarded(QStringLiteral("writing a cell"), [&] {
         sheet_->Cells(index.row() + 1, index.column() + 1).setValue(TypedCellValue(value.toString()));

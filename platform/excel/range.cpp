@@ -87,7 +87,7 @@ Area clipToData(const Area& a, const SheetData& data) {
 // A cell's shown text and the room it needs, in characters and lines.
 QString shownText(const CellData* cell) {
     if (!cell || cell->value.isEmpty()) return {};
-    return vb::CStr(cell->value);
+    return CellText(cell->value);
 }
 
 struct Extent {
@@ -97,7 +97,7 @@ struct Extent {
 
 Extent extentOf(const CellData* cell) {
     if (!cell || cell->value.isEmpty()) return {};
-    const QString text = cell->value.isString() ? cell->value.stringValue() : vb::CStr(cell->value);
+    const QString text = cell->value.isString() ? cell->value.stringValue() : CellText(cell->value);
     if (text.isEmpty()) return {};
     int longest = 0, current = 0, lines = 1;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -205,7 +205,11 @@ void Range::setValue(const vb::Variant& value) const {
         ClearContents();
         return;
     }
-    forEachCell([&](CellData& cell) { cell.value = v; });
+    // A value put into a cell replaces its formula, as typing does.
+    forEachCell([&](CellData& cell) {
+        cell.value = v;
+        cell.formula.clear();
+    });
 }
 
 QString Range::Text() const {
@@ -286,7 +290,10 @@ void Range::ClearContents() const {
         for (int r = c.row; r < c.row + c.rows; ++r) {
             auto& row = s.data_.rows[r - 1];
             for (int col = c.column; col < c.column + c.columns && col <= int(row.size()); ++col)
+            {
                 row[col - 1].value = vb::Variant();
+                row[col - 1].formula.clear();
+            }
         }
         s.changed(a);
     }

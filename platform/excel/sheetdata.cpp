@@ -35,6 +35,33 @@ int SheetData::columnCount() const {
     return int(widest);
 }
 
+namespace {
+
+QString turkishFolded(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c == u'I')
+            c = QChar(0x0131);
+        else if (c == QChar(0x0130))
+            c = u'i';
+    }
+    return folded.toLower();
+}
+
+} // namespace
+
+QString CellText(const vb::Variant& value) {
+    if (value.isError())
+        return files::ErrorText(files::ErrorCode(value));
+    return vb::CStr(value);
+}
+
+bool SameSheetName(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return false;
+    return a.compare(b, Qt::CaseInsensitive) == 0 || turkishFolded(a) == turkishFolded(b);
+}
+
 FileFormat FormatForFileName(const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == u"xlsx")
@@ -46,11 +73,33 @@ FileFormat FormatForFileName(const QString& fileName) {
 
 namespace {
 
-// The older binary formats freexl reads outside a compound file begin with
-// a BOF record of BIFF2, 3 or 4.
+// The oldest binary formats (Excel 2.1 to 4.0) stand outside a compound
+// file and begin with their own BOF record.
 bool isBareBiff(const QByteArray& head) {
     return head.size() >= 4 && head[0] == char(0x09)
            && (head[1] == char(0x00) || head[1] == char(0x02) || head[1] == char(0x04)) && head[3] == char(0x00);
+}
+
+// What a text file saved under a workbook's name is: an HTML page or the
+// XML spreadsheet of Excel 2003, which other programs write as ".xls".
+enum class MarkupKind { None, Html, XmlSpreadsheet };
+
+MarkupKind markupKind(const QByteArray& head) {
+    QByteArray start = head.left(2048);
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start = start.mid(3);
+    const QByteArray lower = start.trimmed().toLower();
+    if (lower.startsWith("<?xml") || lower.startsWith("<workbook")) {
+        if (lower.contains("urn:schemas-microsoft-com:office:spreadsheet") || lower.contains("<workbook"))
+            return MarkupKind::XmlSpreadsheet;
+        if (lower.contains("<html"))
+            return MarkupKind::Html;
+        return MarkupKind::None;
+    }
+    for (const char* tag : {"<!doctype html", "<html", "<table", "<head", "<meta", "<body", "<style"})
+        if (lower.startsWith(tag))
+            return MarkupKind::Html;
+    return MarkupKind::None;
 }
 
 } // namespace
@@ -62,13 +111,26 @@ WorkbookData ReadWorkbookFile(const QString& path) {
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
         files::RaiseUnreadable(path, file.errorString());
-    const QByteArray head = file.peek(8);
-    if (files::IsCompoundFile(head) || isBareBiff(head))
-        return files::ReadXls(path);
-    if (head.startsWith("PK\x03\x04"))
+    const QByteArray content = file.readAll();
+    if (files::IsCompoundFile(content))
+        return files::ReadXls(path, content);
+    if (content.startsWith("PK\x03\x04"))
         return files::ReadXlsx(path);
+    if (isBareBiff(content))
+        files::RaiseNotSupported(path, QStringLiteral("Excel 2.1-4.0 biçimindeki çalışma kitapları desteklenmiyor. "
+                                                      "Dosyayı yeni bir Excel sürümüyle .xls ya da .xlsx olarak kaydedin."));
+    switch (markupKind(content)) {
+    case MarkupKind::Html:
+        files::RaiseNotSupported(path, QStringLiteral("dosya bir web sayfası (HTML), çalışma kitabı değil. "
+                                                      "Sayfayı açan programda .xlsx ya da .xls olarak kaydedin."));
+    case MarkupKind::XmlSpreadsheet:
+        files::RaiseNotSupported(path, QStringLiteral("dosya XML Elektronik Tablo 2003 biçiminde; bu biçim "
+                                                      "desteklenmiyor. Dosyayı .xlsx ya da .xls olarak kaydedin."));
+    case MarkupKind::None:
+        break;
+    }
     if (FormatForFileName(path) == FileFormat::Csv)
-        return files::ReadCsv(path, file.readAll());
+        return files::ReadCsv(path, content);
     files::RaiseUnreadable(path);
 }
 

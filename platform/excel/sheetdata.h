@@ -15,7 +15,14 @@ struct QM_EXPORT CellData {
     vb::Variant value;          // Empty for an empty cell
     bool bold = false;
     unsigned color = 0;         // font colour as 0xRRGGBB; 0 is automatic/black
-    bool isEmpty() const { return value.isEmpty() && !bold && color == 0; }
+    // The formula whose last result the value is, as the host shows it
+    // ("=SUM(A1:A3)"); empty for a plain value. A formula read from a file
+    // whose expression this program cannot put into words is kUnreadFormula:
+    // the value stays, the formula is lost if the workbook is saved.
+    QString formula;
+    static inline const QString kUnreadFormula = QStringLiteral("=");
+    bool hasFormula() const { return !formula.isEmpty(); }
+    bool isEmpty() const { return value.isEmpty() && !bold && color == 0 && formula.isEmpty(); }
     // A cell in one expression, for tables of cells.
     static CellData make(vb::Variant value = {}, bool bold = false, unsigned color = 0) {
         CellData c;
@@ -26,12 +33,19 @@ struct QM_EXPORT CellData {
     }
 };
 
+// Cells merged into one, 0-based and inclusive.
+struct MergedRange {
+    int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+    bool operator==(const MergedRange&) const = default;
+};
+
 struct QM_EXPORT SheetData {
     QString name;
     // rows[r][c]; rows may be shorter than others, missing cells are empty.
     std::vector<std::vector<CellData>> rows;
     // Column widths in characters of the default font (0: default width).
     std::vector<double> columnWidths;
+    std::vector<MergedRange> merges;
 
     const CellData* cell(int row, int column) const;  // null when outside
     CellData& at(int row, int column);                // grows the sheet
@@ -42,6 +56,16 @@ struct QM_EXPORT SheetData {
 struct QM_EXPORT WorkbookData {
     std::vector<SheetData> sheets;
 };
+
+// The text the host shows for a cell's value: the regional text of
+// numbers and dates, an error value as "#DIV/0!".
+QM_EXPORT QString CellText(const vb::Variant& value);
+
+// Whether two sheet names are the same name, letter case ignored: under the
+// Turkish rules (I and ı, İ and i are the pairs, so "ışık" is "IŞIK" and
+// "MÜŞTERİLER" is "Müşteriler") or under the rules of other languages, by
+// which a name typed as "LIST" still finds "list".
+QM_EXPORT bool SameSheetName(const QString& a, const QString& b);
 
 enum class FileFormat { Xls, Xlsx, Csv };
 

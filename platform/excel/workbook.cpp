@@ -47,7 +47,7 @@ void Worksheet::setName(const QString& name) {
         || name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\''));
     if (malformed) refuse(QStringLiteral("You typed an invalid name for a sheet or chart."));
     for (const auto& other : book_->sheets_)
-        if (other.get() != this && sameName(other->Name(), name))
+        if (other.get() != this && SameSheetName(other->Name(), name))
             refuse(QStringLiteral("Cannot rename a sheet to the same name as another sheet."));
     if (data_.name == name) return;
     data_.name = name;
@@ -200,8 +200,12 @@ std::shared_ptr<Worksheet> Sheets::Item(int index) const {
 
 std::shared_ptr<Worksheet> Sheets::Item(const QString& name) const {
     book_->checkOpen();
+    // The name as it is written first: under the two rules of letter case
+    // "list" and "lıst" both answer to "LIST".
     for (const auto& s : book_->sheets_)
-        if (sameName(s->Name(), name)) return s;
+        if (s->Name() == name) return s;
+    for (const auto& s : book_->sheets_)
+        if (SameSheetName(s->Name(), name)) return s;
     vb::Raise(vb::errSubscript);
 }
 
@@ -312,6 +316,41 @@ WorkbookData Workbook::data() const {
     return book;
 }
 
+QStringList Workbook::LossesIn(FileFormat format) const {
+    std::vector<const Worksheet*> written;
+    if (format == FileFormat::Csv) {
+        if (active_) written.push_back(active_);
+    } else {
+        for (const auto& s : sheets_) written.push_back(s.get());
+    }
+    int formulas = 0, unread = 0, merges = 0, styled = 0;
+    bool widths = false;
+    for (const Worksheet* s : written) {
+        for (const auto& row : s->data_.rows)
+            for (const CellData& c : row) {
+                if (c.formula == CellData::kUnreadFormula) ++unread;
+                else if (c.hasFormula()) ++formulas;
+                if (c.bold || c.color) ++styled;
+            }
+        merges += int(s->data_.merges.size());
+        widths = widths || std::any_of(s->data_.columnWidths.begin(), s->data_.columnWidths.end(),
+                                       [](double w) { return w > 0; });
+    }
+    QStringList lost;
+    if (format != FileFormat::Xlsx && formulas > 0)
+        lost << QStringLiteral("%1 hücrenin formülü (hücrelerde formüllerin son değerleri kalır)").arg(formulas);
+    if (unread > 0)
+        lost << QStringLiteral("açılan dosyadan okunamayan %1 formül (hücrelerde son değerleri kalır)").arg(unread);
+    if (format == FileFormat::Csv) {
+        if (merges > 0) lost << QStringLiteral("%1 birleştirilmiş hücre aralığı").arg(merges);
+        if (styled > 0 || widths) lost << QStringLiteral("kalın ve renkli yazılar, sütun genişlikleri");
+        if (sheets_.size() > 1)
+            lost << QStringLiteral("etkin sayfa dışındaki %1 sayfa (CSV dosyası yalnızca etkin sayfayı tutar)")
+                        .arg(sheets_.size() - 1);
+    }
+    return lost;
+}
+
 void Workbook::Close() {
     if (closed_) return;
     const auto self = shared_from_this();   // the Application lets go of it here
@@ -360,7 +399,7 @@ QString Workbook::nextSheetName() {
     for (int n = sheetsCreated_ + 1;; ++n) {
         const QString name = kSheetPrefix + QString::number(n);
         if (std::none_of(sheets_.begin(), sheets_.end(),
-                         [&](const auto& s) { return sameName(s->Name(), name); }))
+                         [&](const auto& s) { return SameSheetName(s->Name(), name); }))
             return name;
     }
 }

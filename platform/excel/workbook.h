@@ -6,6 +6,7 @@
 #include "platform/vb/export.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -134,6 +135,13 @@ public:
 
     // The contents as the files hold them.
     WorkbookData data() const;
+
+    // What saving in the format would not keep, one line a kind, in the
+    // host's words (formulas in .xls and .csv and those read without their
+    // words, merged ranges, fonts and widths and the other sheets in .csv);
+    // empty when the file keeps everything. SaveAs and Save write whatever
+    // it says: the host asks first.
+    QStringList LossesIn(FileFormat format) const;
 
 private:
     friend class Worksheet;

@@ -46,7 +46,7 @@ bool hasValue(const CellData& c) {
 }
 
 QString textOf(const CellData* c) {
-    return c && hasValue(*c) ? vb::CStr(c->value) : QString();
+    return c && hasValue(*c) ? CellText(c->value) : QString();
 }
 
 // Field names: the header texts; "F" and the column's number for an empty
@@ -110,7 +110,7 @@ public:
         if (table.endsWith(u'$')) {
             const QString name = table.chopped(1);
             for (const SheetData& sheet : book.sheets)
-                if (sheet.name.compare(name, Qt::CaseInsensitive) == 0) {
+                if (SameSheetName(sheet.name, name)) {
                     if (recordsAffected) *recordsAffected = -1;
                     return SheetTable(sheet, maxScanRows_);
                 }
@@ -206,7 +206,7 @@ ado::Rowset SheetTable(const SheetData& sheet, int maxScanRows) {
                 continue;
             }
             ado::FieldInfo& field = table.fields[c];
-            const QString text = vb::CStr(cell->value);
+            const QString text = CellText(cell->value);
             // A long text makes the column a memo, rather than lose its end.
             if (text.size() > kTextSize && field.type == ado::adVarWChar) {
                 field.type = ado::adLongVarWChar;

@@ -4,6 +4,7 @@
 #include "platform/vb/error.h"
 
 #include <QAbstractTableModel>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -138,6 +139,7 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QWidget(parent) {
     connect(growth_, &QTimer::timeout, this, [this] { grow(); });
     layout->addWidget(caption_);
     layout->addWidget(view_);
+    fitRowsToFont();
 
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         Form::RunEvent([this, column] {
@@ -153,6 +155,21 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QWidget(parent) {
                 if (recordset_->AbsolutePosition() != position)
                     Form::RunEvent([this, position] { recordset_->setAbsolutePosition(position); });
             });
+}
+
+// Rows as high as their text with a little air, as the windows' grids were
+// designed with; the style's default is about twice that.
+void DataGrid::fitRowsToFont() {
+    QHeaderView* rows = view_->verticalHeader();
+    const int height = view_->fontMetrics().height() + 3;
+    rows->setMinimumSectionSize(height);
+    rows->setDefaultSectionSize(height);
+}
+
+void DataGrid::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        fitRowsToFont();
 }
 
 DataGrid::~DataGrid() {

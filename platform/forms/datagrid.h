@@ -110,6 +110,9 @@ public:
 
     std::function<void(int columnIndex)> HeadClick;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     friend class GridModel;
     struct ColumnState {
@@ -127,6 +130,7 @@ private:
     void scheduleGrowth();
     void grow();
     void flushGrowth() const;
+    void fitRowsToFont();
 
     QLabel* caption_;
     QTableView* view_;

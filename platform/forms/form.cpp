@@ -255,6 +255,16 @@ void Form::moveFlushRight() {
         flushRightOnShow_ = true;
 }
 
+void Form::centreOnScreen() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect screen = s->geometry(), frame = frameGeometry();
+    move(screen.x() + (screen.width() - frame.width()) / 2, screen.y() + (screen.height() - frame.height()) / 2);
+    if (!isVisible())
+        centreOnShow_ = true;
+}
+
 void Form::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     // The first showing adds the window manager's frame to the outer size;
@@ -266,6 +276,10 @@ void Form::showEvent(QShowEvent* e) {
             RunEvent([this] { Form_Resize(); });
             inResize_ = false;
         }
+    }
+    if (centreOnShow_) {
+        centreOnShow_ = false;
+        centreOnScreen();
     }
     if (flushRightOnShow_) {
         flushRightOnShow_ = false;

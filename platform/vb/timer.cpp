@@ -169,4 +169,14 @@ void DoEvents() {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+PacedYield::PacedYield(std::chrono::microseconds interval)
+    : intervalNs_(std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count()) {}
+
+void PacedYield::operator()() {
+    if (since_.isValid() && since_.nsecsElapsed() < intervalNs_)
+        return;
+    DoEvents();
+    since_.start();
+}
+
 } // namespace vb

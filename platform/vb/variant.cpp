@@ -9,6 +9,20 @@
 
 namespace vb {
 
+namespace {
+
+// Without TZ, the C library looks at /etc/localtime again at every local
+// time conversion, which costs more than the rest of making a date: reading
+// a long list of dates from a workbook would wait seconds for it. TZ naming
+// that same file gives the same zone, read once.
+const bool zoneReadOnce = [] {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+    return true;
+}();
+
+} // namespace
+
 Variant::Variant(const QString& text) : type_(vbString), text_(text) {}
 Variant::Variant(const char* utf8) : type_(vbString), text_(QString::fromUtf8(utf8)) {}
 Variant::Variant(QStringView text) : type_(vbString), text_(text.toString()) {}
@@ -21,6 +35,13 @@ Variant::Variant(const QDate& value) : type_(vbDate), date_(value.startOfDay()) 
 Variant Variant::Null() {
     Variant v;
     v.type_ = vbNull;
+    return v;
+}
+
+Variant Variant::Error(int code) {
+    Variant v;
+    v.type_ = vbError;
+    v.number_ = code;
     return v;
 }
 
@@ -184,6 +205,7 @@ double toNumber(const Variant& v) {
     case vbEmpty: return 0;
     case vbNull: Raise(errInvalidUseOfNull);
     case vbBoolean: return v.boolValue() ? -1 : 0;
+    case vbError: Raise(errTypeMismatch);
     case vbDate: return ToSerialDate(v.dateValue());
     case vbString: {
         auto n = parseRegionalNumber(v.stringValue());
@@ -250,6 +272,7 @@ QString CStr(const Variant& v) {
     case vbString: return v.stringValue();
     case vbBoolean: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case vbDate: return DateText(v.dateValue());
+    case vbError: return QStringLiteral("Error %1").arg(v.errorCode());
     default: return NumberText(v.doubleValue());
     }
 }
@@ -334,7 +357,7 @@ double Val(const QString& text) {
 bool IsNumeric(const Variant& v) {
     switch (v.type()) {
     case vbEmpty: return true;
-    case vbNull: case vbDate: return false;
+    case vbNull: case vbDate: case vbError: return false;
     case vbString: return parseRegionalNumber(v.stringValue()).has_value();
     default: return true;
     }
@@ -358,6 +381,7 @@ QString TypeName(const Variant& v) {
     case vbDate: return QStringLiteral("Date");
     case vbString: return QStringLiteral("String");
     case vbBoolean: return QStringLiteral("Boolean");
+    case vbError: return QStringLiteral("Error");
     case vbByte: return QStringLiteral("Byte");
     default: return QStringLiteral("Variant");
     }

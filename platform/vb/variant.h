@@ -18,12 +18,13 @@ enum VarType : int {
     vbDate = 7,
     vbString = 8,
     vbObject = 9,
+    vbError = 10,
     vbBoolean = 11,
     vbByte = 17,
 };
 
 // The language's Variant: Empty, Null, text, whole and floating numbers,
-// Boolean and Date. Conversions follow the language's rules and the regional
+// Boolean, Date and Error (CVErr: a spreadsheet cell's error value). Conversions follow the language's rules and the regional
 // settings in force (see regional.h).
 class QM_EXPORT Variant {
 public:
@@ -41,6 +42,8 @@ public:
     static Variant Integer(qint16 value);
     static Variant Long(qint32 value);
     static Variant Date(const QDateTime& value) { return Variant(value); }
+    // CVErr(code); the spreadsheet's cell errors are 2000 and up (2007 #DIV/0!).
+    static Variant Error(int code);
 
     VarType type() const { return type_; }
     bool isEmpty() const { return type_ == vbEmpty; }
@@ -49,11 +52,13 @@ public:
     bool isNumber() const;   // Integer, Long, Double, Byte, Currency, Single
     bool isDate() const { return type_ == vbDate; }
     bool isBoolean() const { return type_ == vbBoolean; }
+    bool isError() const { return type_ == vbError; }
 
     // Raw access for code that has checked type() first.
     const QString& stringValue() const { return text_; }
     double doubleValue() const { return number_; }
     bool boolValue() const { return number_ != 0; }
+    int errorCode() const { return int(number_); }
     const QDateTime& dateValue() const { return date_; }
 
     // The same kind and value (Empty equals Empty, Null equals Null).
@@ -68,7 +73,8 @@ private:
 };
 
 // CStr: numbers and dates in the regional settings; Null raises
-// "Invalid use of Null"; Empty is "".
+// "Invalid use of Null"; Empty is ""; an Error is "Error 2007". Numeric
+// conversions of an Error raise "Type mismatch".
 QM_EXPORT QString CStr(const Variant& v);
 // CInt and CLng: round half to even, "Type mismatch" for text that is no
 // number, "Overflow" outside the type's range.

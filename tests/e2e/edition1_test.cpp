@@ -38,6 +38,22 @@ QStringList receivedDocuments(const QString& logFile) {
     return out;
 }
 
+// The requests the emulator received, in order, from its log: the path each
+// was posted to and its document.
+std::vector<std::pair<QString, QString>> receivedRequests(const QString& logFile) {
+    std::vector<std::pair<QString, QString>> out;
+    QFile f(logFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QJsonObject entry = QJsonDocument::fromJson(line).object();
+        const QString path = entry.value(QStringLiteral("path")).toString();
+        if (!entry.isEmpty() && path != u"/control")
+            out.emplace_back(path, entry.value(QStringLiteral("body")).toString());
+    }
+    return out;
+}
+
 class Edition1 : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -153,7 +169,7 @@ TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
     const QStringList left = observed();
     EXPECT_FALSE(left.contains(QStringLiteral("bar Quillmere")));
     EXPECT_FALSE(left.contains(QStringLiteral("menu &Quillmere")));
-    EXPECT_TRUE(left.contains(QStringLiteral("menu &Window")));
+    EXPECT_TRUE(left.contains(QStringLiteral("menu &Pencere")));
 }
 
 TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
@@ -220,7 +236,7 @@ TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
     EXPECT_EQ(box.value(QStringLiteral("buttons")).toInt(), 64);
     EXPECT_TRUE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
     EXPECT_EQ(captions(bar(*host, QStringLiteral("Worksheet Menu Bar"))),
-              (QStringList{"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}));
+              (QStringList{"&Dosya", "Dü&zen", "&Görünüm", "&Ekle", "&Biçim", "&Araçlar", "&Veri", "&Pencere", "&Yardım"}));
     EXPECT_EQ(host->finish(), 0);
 }
 
@@ -368,6 +384,144 @@ TEST_F(Edition1, ARefusedAccountOnTheFirstTabKeepsTheReport) {
     EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Uyarı"));
     EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("buttons")).toInt(), 16);
     EXPECT_EQ(gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")).size(), 2);
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, ASavedWorkbookOpensInTheTemplatePageIsFilteredSortedAndGetsAPlaceholder) {
+    // A workbook LibreOffice wrote, with Turkish column names.
+    const QString workbook = dir.filePath(QStringLiteral("müşteriler.xls"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"), workbook));
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("open", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    EXPECT_OK(set(*host, QStringLiteral("frmSihirbaz.optTumu"), true));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+
+    QJsonObject page = form(*host, QStringLiteral("frmSMS"));
+    ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
+    QJsonObject controls = page.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("cbSayfa")).toObject().value(QStringLiteral("items")).toArray(),
+              (QJsonArray{"Müşteriler$", "Bayiler$", "Arşiv$"}));
+    QJsonObject grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 9"));
+    EXPECT_EQ(grid.value(QStringLiteral("columns")).toArray(), (QJsonArray{"Adı Soyadı", "Şehir", "GSM", "Borç", "Kod"}));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGsmNo")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Adı Soyadı"));
+
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFAlani"), QStringLiteral("Şehir")));
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFOperator"), QStringLiteral("=")));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtFDegeri"}, {"text", "İstanbul"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFEkle"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFiltrele"}})));
+    EXPECT_OK(host->send(cmd("header", {{"control", "frmSMS.DataGrid1"}, {"column", 3}})));
+    QStringList rows;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSMS"), QStringLiteral("DataGrid1")))
+        rows << row.toArray()[0].toString();
+    EXPECT_EQ(rows, (QStringList{"Şükrü Kılıç", "Ayşe Yılmaz", "Gülşen Ünal"}));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Adı Soyadı"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    controls = form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Sayın [##Adı Soyadı##]"));
+    EXPECT_TRUE(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("focused")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("Frame2")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Mesaj içeriği: 138 / 160"));
+    grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 3"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, SettingsSwitchToAPalvoriGatewayAndTheNextCommandGoesThere) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Ayarlar"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+    signIn(*host, true);
+    QJsonObject settings = form(*host, QStringLiteral("frmAyarlar"));
+    ASSERT_TRUE(settings.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(settings.value(QStringLiteral("caption")).toString(), QStringLiteral("Quillmere - Ayarlar"));
+    QJsonObject controls = settings.value(QStringLiteral("controls")).toObject();
+    EXPECT_TRUE(controls.value(QStringLiteral("optAnaHesap")).toObject().value(QStringLiteral("value")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("txtUserName_m")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("txtClientKodu_m")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("DEMO"));
+
+    const QString palvori = emulator.base() + QStringLiteral("/palvori");
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.optPalvori"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtPalvoriYolu"}, {"text", palvori}})));
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.SSTab1"), 1));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtUserName_i"}, {"text", "demo"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtPassWord_i"}, {"text", "demo123"}})));
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.chkKaydet_i"), 1));
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdKaydet"}})));
+    const QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi."));
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("buttons")).toInt(), 64);
+    controls = form(*host, QStringLiteral("frmAyarlar")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("cmdVazgec")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Kapat"));
+    // The account was checked at the address just typed.
+    auto requests = receivedRequests(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().first, QStringLiteral("/palvori"));
+    EXPECT_TRUE(requests.back().second.contains(QStringLiteral("<UserName>demo</UserName>")));
+    EXPECT_TRUE(requests.back().second.contains(QStringLiteral("<Action>4</Action>")));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdVazgec"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmAyarlar")).isEmpty());
+
+    // The next command loads the Palvori gateway: its stored login is tested
+    // there, and the window opens.
+    const size_t before = requests.size();
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).isEmpty());
+    requests = receivedRequests(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_GT(requests.size(), before);
+    EXPECT_EQ(requests[before].first, QStringLiteral("/palvori"));
+    EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<Action>12</Action>")));
+    EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<UserName>demo</UserName>")));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, TheAboutBoxAndTheSupportPageAfterSignIn) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"},
+                                       {"path", QJsonArray{"&Quillmere", "Quillmere Hakkında"}}})));
+    signIn(*host, true);
+    const QJsonObject about = form(*host, QStringLiteral("frmHakkinda"));
+    ASSERT_TRUE(about.value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = about.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblKullanici")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("lblBayi")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("DEMO"));
+    const QJsonObject close = controls.value(QStringLiteral("TeskXpButton1")).toObject();
+    EXPECT_EQ(close.value(QStringLiteral("kind")).toString(), QStringLiteral("button"));
+    EXPECT_EQ(close.value(QStringLiteral("caption")).toString(), QStringLiteral("Kapat"));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmHakkinda.TeskXpButton1"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmHakkinda")).isEmpty());
+
+    // Each "Web" passes the gate and opens the login page again.
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Web"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmDestek")).isEmpty());
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"}, {"path", QJsonArray{"&Quillmere", "Web"}}})));
+    const QJsonArray calls = host->send(cmd("shell")).value(QStringLiteral("shell")).toArray();
+    ASSERT_EQ(calls.size(), 2);
+    for (const QJsonValue& c : calls) {
+        EXPECT_EQ(c.toObject().value(QStringLiteral("verb")).toString(), QStringLiteral("open"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("file")).toString(),
+                  QStringLiteral("http://www.quillmere.example/sms/login.asp?username=demo&password=demo123&company=DEMO"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("show")).toInt(), 5);
+    }
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
     EXPECT_EQ(host->finish(), 0);
 }
 

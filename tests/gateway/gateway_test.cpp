@@ -110,6 +110,24 @@ TEST(Gateway, LocalFailuresBecomeMinusOne) {
     EXPECT_EQ(Gateway().GetSystemTime(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("-1"));
 }
 
+TEST(Gateway, AClientGivenAnAddressPostsThereAndLeavesTheModuleStateAlone) {
+    FakeGateway chosen, loaded;
+    mdlGenel::GatewayUrl = loaded.url();
+    chosen.answer("100\nFIRMA\n");
+    Gateway gw(chosen.base() + QStringLiteral("/palvori"));
+    EXPECT_EQ(gw.GetInfo(QStringLiteral("ali"), QStringLiteral("pw")), QStringLiteral("100\nFIRMA\n"));
+    gw.addtosmsbasket(QStringLiteral("Merhaba"), QStringLiteral("5321234567"));
+    gw.sendsms(QStringLiteral("ali"), QStringLiteral("pw"), QStringLiteral("ALI"), QString());
+    EXPECT_EQ(chosen.bodies().size(), 2u);
+    EXPECT_TRUE(loaded.bodies().empty());
+    EXPECT_EQ(mdlGenel::GatewayUrl, loaded.url());
+    // Without an address of its own, a client follows the module state.
+    Gateway().GetInfo(QStringLiteral("ali"), QStringLiteral("pw"));
+    EXPECT_EQ(loaded.bodies().size(), 1u);
+    EXPECT_EQ(Gateway(QStringLiteral("http://127.0.0.1:1/")).GetInfo(QStringLiteral("a"), QStringLiteral("b")),
+              QStringLiteral("-1"));
+}
+
 TEST(Gateway, AboutSendsNothing) {
     mdlGenel::GatewayUrl = QStringLiteral("http://127.0.0.1:1/");
     QString about = Gateway().about();

@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -75,6 +77,46 @@ protected:
     QTemporaryDir dir_;
     QProcessEnvironment env_;
 };
+
+TEST_F(HostTest, ForeignWorkbooksOpenAndASaveThatWouldLoseFormulasAsksFirst) {
+    auto host = start();
+    EXPECT_OK(host->send(cmd("open", {{"path", QStringLiteral(QM_CORPUS_DIR "/lo-ornek.xlsx")}})));
+    // Sheet names under Turkish letter case.
+    EXPECT_EQ(host->send(cmd("sheet", {{"name", "MÜŞTERİLER"}})).value(QStringLiteral("sheet")).toString(),
+              QStringLiteral("Müşteriler"));
+    QJsonObject sum = host->send(cmd("cell", {{"address", "C4"}, {"sheet", "müşteriler"}}));
+    EXPECT_EQ(sum.value(QStringLiteral("formula")).toString(), QStringLiteral("=SUM(C2:C3)"));
+    EXPECT_EQ(sum.value(QStringLiteral("value")).toDouble(), 1234.06);
+    QJsonObject error = host->send(cmd("cell", {{"address", "F4"}}));
+    EXPECT_EQ(error.value(QStringLiteral("value")).toString(), QStringLiteral("#DIV/0!"));
+    EXPECT_TRUE(error.value(QStringLiteral("error")).toBool());
+
+    // .xls keeps the values only: the question comes, and "no" writes nothing.
+    const QString xls = path(QStringLiteral("kopya.xls"));
+    QJsonObject refused = host->send(cmd("save-as", {{"path", xls}}));
+    EXPECT_OK(refused);
+    EXPECT_FALSE(refused.value(QStringLiteral("saved")).toBool());
+    EXPECT_FALSE(QFile::exists(xls));
+    const QJsonArray asked = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("4 hücrenin formülü")))
+        << asked[0].toObject().value(QStringLiteral("text")).toString().toStdString();
+    EXPECT_EQ(asked[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Sheet Host"));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_TRUE(host->send(cmd("save-as", {{"path", xls}})).value(QStringLiteral("saved")).toBool());
+    EXPECT_TRUE(QFile::exists(xls));
+
+    // .xlsx keeps everything: no question, and the formula comes back.
+    const QString xlsx = path(QStringLiteral("kopya.xlsx"));
+    EXPECT_OK(host->send(cmd("open", {{"path", QStringLiteral(QM_CORPUS_DIR "/lo-ornek.xlsx")}})));
+    host->send(cmd("messages", {{"clear", true}}));
+    EXPECT_TRUE(host->send(cmd("save-as", {{"path", xlsx}})).value(QStringLiteral("saved")).toBool());
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_OK(host->send(cmd("open", {{"path", xlsx}})));
+    EXPECT_EQ(host->send(cmd("cell", {{"address", "D4"}, {"sheet", "Müşteriler"}})).value(QStringLiteral("formula")).toString(),
+              QStringLiteral("=A2&\"!\""));
+    EXPECT_EQ(host->finish(), 0);
+}
 
 TEST_F(HostTest, ToolbarButtonOpensAWindowThatAnswersTypingClicksAndMessageBoxes) {
     auto host = start();
@@ -188,6 +230,37 @@ TEST_F(HostTest, GridRowsAndHeaderClicksReachTheGrid) {
     EXPECT_EQ(caption(*host, QStringLiteral("frmDenemeA"), QStringLiteral("lblCevap")), QStringLiteral("başlık=1"));
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.grdListe"}, {"row", 3}})).value(QStringLiteral("ok")).toBool());
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.txtAd"}, {"row", 0}})).value(QStringLiteral("ok")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(HostTest, PicturesOfAWindowAndOfTheScreen) {
+    auto host = start();
+    EXPECT_OK(press(*host, "DenemeA", "Pencere"));
+    const QJsonObject window = form(*host, QStringLiteral("frmDenemeA"));
+    const QString one = path(QStringLiteral("pencere.png")), all = path(QStringLiteral("ekran.png"));
+    const QJsonObject shot = host->send(cmd("screenshot", {{"path", one}, {"form", "frmDenemeA"}}));
+    EXPECT_OK(shot);
+    QImage picture(one);
+    ASSERT_FALSE(picture.isNull());
+    // Twips of the outer window, 15 to a pixel.
+    EXPECT_EQ(picture.width(), window.value(QStringLiteral("width")).toInt() / 15);
+    EXPECT_EQ(picture.height(), window.value(QStringLiteral("height")).toInt() / 15);
+    EXPECT_EQ(shot.value(QStringLiteral("width")).toInt(), picture.width());
+    // Not a blank: the window's controls are drawn in it.
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height(); y += 2)
+        for (int x = 0; x < picture.width(); x += 2)
+            colours.insert(picture.pixel(x, y));
+    EXPECT_GT(colours.size(), 2);
+    EXPECT_OK(host->send(cmd("screenshot", {{"path", all}})));
+    EXPECT_GE(QImage(all).width(), picture.width());
+
+    for (const QJsonObject& wrong : {cmd("screenshot", {{"path", one}, {"form", "frmYok"}}),
+                                     cmd("screenshot", {{"path", path(QStringLiteral("yok/yok.png"))}}),
+                                     cmd("screenshot", {})}) {
+        const QJsonObject reply = host->send(wrong);
+        EXPECT_FALSE(reply.value(QStringLiteral("ok")).toBool()) << QJsonDocument(wrong).toJson().toStdString();
+    }
     EXPECT_EQ(host->finish(), 0);
 }
 

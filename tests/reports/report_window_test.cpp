@@ -27,11 +27,7 @@ protected:
     FakeGateway gateway;
 
     void SetUp() override {
-        mdlGenel::GatewayType = QStringLiteral("Quillmere");
-        mdlGenel::UserName = QStringLiteral("demo");
-        mdlGenel::ClientCode = QStringLiteral("DEMO");
-        mdlGenel::Password = QStringLiteral("demo123");
-        mdlGenel::GatewayUrl = gateway.url();
+        SignInDemoAccount(gateway.url());
         gateway.answer(kReport);
     }
     void TearDown() override {

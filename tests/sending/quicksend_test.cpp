@@ -17,6 +17,8 @@
 #include "sending/sendlog.h"
 #include "tests/support/temp_database.h"
 
+#include <QApplication>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,11 +35,7 @@ protected:
     void SetUp() override {
         ExcelApp = excel::Application::New();
         sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
-        mdlGenel::GatewayType = QStringLiteral("Quillmere");
-        mdlGenel::UserName = QStringLiteral("demo");
-        mdlGenel::ClientCode = QStringLiteral("DEMO");
-        mdlGenel::Password = QStringLiteral("demo123");
-        mdlGenel::GatewayUrl = gateway.url();
+        SignInDemoAccount(gateway.url());
         gateway.answer(kAccount);
     }
     void TearDown() override {
@@ -222,6 +220,23 @@ TEST_F(QuickSendTest, RemovingKeepsTheCountAndTheListTogether) {
     services.msgBoxes->clearRecords();
     page.cmdIleri->click();
     EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(QuickSendTest, TheListShowsTwelveNumbersAtOnce) {
+    for (int r = 1; r <= 20; ++r)
+        sheet->Range(QStringLiteral("A%1").arg(r)).setValue(QStringLiteral("053212345%1").arg(r, 2, 10, QLatin1Char('0')));
+    select("A1:A20");
+    auto& page = open();
+    ASSERT_EQ(page.DataGrid1->RowCount(), 20);
+    QTableView* view = page.DataGrid1->view();
+    QApplication::processEvents();
+    // Rows as high as their text, not the style's double height.
+    const int text = view->fontMetrics().height();
+    EXPECT_GE(view->rowHeight(0), text);
+    EXPECT_LE(view->rowHeight(0), text + 4);
+    EXPECT_EQ(view->rowHeight(19), view->rowHeight(0));
+    const int whole = view->viewport()->height() / view->rowHeight(0);
+    EXPECT_GE(whole, 12) << "row height " << view->rowHeight(0) << ", viewport " << view->viewport()->height();
 }
 
 TEST_F(QuickSendTest, CountsPast32767AreReadBackWhole) {

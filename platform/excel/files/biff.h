@@ -38,6 +38,7 @@ enum Record : uint16_t {
     kFormula = 0x0006,
     kString = 0x0207,
     kWindow2 = 0x023E,
+    kMergedCells = 0x00E5,
 };
 
 constexpr int kMaxRecordData = 8224;

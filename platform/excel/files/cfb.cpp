@@ -2,6 +2,7 @@
 
 #include "platform/excel/files/bytes.h"
 
+#include <limits>
 #include <vector>
 
 namespace excel::files {
@@ -127,20 +128,21 @@ public:
         if (file_.size() < 512 || !IsCompoundFile(file_))
             return false;
         const char* h = file_.constData();
-        uint16_t shift = Get16(h + 30);
-        if (shift != 9 && shift != 12)
+        const uint16_t shift = Get16(h + 30);
+        const uint16_t miniShift = Get16(h + 32);
+        if ((shift != 9 && shift != 12) || miniShift != 6)
             return false;
         sectorSize_ = 1 << shift;
-        miniSectorSize_ = 1 << Get16(h + 32);
-        if (miniSectorSize_ > sectorSize_)
+        miniSectorSize_ = 1 << miniShift;
+        if (file_.size() < sectorSize_ * 2)
             return false;
-        uint32_t fatCount = Get32(h + 44);
+        const uint32_t fatCount = Get32(h + 44);
         directoryStart_ = Get32(h + 48);
         miniCutoff_ = Get32(h + 56);
         miniFatStart_ = Get32(h + 60);
         uint32_t difat = Get32(h + 68);
-        uint32_t difatCount = Get32(h + 72);
-        if (fatCount > sectorCount())
+        const uint32_t difatCount = Get32(h + 72);
+        if (fatCount == 0 || fatCount > sectorCount() || difatCount > sectorCount())
             return false;
 
         std::vector<uint32_t> fatSectors;
@@ -155,6 +157,8 @@ public:
                 fatSectors.push_back(Get32(s + 4 * i));
             difat = Get32(s + 4 * (perSector - 1));
         }
+        if (fatSectors.size() < fatCount)
+            return false;
         fat_.reserve(size_t(fatSectors.size()) * perSector);
         for (uint32_t fs : fatSectors) {
             const char* s = sector(fs);
@@ -163,38 +167,33 @@ public:
             for (uint32_t i = 0; i < perSector; ++i)
                 fat_.push_back(Get32(s + 4 * i));
         }
+        auto directory = bigChain(directoryStart_, std::numeric_limits<qsizetype>::max());
+        if (!directory || directory->size() < 128 || uint8_t((*directory)[66]) != 5)
+            return false;
+        directory_ = std::move(*directory);
         return true;
     }
 
+    QStringList names() const {
+        QStringList out;
+        for (qsizetype at = 128; at + 128 <= directory_.size(); at += 128)
+            if (uint8_t(directory_[at + 66]) == 2)
+                out << entryName(directory_.constData() + at);
+        return out;
+    }
+
     std::optional<QByteArray> stream(const QStringList& names) {
-        auto directory = chain(directoryStart_, fat_, [this](uint32_t s) { return sector(s); }, sectorSize_);
-        if (!directory)
-            return std::nullopt;
-        const QByteArray& dir = *directory;
-        if (dir.size() < 128 || uint8_t(dir[66]) != 5)
-            return std::nullopt;
-        const uint32_t rootStart = Get32(dir.constData() + 116);
-        const uint32_t rootSize = Get32(dir.constData() + 120);
+        const uint32_t rootStart = Get32(directory_.constData() + 116);
+        const uint32_t rootSize = Get32(directory_.constData() + 120);
         for (const QString& wanted : names) {
-            for (qsizetype at = 128; at + 128 <= dir.size(); at += 128) {
-                const char* e = dir.constData() + at;
-                if (uint8_t(e[66]) != 2)
+            for (qsizetype at = 128; at + 128 <= directory_.size(); at += 128) {
+                const char* e = directory_.constData() + at;
+                if (uint8_t(e[66]) != 2 || entryName(e).compare(wanted, Qt::CaseInsensitive) != 0)
                     continue;
-                int length = Get16(e + 64) / 2 - 1;
-                if (length <= 0 || length > 31)
-                    continue;
-                QString name;
-                for (int i = 0; i < length; ++i)
-                    name += QChar(Get16(e + 2 * i));
-                if (name.compare(wanted, Qt::CaseInsensitive) != 0)
-                    continue;
-                uint32_t start = Get32(e + 116);
-                uint32_t size = Get32(e + 120);
-                std::optional<QByteArray> data;
-                if (size < miniCutoff_)
-                    data = miniStream(rootStart, rootSize, start);
-                else
-                    data = chain(start, fat_, [this](uint32_t s) { return sector(s); }, sectorSize_);
+                const uint32_t start = Get32(e + 116);
+                const uint32_t size = Get32(e + 120);
+                std::optional<QByteArray> data = size < miniCutoff_ ? miniStream(rootStart, rootSize, start, size)
+                                                                    : bigChain(start, size);
                 if (!data || data->size() < qsizetype(size))
                     return std::nullopt;
                 data->truncate(size);
@@ -205,6 +204,14 @@ public:
     }
 
 private:
+    static QString entryName(const char* e) {
+        const int length = std::min<int>(Get16(e + 64) / 2, 32) - 1;
+        QString name;
+        for (int i = 0; i < length; ++i)
+            name += QChar(Get16(e + 2 * i));
+        return name;
+    }
+
     uint32_t sectorCount() const { return uint32_t(file_.size() / sectorSize_ - 1); }
 
     const char* sector(uint32_t index) const {
@@ -213,15 +220,15 @@ private:
         return file_.constData() + qsizetype(index + 1) * sectorSize_;
     }
 
-    // Follows a chain of a FAT, at most once round every entry of it, so that
-    // a looping chain of a damaged file ends.
+    // Follows a chain of a FAT until it ends or has given `wanted` bytes. A
+    // chain longer than the sectors there are loops, and fails.
     template <typename SectorOf>
-    static std::optional<QByteArray> chain(uint32_t start, const std::vector<uint32_t>& table, SectorOf sectorOf,
-                                           int size) {
+    static std::optional<QByteArray> chain(uint32_t start, const std::vector<uint32_t>& table, size_t sectors,
+                                           SectorOf sectorOf, int size, qsizetype wanted) {
         QByteArray out;
         uint32_t s = start;
-        for (size_t steps = 0; s != kEndOfChain; ++steps) {
-            if (steps > table.size() || s >= table.size())
+        for (size_t steps = 0; s != kEndOfChain && out.size() < wanted; ++steps) {
+            if (steps >= sectors || s >= table.size())
                 return std::nullopt;
             const char* p = sectorOf(s);
             if (!p)
@@ -232,23 +239,30 @@ private:
         return out;
     }
 
-    std::optional<QByteArray> miniStream(uint32_t rootStart, uint32_t rootSize, uint32_t start) {
-        auto container = chain(rootStart, fat_, [this](uint32_t s) { return sector(s); }, sectorSize_);
-        auto miniFatBytes = chain(miniFatStart_, fat_, [this](uint32_t s) { return sector(s); }, sectorSize_);
+    std::optional<QByteArray> bigChain(uint32_t start, qsizetype wanted) const {
+        return chain(start, fat_, sectorCount(), [this](uint32_t s) { return sector(s); }, sectorSize_, wanted);
+    }
+
+    std::optional<QByteArray> miniStream(uint32_t rootStart, uint32_t rootSize, uint32_t start, uint32_t size) {
+        if (size == 0)
+            return QByteArray();
+        auto container = bigChain(rootStart, rootSize);
+        auto miniFatBytes = bigChain(miniFatStart_, std::numeric_limits<qsizetype>::max());
         if (!container || !miniFatBytes)
             return std::nullopt;
         container->truncate(std::min<qsizetype>(container->size(), rootSize));
         std::vector<uint32_t> miniFat;
+        miniFat.reserve(size_t(miniFatBytes->size() / 4));
         for (qsizetype i = 0; i + 4 <= miniFatBytes->size(); i += 4)
             miniFat.push_back(Get32(miniFatBytes->constData() + i));
         const QByteArray& mini = *container;
         const int unit = miniSectorSize_;
-        return chain(start, miniFat,
+        return chain(start, miniFat, size_t(mini.size() / unit),
                      [&mini, unit](uint32_t s) -> const char* {
                          qsizetype at = qsizetype(s) * unit;
                          return at + unit <= mini.size() ? mini.constData() + at : nullptr;
                      },
-                     unit);
+                     unit, size);
     }
 
     const QByteArray& file_;
@@ -258,6 +272,7 @@ private:
     uint32_t miniCutoff_ = kMiniCutoff;
     uint32_t miniFatStart_ = kEndOfChain;
     std::vector<uint32_t> fat_;
+    QByteArray directory_;
 };
 
 } // namespace
@@ -267,6 +282,13 @@ std::optional<QByteArray> ReadCompoundStream(const QByteArray& file, const QStri
     if (!reader.open())
         return std::nullopt;
     return reader.stream(names);
+}
+
+std::optional<QStringList> CompoundStreamNames(const QByteArray& file) {
+    CompoundReader reader(file);
+    if (!reader.open())
+        return std::nullopt;
+    return reader.names();
 }
 
 } // namespace excel::files

@@ -22,6 +22,13 @@ QM_EXPORT QByteArray BuildCompoundFile(const QString& streamName, const QByteArr
 
 // The first of the named streams (names compared without letter case) of
 // a compound file; nothing when there is none or the file is malformed.
+// Every field of the header and the directory is checked against the size
+// of the file: a damaged or hostile file gives nothing, never a read outside
+// it, and a looping chain of sectors ends.
 QM_EXPORT std::optional<QByteArray> ReadCompoundStream(const QByteArray& file, const QStringList& names);
+
+// The names of the streams a compound file holds, in directory order;
+// nothing when the file is malformed.
+QM_EXPORT std::optional<QStringList> CompoundStreamNames(const QByteArray& file);
 
 } // namespace excel::files

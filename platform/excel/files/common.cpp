@@ -38,6 +38,18 @@ void RaiseUnreadable(const QString& path, const QString& detail) {
     vb::Raise(errWorkbookFile, text);
 }
 
+void RaisePasswordProtected(const QString& path) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası parolayla korunuyor; açılamıyor. Dosyayı parolasıyla açan programda "
+                             "parolayı kaldırıp yeniden kaydedin.")
+                  .arg(fileName(path)));
+}
+
+void RaiseNotSupported(const QString& path, const QString& what) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası açılamıyor: %2").arg(fileName(path), what));
+}
+
 void RaiseUnwritable(const QString& path, const QString& detail) {
     QString text = QStringLiteral("'%1' dosyasına yazılamıyor.").arg(path);
     if (!detail.isEmpty())
@@ -104,7 +116,7 @@ void CheckWorkbook(const WorkbookData& workbook) {
         if (!valid)
             vb::Raise(errWorkbookFile, QStringLiteral("'%1' geçerli bir sayfa adı değil.").arg(name));
         for (size_t j = 0; j < i; ++j)
-            if (workbook.sheets[j].name.compare(name, Qt::CaseInsensitive) == 0)
+            if (SameSheetName(workbook.sheets[j].name, name))
                 vb::Raise(errWorkbookFile, QStringLiteral("'%1' adında iki sayfa olamaz.").arg(name));
     }
 }
@@ -180,6 +192,23 @@ double FileColumnWidth(double characters) {
     double c = std::min(characters, kMaxColumnWidth);
     double pixels = c < 1 ? std::round(c * 12) : std::round(c * 7) + 5;
     return std::floor(pixels / 7 * 256) / 256;
+}
+
+std::vector<WidthRun> ColumnWidthRuns(const std::vector<double>& widths, int maxColumns) {
+    std::vector<WidthRun> runs;
+    const int count = std::min<int>(int(widths.size()), maxColumns);
+    for (int c = 0; c < count;) {
+        if (widths[size_t(c)] <= 0) {
+            ++c;
+            continue;
+        }
+        int last = c;
+        while (last + 1 < count && widths[size_t(last + 1)] == widths[size_t(c)])
+            ++last;
+        runs.push_back({c, last, widths[size_t(c)]});
+        c = last + 1;
+    }
+    return runs;
 }
 
 double ColumnWidthFromFile(double fileWidth) {
@@ -268,17 +297,81 @@ QString UnescapeOpenXml(const QString& text) {
     return out;
 }
 
+namespace {
+
+struct ErrorName {
+    int code;
+    const char* text;
+};
+constexpr ErrorName kErrors[] = {
+    {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
+    {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"},
+};
+constexpr int kNotAvailable = 0x2A;
+constexpr int kErrorValueBase = 2000;  // CVErr(2000 + code)
+
+// Windows-1252's characters from 0x80 to 0x9F (0 where it has none).
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+} // namespace
+
 QString ErrorText(int code) {
-    switch (code) {
-    case 0x00: return QStringLiteral("#NULL!");
-    case 0x07: return QStringLiteral("#DIV/0!");
-    case 0x0F: return QStringLiteral("#VALUE!");
-    case 0x17: return QStringLiteral("#REF!");
-    case 0x1D: return QStringLiteral("#NAME?");
-    case 0x24: return QStringLiteral("#NUM!");
-    case 0x2A: return QStringLiteral("#N/A");
-    default: return QStringLiteral("#N/A");
+    for (const ErrorName& e : kErrors)
+        if (e.code == code)
+            return QString::fromLatin1(e.text);
+    return QString::fromLatin1("#N/A");
+}
+
+vb::Variant ErrorValue(int code) {
+    for (const ErrorName& e : kErrors)
+        if (e.code == code)
+            return vb::Variant::Error(kErrorValueBase + code);
+    return vb::Variant::Error(kErrorValueBase + kNotAvailable);
+}
+
+int ErrorCode(const vb::Variant& error) {
+    const int code = error.errorCode() - kErrorValueBase;
+    for (const ErrorName& e : kErrors)
+        if (e.code == code)
+            return code;
+    return kNotAvailable;
+}
+
+std::optional<int> ErrorCodeOfText(QStringView text) {
+    for (const ErrorName& e : kErrors)
+        if (text == QLatin1String(e.text))
+            return e.code;
+    return std::nullopt;
+}
+
+QString DecodeCodePage(QByteArrayView bytes, int codepage) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    const bool windows = codepage == 1252 || codepage == 1254;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = uint8_t(bytes[i]);
+        char16_t c = b;
+        if (windows && b >= 0x80 && b <= 0x9F && kWindows1252High[b - 0x80])
+            c = kWindows1252High[b - 0x80];
+        if (codepage == 1254) {
+            switch (b) {
+            case 0x8E: case 0x9E: c = b; break;  // Ž and ž are not in the Turkish page
+            case 0xD0: c = 0x011E; break;         // Ğ
+            case 0xDD: c = 0x0130; break;         // İ
+            case 0xDE: c = 0x015E; break;         // Ş
+            case 0xF0: c = 0x011F; break;         // ğ
+            case 0xFD: c = 0x0131; break;         // ı
+            case 0xFE: c = 0x015F; break;         // ş
+            default: break;
+            }
+        }
+        o[i] = QChar(c);
     }
+    return out;
 }
 
 } // namespace excel::files

@@ -11,12 +11,17 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <optional>
+#include <vector>
 
 namespace excel::files {
 
 // Failures, each raised as the vb::Error the host gives for it.
 [[noreturn]] void RaiseMissing(const QString& path);
 [[noreturn]] void RaiseUnreadable(const QString& path, const QString& detail = {});
+// Files that are no workbook of ours to read, each refused with what it is.
+[[noreturn]] void RaisePasswordProtected(const QString& path);
+[[noreturn]] void RaiseNotSupported(const QString& path, const QString& what);
 [[noreturn]] void RaiseUnwritable(const QString& path, const QString& detail = {});
 [[noreturn]] void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns);
 
@@ -62,6 +67,13 @@ QM_EXPORT bool IsDateFormatCode(QStringView code);
 double FileColumnWidth(double characters);
 double ColumnWidthFromFile(double fileWidth);
 constexpr double kMaxColumnWidth = 255;
+// Runs of neighbouring columns of one width (first, last, width), as both
+// formats store them; columns of the default width are left out.
+struct WidthRun {
+    int first, last;
+    double width;
+};
+std::vector<WidthRun> ColumnWidthRuns(const std::vector<double>& widths, int maxColumns);
 
 // The 56-colour palette of the binary format (colour indexes 8 to 63) as the
 // host ships it; files may replace it. Indexes 0 to 7 are the eight basic
@@ -79,7 +91,15 @@ unsigned IndexedColor(int index, const Palette& palette = DefaultPalette());
 QString EscapeOpenXmlSequences(const QString& text);
 QString UnescapeOpenXml(const QString& text);
 
-// The text the host shows for a cell error code of the binary format.
+// Cell errors: the binary format's codes (0x07 for #DIV/0!), the texts the
+// host shows and the language's error values (CVErr(2007)).
 QString ErrorText(int code);
+vb::Variant ErrorValue(int code);
+int ErrorCode(const vb::Variant& error);             // the binary code of an error value
+std::optional<int> ErrorCodeOfText(QStringView text);  // "#DIV/0!" -> 0x07
+
+// Text of the single-byte code pages the files meet: Windows-1254
+// (Turkish) and 1252 (Western); any other is read as Latin-1.
+QString DecodeCodePage(QByteArrayView bytes, int codepage);
 
 } // namespace excel::files

@@ -1,23 +1,43 @@
-// Comma-separated text (RFC 4180) in UTF-8: the first sheet only, no fonts,
-// no column widths.
+// Text files of separated values: the first sheet only, no fonts, no
+// column widths.
 //
-// How values are typed, so that what we write reads back the same:
-// - An unquoted field that is a plain number is a number: an optional minus,
-//   whole digits without a leading zero (a lone 0 is fine), optionally a "."
-//   and decimals, optionally an exponent, at most 15 whole digits. Numbers
-//   are written that way, with "." whatever the regional settings say.
-// - Everything else is text, every quoted field included. So "05321234567"
-//   keeps its leading zero, as do longer digit runs such as card numbers,
-//   and text that looks like a number is written quoted to stay text.
-// - An empty field is an empty cell. Booleans are written TRUE and FALSE and
-//   dates as ISO 8601 text (yyyy-MM-dd, with HH:mm:ss when they have a time);
-//   both come back as text.
+// Reading takes the files as a Turkish desktop has them:
+// - Encoding: UTF-8 with or without a byte order mark, UTF-16 with one, and
+//   otherwise Windows-1254 (a file that is not valid UTF-8).
+// - Separator: the one a first line "sep=;" names (the line is no data);
+//   otherwise whichever of ";", tab and "," splits the first lines into the
+//   same number of fields, ";" first.
+// - With ";" or tab between fields the values are typed as the regional
+//   settings write them (Turkish: "1.234,56" is a number, "29.02.2024" and
+//   "29.02.2024 18:00" are dates, "DOĞRU" and "YANLIŞ" booleans, "#DIV/0!"
+//   an error value); with "," as the plain numbers of the rule below, since
+//   a decimal comma could not stand unquoted there. A file of one column
+//   takes both kinds of number.
+// - Plain numbers: an optional minus, whole digits without a leading zero
+//   (a lone 0 is fine), optionally a "." and decimals, optionally an
+//   exponent, at most 15 whole digits. The regional ones: the same with the
+//   decimal separator, and with the group separator between groups of three
+//   whole digits. So "05321234567" keeps its leading zero and stays text, as
+//   do longer digit runs such as card numbers.
+// - A quoted field is always text; an empty field an empty cell.
+//
+// Writing: UTF-8 with a byte order mark, the regional list separator (";"
+// when the decimal separator is a comma, as under Turkish settings, so that
+// Excel and LibreOffice on a Turkish desktop open the file in columns),
+// numbers with the regional decimal separator and no grouping, dates in the
+// regional short date and time formats, booleans as DOĞRU and YANLIŞ, error
+// values as their texts. Texts that would read back as something else are
+// quoted.
 
 #include "platform/excel/files/common.h"
 #include "platform/excel/files/formats.h"
 
+#include "platform/vb/regional.h"
+
 #include <QStringDecoder>
+#include <array>
 #include <charconv>
+#include <optional>
 
 namespace excel::files {
 
@@ -33,45 +53,286 @@ qsizetype digitsFrom(QStringView s, qsizetype i) {
     return i;
 }
 
-// The plain-number rule above.
-bool isPlainNumber(QStringView s) {
+// The number of a field by the plain rule (decimal "." and no grouping) or
+// the regional one (decimal and group separators of the settings); nothing
+// when the field is no such number.
+std::optional<double> numberOf(QStringView s, QChar decimal, QChar group) {
     const qsizetype n = s.size();
     qsizetype i = !s.isEmpty() && s[0] == u'-' ? 1 : 0;
     const qsizetype wholeStart = i;
+    std::string ascii;
+    ascii.reserve(size_t(n));
+    if (i == 1)
+        ascii += '-';
+    int whole = 0;
     i = digitsFrom(s, i);
-    const qsizetype whole = i - wholeStart;
-    if (whole == 0 || whole > 15 || (whole > 1 && s[wholeStart] == u'0'))
-        return false;
-    if (i < n && s[i] == u'.') {
+    const qsizetype firstGroup = i - wholeStart;
+    if (firstGroup == 0 || (firstGroup > 1 && s[wholeStart] == u'0'))
+        return std::nullopt;
+    for (qsizetype k = wholeStart; k < i; ++k)
+        ascii += char(s[k].unicode());
+    whole += int(firstGroup);
+    if (!group.isNull() && i < n && s[i] == group) {
+        if (firstGroup > 3)
+            return std::nullopt;
+        while (i < n && s[i] == group) {
+            const qsizetype start = i + 1;
+            const qsizetype end = digitsFrom(s, start);
+            if (end - start != 3)
+                return std::nullopt;
+            for (qsizetype k = start; k < end; ++k)
+                ascii += char(s[k].unicode());
+            whole += 3;
+            i = end;
+        }
+    }
+    if (whole > 15)
+        return std::nullopt;
+    if (i < n && s[i] == decimal) {
         const qsizetype decimals = i + 1;
         i = digitsFrom(s, decimals);
         if (i == decimals)
-            return false;
+            return std::nullopt;
+        ascii += '.';
+        for (qsizetype k = decimals; k < i; ++k)
+            ascii += char(s[k].unicode());
     }
     if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+        ascii += 'e';
         qsizetype exponent = i + 1;
         if (exponent < n && (s[exponent] == u'+' || s[exponent] == u'-'))
-            ++exponent;
+            ascii += char(s[exponent++].unicode());
         i = digitsFrom(s, exponent);
         if (i == exponent)
-            return false;
+            return std::nullopt;
+        for (qsizetype k = exponent; k < i; ++k)
+            ascii += char(s[k].unicode());
     }
-    return i == n;
+    if (i != n)
+        return std::nullopt;
+    double v = 0;
+    if (std::from_chars(ascii.data(), ascii.data() + ascii.size(), v).ec != std::errc())
+        return std::nullopt;
+    return v;
 }
 
-vb::Variant fieldValue(const QString& text, bool quoted) {
-    if (text.isEmpty())
-        return {};
-    if (!quoted && isPlainNumber(text)) {
-        const QByteArray latin = text.toLatin1();
-        double v = 0;
-        std::from_chars(latin.constData(), latin.constData() + latin.size(), v);
-        return vb::Variant(v);
-    }
-    return vb::Variant(text);
+bool isPlainNumber(QStringView s) {
+    return numberOf(s, u'.', QChar()).has_value();
 }
 
-QString numberText(double v) {
+// The regional short date format taken apart once: the order of day, month
+// and year and the character between them ("dd.MM.yyyy": d, M, y and ".").
+struct DateShape {
+    std::array<char, 3> order{'d', 'M', 'y'};
+    QChar separator = u'.';
+
+    static DateShape of(const QString& format) {
+        DateShape shape;
+        int k = 0;
+        for (qsizetype i = 0; i < format.size() && k < 3;) {
+            const QChar c = format[i];
+            if (c == u'd' || c == u'M' || c == u'y') {
+                shape.order[size_t(k++)] = char(c.unicode());
+                while (i < format.size() && format[i] == c)
+                    ++i;
+            } else {
+                shape.separator = c;
+                ++i;
+            }
+        }
+        return shape;
+    }
+};
+
+// A whole number of 1 to `most` digits at i; -1 when there is none.
+int digitsAt(QStringView s, qsizetype& i, int most) {
+    int v = 0, count = 0;
+    while (i < s.size() && isDigit(s[i]) && count < most) {
+        v = v * 10 + (s[i].unicode() - u'0');
+        ++i;
+        ++count;
+    }
+    return count ? v : -1;
+}
+
+// "H:mm" or "H:mm:ss" from i to the end.
+std::optional<QTime> timeAt(QStringView s, qsizetype i) {
+    const int h = digitsAt(s, i, 2);
+    if (h < 0 || i >= s.size() || s[i] != u':')
+        return std::nullopt;
+    ++i;
+    const qsizetype minuteStart = i;
+    const int m = digitsAt(s, i, 2);
+    if (m < 0 || i - minuteStart != 2)
+        return std::nullopt;
+    int sec = 0;
+    if (i < s.size() && s[i] == u':') {
+        ++i;
+        const qsizetype secondStart = i;
+        sec = digitsAt(s, i, 2);
+        if (sec < 0 || i - secondStart != 2)
+            return std::nullopt;
+    }
+    if (i != s.size())
+        return std::nullopt;
+    QTime t(h, m, sec);
+    return t.isValid() ? std::optional<QTime>(t) : std::nullopt;
+}
+
+// A date, a date and time, or a time of day in the regional formats.
+std::optional<QDateTime> dateOf(QStringView s, const DateShape& shape) {
+    if (s.isEmpty() || !isDigit(s[0]))
+        return std::nullopt;
+    if (auto t = timeAt(s, 0))
+        return QDateTime(QDate(1899, 12, 30), *t);
+    qsizetype i = 0;
+    int parts[3];
+    for (int k = 0; k < 3; ++k) {
+        parts[k] = digitsAt(s, i, shape.order[size_t(k)] == 'y' ? 4 : 2);
+        if (parts[k] < 0)
+            return std::nullopt;
+        if (k < 2) {
+            if (i >= s.size() || s[i] != shape.separator)
+                return std::nullopt;
+            ++i;
+        }
+    }
+    int day = 0, month = 0, year = 0;
+    for (int k = 0; k < 3; ++k)
+        (shape.order[size_t(k)] == 'd' ? day : shape.order[size_t(k)] == 'M' ? month : year) = parts[k];
+    if (year < 1000)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    if (i == s.size())
+        return date.startOfDay();
+    if (s[i] != u' ')
+        return std::nullopt;
+    const auto time = timeAt(s, i + 1);
+    if (!time)
+        return std::nullopt;
+    return QDateTime(date, *time);
+}
+
+// The names Turkish Excel shows for booleans and errors, beside the ones
+// of other languages.
+const QString kTrue = QStringLiteral("DOĞRU");
+const QString kFalse = QStringLiteral("YANLIŞ");
+
+std::optional<int> errorOf(QStringView s) {
+    static const std::pair<const char16_t*, int> turkish[] = {
+        {u"#BOŞ!", 0x00}, {u"#SAYI/0!", 0x07}, {u"#BÖL/0!", 0x07}, {u"#DEĞER!", 0x0F},
+        {u"#BAŞV!", 0x17}, {u"#AD?", 0x1D},     {u"#SAYI!", 0x24},  {u"#YOK", 0x2A},
+    };
+    if (s.isEmpty() || s[0] != u'#')
+        return std::nullopt;
+    if (auto code = ErrorCodeOfText(s))
+        return code;
+    for (const auto& [name, code] : turkish)
+        if (s == QStringView(name))
+            return code;
+    return std::nullopt;
+}
+
+enum class Typing { Plain, Regional, Either };
+
+class FieldTyper {
+public:
+    explicit FieldTyper(Typing typing)
+        : typing_(typing), rs_(vb::Regional()), shape_(DateShape::of(rs_.shortDateFormat)) {}
+
+    vb::Variant operator()(const QString& text, bool quoted) const {
+        if (text.isEmpty())
+            return {};
+        if (quoted)
+            return vb::Variant(text);
+        if (typing_ != Typing::Regional)
+            if (auto v = numberOf(text, u'.', QChar()))
+                return vb::Variant(*v);
+        if (typing_ == Typing::Plain)
+            return vb::Variant(text);
+        if (auto v = numberOf(text, rs_.decimalSeparator, rs_.groupSeparator))
+            return vb::Variant(*v);
+        if (typing_ == Typing::Either)
+            return vb::Variant(text);
+        if (auto d = dateOf(text, shape_))
+            return vb::Variant(*d);
+        if (text == kTrue || text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0)
+            return vb::Variant(true);
+        if (text == kFalse || text.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0)
+            return vb::Variant(false);
+        if (auto code = errorOf(text))
+            return ErrorValue(*code);
+        return vb::Variant(text);
+    }
+
+private:
+    Typing typing_;
+    const vb::RegionalSettings& rs_;
+    DateShape shape_;
+};
+
+QString decode(const QString& path, QByteArrayView bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                               QStringDecoder::Flag::Stateless);
+        const QString text = decoder(bytes.sliced(2));
+        if (decoder.hasError() || text.contains(QChar(0)))
+            RaiseUnreadable(path);
+        return text;
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    if (bytes.contains('\0'))
+        RaiseUnreadable(path);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return DecodeCodePage(bytes, 1254);
+}
+
+// The separator of the first lines: the candidate that gives each of them
+// the same number of fields (more than one), ";" before tab before ",".
+QChar detectSeparator(QStringView text) {
+    constexpr int kLines = 20;
+    const QChar candidates[] = {u';', u'\t', u','};
+    QChar best;
+    int bestLines = 0;
+    for (QChar sep : candidates) {
+        int first = -1, agreeing = 0, lines = 0, count = 0;
+        bool quoted = false;
+        for (qsizetype i = 0; i <= text.size() && lines < kLines; ++i) {
+            const QChar c = i < text.size() ? text[i] : QChar(u'\n');
+            if (c == u'"') {
+                quoted = !quoted;
+            } else if (quoted) {
+                continue;
+            } else if (c == sep) {
+                ++count;
+            } else if (c == u'\n' || c == u'\r') {
+                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                    ++i;
+                if (first < 0)
+                    first = count;
+                if (count == first && count > 0)
+                    ++agreeing;
+                ++lines;
+                count = 0;
+                if (i + 1 >= text.size())
+                    break;
+            }
+        }
+        if (first > 0 && agreeing > bestLines) {
+            best = sep;
+            bestLines = agreeing;
+        }
+    }
+    return best;
+}
+
+QString numberText(double v, QChar decimal) {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, v);
     QString text = QString::fromLatin1(buf, r.ptr - buf);
@@ -80,45 +341,86 @@ QString numberText(double v) {
         r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
         text = QString::fromLatin1(buf, r.ptr - buf);
     }
+    if (decimal != u'.')
+        text.replace(u'.', decimal);
     return text;
 }
 
-QString fieldText(const vb::Variant& v) {
-    if (v.isNumber())
-        return numberText(v.doubleValue());
-    if (v.isBoolean())
-        return v.boolValue() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    if (v.isDate()) {
-        const QDateTime& d = v.dateValue();
-        return d.time() == QTime(0, 0) ? d.toString(QStringLiteral("yyyy-MM-dd"))
-                                       : d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+class FieldWriter {
+public:
+    FieldWriter()
+        : rs_(vb::Regional()),
+          separator_(rs_.decimalSeparator == u',' ? u';' : u','),
+          typer_(separator_ == u';' ? Typing::Regional : Typing::Plain) {}
+
+    QChar separator() const { return separator_; }
+
+    QString operator()(const vb::Variant& v, bool firstField) const {
+        if (v.isNumber())
+            return numberText(v.doubleValue(), separator_ == u';' ? rs_.decimalSeparator : QChar(u'.'));
+        if (v.isBoolean())
+            return separator_ == u';' ? (v.boolValue() ? kTrue : kFalse)
+                                      : (v.boolValue() ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+        if (v.isError())
+            return ErrorText(ErrorCode(v));
+        if (v.isDate())
+            return dateText(v.dateValue());
+        if (!v.isString())
+            return {};
+        const QString& s = v.stringValue();
+        bool quote = s.startsWith(u' ') || s.endsWith(u' ') || (firstField && s.startsWith(QLatin1String("sep="), Qt::CaseInsensitive));
+        for (QChar c : s)
+            if (c == separator_ || c == u'"' || c == u'\r' || c == u'\n')
+                quote = true;
+        if (!quote) {
+            const vb::Variant back = typer_(s, false);
+            quote = !back.isString();
+        }
+        if (!quote)
+            return s;
+        QString out = s;
+        out.replace(u'"', QStringLiteral("\"\""));
+        return u'"' + out + u'"';
     }
-    if (!v.isString())
-        return {};
-    const QString& s = v.stringValue();
-    bool quote = isPlainNumber(s) || s.startsWith(u' ') || s.endsWith(u' ');
-    for (QChar c : s)
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
-            quote = true;
-    if (!quote)
-        return s;
-    QString out = s;
-    out.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + out + u'"';
-}
+
+private:
+    QString dateText(const QDateTime& d) const {
+        if (separator_ == u',')
+            return d.time() == QTime(0, 0) ? d.toString(QStringLiteral("yyyy-MM-dd"))
+                                           : d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (d.date() == QDate(1899, 12, 30) && d.time() != QTime(0, 0))
+            return d.time().toString(QStringLiteral("HH:mm:ss"));
+        const QString date = d.date().toString(rs_.shortDateFormat);
+        return d.time() == QTime(0, 0) ? date : date + u' ' + d.time().toString(QStringLiteral("HH:mm:ss"));
+    }
+
+    const vb::RegionalSettings& rs_;
+    QChar separator_;
+    FieldTyper typer_;
+};
 
 } // namespace
 
 WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
-    QByteArrayView bytes(content);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    if (bytes.contains('\0'))
-        RaiseUnreadable(path);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    if (decoder.hasError())
-        RaiseUnreadable(path, QStringLiteral("UTF-8 değil"));
+    QString text = decode(path, QByteArrayView(content));
+    QChar separator;
+    // "sep=;" on the first line names the separator and is no data.
+    if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) && text.size() >= 5) {
+        qsizetype end = 5;
+        if (end == text.size() || text[end] == u'\r' || text[end] == u'\n') {
+            separator = text[4];
+            if (end < text.size() && text[end] == u'\r')
+                ++end;
+            if (end < text.size() && text[end] == u'\n')
+                ++end;
+            text.remove(0, end);
+        }
+    }
+    if (separator.isNull())
+        separator = detectSeparator(text);
+    const FieldTyper typed(separator.isNull() ? Typing::Either
+                           : separator == u',' ? Typing::Plain
+                                               : Typing::Regional);
 
     SheetData sheet;
     sheet.name = SheetNameFromFileName(path);
@@ -129,7 +431,7 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
     bool rowStarted = false;
     auto endField = [&]() {
         CellData cell;
-        cell.value = fieldValue(field, quoted);
+        cell.value = typed(field, quoted);
         row.push_back(std::move(cell));
         field.clear();
         quoted = false;
@@ -161,7 +463,7 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
         rowStarted = true;
         if (c == u'"' && field.isEmpty() && !quoted) {
             quoted = inQuotes = true;
-        } else if (c == u',') {
+        } else if (c == separator) {
             endField();
         } else if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
@@ -182,14 +484,15 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
 void WriteCsv(const WorkbookData& workbook, const QString& path) {
     const SheetData& sheet = workbook.sheets.front();
     const Extent extent = ExtentOf(sheet);
+    const FieldWriter fieldText;
     QString text;
     text.reserve(qsizetype(sheet.rowCount()) * 32);
     for (int r = 0; r <= extent.lastRow; ++r) {
         for (int c = 0; c <= extent.lastColumn; ++c) {
             if (c > 0)
-                text += u',';
+                text += fieldText.separator();
             if (const CellData* cell = sheet.cell(r, c))
-                text += fieldText(cell->value);
+                text += fieldText(cell->value, r == 0 && c == 0);
         }
         text += QStringLiteral("\r\n");
     }

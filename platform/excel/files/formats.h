@@ -9,7 +9,7 @@
 
 namespace excel::files {
 
-WorkbookData ReadXls(const QString& path);
+WorkbookData ReadXls(const QString& path, const QByteArray& content);
 QM_EXPORT QByteArray BuildXlsFile(const WorkbookData& workbook);
 void WriteXls(const WorkbookData& workbook, const QString& path);
 

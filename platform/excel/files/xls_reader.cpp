@@ -1,26 +1,35 @@
-// Reading the binary workbook formats. freexl gives the values of BIFF8 and
-// of the older formats it reads; it says nothing of fonts and column widths,
-// reports booleans as the numbers 0 and 1 and skips formulas. For BIFF8
-// files a scan of our own over the workbook stream adds what is missing:
-// bold and coloured fonts, column widths, booleans, error values and the
-// last results of formulas.
+// Reading the binary workbook format: BIFF8 (Excel 97 to 2003, and what
+// LibreOffice, SheetJS and our own writer write) and BIFF5/BIFF7 (Excel 5
+// and 95), from the "Workbook" or "Book" stream of the compound file,
+// whether that stream lies in the big sectors or in the mini stream.
 //
-// Dates: freexl turns a date serial into text by counting the days from
-// 1900 one at a time, some 35 microseconds a cell at today's dates, which
-// alone would take seconds for a long list. So freexl reads a copy of a
-// BIFF8 workbook whose cell formats all say General, and the numbers of
-// cells whose format shows a date become dates here, by the rule the .xlsx
-// reader follows (IsBuiltinDateFormat, IsDateFormatCode). The older formats
-// keep freexl's own date cells.
+// Every record's length is checked against the stream, every count against
+// the record, every offset against the stream: a damaged file is refused or
+// read as far as it makes sense, never read outside its bytes.
+//
+// Texts that do not fit into one record go on in CONTINUE records: the
+// shared-string table, a formula's text result (STRING) and long LABEL
+// cells. A string's characters may break at a record boundary; the
+// continuing record then starts with the string's option byte again
+// (characters of one or two bytes may change there).
+//
+// Values: texts, numbers (NUMBER, RK, MULRK), booleans and errors (BOOLERR),
+// the last results of formulas (FORMULA, with the text result in the STRING
+// record after it), blank cells that carry a font (BLANK, MULBLANK). Numbers
+// under a number format that shows a date or time are dates, in the 1900 or
+// the 1904 date system (DATEMODE). Fonts (bold, colour with the file's
+// palette), column widths and merged ranges are read too. Formulas keep
+// their expression where formula_biff.cpp can put it into words.
 
 #include "platform/excel/files/biff.h"
 #include "platform/excel/files/cfb.h"
 #include "platform/excel/files/common.h"
 #include "platform/excel/files/formats.h"
+#include "platform/excel/files/formula.h"
+
+#include "platform/vb/error.h"
 
 #include <QFile>
-#include <QTemporaryFile>
-#include <freexl.h>
 #include <map>
 #include <vector>
 
@@ -31,27 +40,169 @@ namespace {
 using namespace biff;
 
 constexpr uint16_t kFilePass = 0x002F;
+constexpr uint16_t kRString = 0x00D6;
+constexpr uint16_t kSharedFormula = 0x04BC;
+constexpr uint16_t kArray = 0x0221;
+constexpr uint16_t kTable = 0x0236;
+constexpr uint16_t kExternSheet = 0x0017;
+constexpr uint16_t kSupBook = 0x01AE;
+constexpr uint16_t kExternName = 0x0023;
+constexpr uint16_t kName = 0x0018;
+constexpr uint16_t kBiff5 = 0x0500;
+constexpr uint16_t kWorksheetType = 0x0010;
 
-struct StyledCell {
-    uint16_t row, column, xf;
+// A record and the CONTINUE records after it, as one run of bytes; `breaks`
+// are the offsets at which a continuing record began.
+struct Record {
+    uint16_t type = 0;
+    QByteArray data;
+    std::vector<qsizetype> breaks;
 };
 
-struct ValueCell {
-    uint16_t row, column, xf;
-    vb::Variant value;
+// Reads the records of a stream from an offset on.
+class RecordStream {
+public:
+    RecordStream(const QByteArray& stream, qsizetype at) : s_(stream), pos_(at) {}
+
+    // The next record, with its CONTINUE records joined when `joined` says
+    // so for its type; false at the end of the stream or at a record that
+    // runs past it.
+    template <typename Joined>
+    bool next(Record& r, Joined joined) {
+        uint16_t length = 0;
+        if (!header(r.type, length))
+            return false;
+        r.data = QByteArray(s_.constData() + pos_ + 4, length);
+        r.breaks.clear();
+        pos_ += 4 + length;
+        if (!joined(r.type))
+            return true;
+        uint16_t type = 0;
+        while (header(type, length) && type == kContinue) {
+            r.breaks.push_back(r.data.size());
+            r.data.append(s_.constData() + pos_ + 4, length);
+            pos_ += 4 + length;
+        }
+        return true;
+    }
+
+private:
+    bool header(uint16_t& type, uint16_t& length) const {
+        if (pos_ < 0 || pos_ + 4 > s_.size())
+            return false;
+        type = Get16(s_.constData() + pos_);
+        length = Get16(s_.constData() + pos_ + 2);
+        return pos_ + 4 + length <= s_.size();
+    }
+
+    const QByteArray& s_;
+    qsizetype pos_;
 };
 
-struct ColumnRange {
-    uint16_t first, last;
-    double width;  // characters
-};
+// Reads a record's fields; reading past its end sets `bad` and gives zeros.
+class Cursor {
+public:
+    explicit Cursor(const Record& r, qsizetype at = 0) : r_(r), pos_(at) {}
 
-struct ScannedSheet {
-    uint32_t offset = 0;
-    uint8_t type = 0;
-    std::vector<StyledCell> cells;
-    std::vector<ValueCell> values;
-    std::vector<ColumnRange> widths;
+    bool bad() const { return bad_; }
+    qsizetype left() const { return r_.data.size() - pos_; }
+    qsizetype position() const { return pos_; }
+
+    uint8_t u8() { return need(1) ? uint8_t(r_.data[pos_++]) : 0; }
+    uint16_t u16() {
+        if (!need(2))
+            return 0;
+        pos_ += 2;
+        return Get16(r_.data.constData() + pos_ - 2);
+    }
+    uint32_t u32() {
+        if (!need(4))
+            return 0;
+        pos_ += 4;
+        return Get32(r_.data.constData() + pos_ - 4);
+    }
+    double f64() {
+        if (!need(8))
+            return 0;
+        pos_ += 8;
+        return GetF64(r_.data.constData() + pos_ - 8);
+    }
+    QByteArray bytes(qsizetype n) {
+        if (!need(n))
+            return {};
+        pos_ += n;
+        return r_.data.mid(pos_ - n, n);
+    }
+    void skip(qsizetype n) {
+        if (need(n))
+            pos_ += n;
+    }
+
+    // A BIFF8 string: its character count (one byte or two), its option
+    // byte, the counts of its formatting runs and phonetic data, the
+    // characters (which may break over continuing records), then the runs
+    // and the phonetic data, skipped.
+    QString unicodeString(bool shortCount) {
+        const int count = shortCount ? u8() : u16();
+        return unicodeChars(count);
+    }
+    QString unicodeChars(int count) {
+        const uint8_t options = u8();
+        const int runs = options & 0x08 ? u16() : 0;
+        const uint32_t phonetic = options & 0x04 ? u32() : 0;
+        QString text = chars(count, options & 0x01);
+        skip(qsizetype(runs) * 4);
+        skip(phonetic);
+        return text;
+    }
+    // A BIFF5 string: one or two bytes of count, then bytes in the code page.
+    QString byteString(bool shortCount, int codepage) {
+        const int count = shortCount ? u8() : u16();
+        return DecodeCodePage(bytes(std::min<qsizetype>(count, std::max<qsizetype>(left(), 0))), codepage);
+    }
+
+private:
+    bool need(qsizetype n) {
+        if (n >= 0 && pos_ + n <= r_.data.size())
+            return true;
+        bad_ = true;
+        pos_ = r_.data.size();
+        return false;
+    }
+
+    qsizetype nextBreak() const {
+        for (qsizetype b : r_.breaks)
+            if (b > pos_)
+                return b;
+        return r_.data.size();
+    }
+
+    QString chars(int count, bool wide) {
+        QString text;
+        text.reserve(count);
+        while (count > 0 && !bad_) {
+            const qsizetype end = nextBreak();
+            const int size = wide ? 2 : 1;
+            const qsizetype fit = std::min<qsizetype>(count, (end - pos_) / size);
+            const char* p = r_.data.constData() + pos_;
+            for (qsizetype i = 0; i < fit; ++i)
+                text += wide ? QChar(Get16(p + 2 * i)) : QChar(uint8_t(p[i]));
+            pos_ += fit * size;
+            count -= int(fit);
+            if (count == 0)
+                break;
+            if (pos_ != end || end == r_.data.size()) {
+                bad_ = true;  // the characters run past the record, or a two-byte one splits
+                break;
+            }
+            wide = u8() & 0x01;  // a continuing record's option byte
+        }
+        return text;
+    }
+
+    const Record& r_;
+    qsizetype pos_;
+    bool bad_ = false;
 };
 
 struct Font {
@@ -59,377 +210,430 @@ struct Font {
     uint16_t color = kAutomaticColor;
 };
 
-struct Xf {
-    uint16_t font = 0, format = 0;
+struct BoundSheet {
+    uint32_t offset = 0;
+    uint8_t type = 0;
+    QString name;
 };
 
-struct ScannedBook {
-    bool biff8 = false;
-    bool encrypted = false;
+struct Globals {
+    bool biff8 = true;
+    int codepage = 1252;
     bool date1904 = false;
     std::vector<Font> fonts;  // by font index; index 4 is never used
-    std::vector<Xf> xfs;
+    std::vector<uint16_t> xfFonts, xfFormats;
     std::map<uint16_t, QString> formats;
     Palette palette = DefaultPalette();
-    std::vector<ScannedSheet> sheets;
-    std::vector<qsizetype> xfFormatFields;  // stream offsets of the XFs' format indexes
-
-    bool isDateXf(uint16_t xf) const {
-        if (xf >= xfs.size())
-            return false;
-        uint16_t f = xfs[xf].format;
-        if (IsBuiltinDateFormat(f))
-            return true;
-        auto it = formats.find(f);
-        return it != formats.end() && IsDateFormatCode(it->second);
-    }
+    std::vector<BoundSheet> sheets;
+    std::vector<QString> strings;
+    FormulaNames names;  // what the formulas' names and external references stand for
 };
 
-// A BIFF8 string whose characters are one or two bytes each.
-QString biffChars(const char* p, const char* end, int count, bool wide) {
-    QString s;
-    const int size = wide ? 2 : 1;
-    count = std::min<int>(count, int((end - p) / size));
-    s.reserve(count);
-    for (int i = 0; i < count; ++i)
-        s += wide ? QChar(Get16(p + 2 * i)) : QChar(uint8_t(p[i]));
-    return s;
-}
-
-class Scanner {
+class XlsReader {
 public:
-    explicit Scanner(const QByteArray& stream) : s_(stream) {}
+    XlsReader(const QString& path, const QByteArray& stream) : path_(path), s_(stream) {}
 
-    ScannedBook scan() {
-        ScannedBook book;
-        qsizetype pos = 0;
-        int depth = 0;
-        ScannedSheet* sheet = nullptr;
-        bool formulaString = false;
-        ValueCell pendingFormula{};
-        while (pos + 4 <= s_.size()) {
-            const char* rec = s_.constData() + pos;
-            const uint16_t type = Get16(rec);
-            const uint16_t length = Get16(rec + 2);
-            const char* d = rec + 4;
-            const char* end = d + length;
-            if (pos + 4 + length > s_.size())
-                break;
-            const qsizetype here = pos;
-            pos += 4 + length;
-            if (type == 0 && length == 0)
-                break;  // padding after the last substream
-
-            if (type == kBof) {
-                if (length < 4)
-                    break;
-                if (here == 0) {
-                    if (Get16(d) != kBiff8)
-                        return book;  // older formats: freexl's values only
-                    book.biff8 = true;
-                }
-                ++depth;
-                if (depth == 1 && here != 0) {
-                    sheet = nullptr;
-                    for (auto& candidate : book.sheets)
-                        if (candidate.offset == uint32_t(here))
-                            sheet = &candidate;
-                }
-                continue;
-            }
-            if (type == kEof) {
-                if (--depth <= 0) {
-                    depth = 0;
-                    sheet = nullptr;
-                }
-                continue;
-            }
-            if (depth != 1)
-                continue;
-            if (formulaString && type != kString && type != kContinue)
-                formulaString = false;
-
-            if (!sheet) {
-                globalsRecord(book, type, d, end);
-                continue;
-            }
-            switch (type) {
-            case kLabelSst:
-            case kLabel:
-            case kNumber:
-            case kRk:
-            case kBlank:
-                if (length >= 6)
-                    sheet->cells.push_back({Get16(d), Get16(d + 2), Get16(d + 4)});
-                break;
-            case kMulRk:
-            case kMulBlank: {
-                if (length < 6)
-                    break;
-                const int step = type == kMulRk ? 6 : 2;
-                uint16_t column = Get16(d + 2);
-                for (const char* p = d + 4; p + step + 2 <= end; p += step, ++column)
-                    sheet->cells.push_back({Get16(d), column, Get16(p)});
-                break;
-            }
-            case kBoolErr:
-                if (length >= 8) {
-                    ValueCell v{Get16(d), Get16(d + 2), Get16(d + 4), {}};
-                    v.value = d[7] ? vb::Variant(ErrorText(uint8_t(d[6]))) : vb::Variant(d[6] != 0);
-                    sheet->values.push_back(v);
-                }
-                break;
-            case kFormula:
-                if (length >= 20) {
-                    ValueCell v{Get16(d), Get16(d + 2), Get16(d + 4), {}};
-                    if (Get16(d + 12) != 0xFFFF) {
-                        double number = GetF64(d + 6);
-                        v.value = book.isDateXf(v.xf) ? vb::Variant(FromHostSerial(number, book.date1904))
-                                                      : vb::Variant(number);
-                    } else {
-                        switch (uint8_t(d[6])) {
-                        case 0:  // the text follows in a STRING record
-                            formulaString = true;
-                            pendingFormula = v;
-                            continue;
-                        case 1: v.value = vb::Variant(d[8] != 0); break;
-                        case 2: v.value = vb::Variant(ErrorText(uint8_t(d[8]))); break;
-                        default: break;  // an empty text
-                        }
-                    }
-                    sheet->values.push_back(v);
-                }
-                break;
-            case kString:
-                // A formula's text result. Texts longer than one record are
-                // cut at the record's end.
-                if (formulaString && length >= 3) {
-                    pendingFormula.value = vb::Variant(biffChars(d + 3, end, Get16(d), d[2] & 0x01));
-                    sheet->values.push_back(pendingFormula);
-                    formulaString = false;
-                }
-                break;
-            case kColInfo:
-                if (length >= 10 && !(Get16(d + 8) & 0x0001))
-                    sheet->widths.push_back({Get16(d), Get16(d + 2), ColumnWidthFromFile(Get16(d + 4) / 256.0)});
-                break;
-            default:
-                break;
-            }
+    WorkbookData read() {
+        readGlobals();
+        prepareStyles();
+        for (const BoundSheet& bound : g_.sheets)
+            g_.names.sheets << bound.name;
+        WorkbookData workbook;
+        for (const BoundSheet& bound : g_.sheets) {
+            if (bound.type != 0)
+                continue;  // chart, macro and module sheets hold no cells
+            SheetData sheet;
+            sheet.name = bound.name;
+            readSheet(bound, sheet);
+            workbook.sheets.push_back(std::move(sheet));
         }
-        return book;
+        return workbook;
     }
 
 private:
-    void globalsRecord(ScannedBook& book, uint16_t type, const char* d, const char* end) {
-        const qsizetype length = end - d;
-        switch (type) {
+    static bool joinedInGlobals(uint16_t type) { return type == kSst || type == kFormat || type == kSupBook || type == kExternName || type == kName || type == kExternSheet; }
+    static bool joinedInSheet(uint16_t type) { return type == kString || type == kLabel || type == kRString || type == kFormula || type == kSharedFormula || type == kArray; }
+
+    [[noreturn]] void unreadable(const QString& detail = {}) const { RaiseUnreadable(path_, detail); }
+
+    void readGlobals() {
+        RecordStream records(s_, 0);
+        Record r;
+        if (!records.next(r, joinedInGlobals) || r.type != kBof || r.data.size() < 4)
+            unreadable();
+        const uint16_t version = Get16(r.data.constData());
+        if (version == kBiff5)
+            g_.biff8 = false;
+        else if (version != kBiff8)
+            unreadable(QStringLiteral("BIFF sürümü %1").arg(version, 4, 16, QChar(u'0')));
+        g_.names.biff8 = g_.biff8;
+        while (records.next(r, joinedInGlobals)) {
+            if (r.type == kEof)
+                return;
+            globalsRecord(r);
+        }
+    }
+
+    void globalsRecord(const Record& r) {
+        Cursor c(r);
+        switch (r.type) {
         case kFilePass:
-            book.encrypted = true;
+            RaisePasswordProtected(path_);
+        case kCodepage:
+            g_.codepage = c.u16();
             break;
         case kDateMode:
-            if (length >= 2)
-                book.date1904 = Get16(d) != 0;
+            g_.date1904 = c.u16() != 0;
             break;
-        case kFont:
-            if (length >= 8) {
-                if (book.fonts.size() == 4)
-                    book.fonts.push_back({});  // font index 4 does not exist
-                book.fonts.push_back({Get16(d + 6) >= 700, Get16(d + 4)});
+        case kFont: {
+            c.skip(4);
+            const uint16_t color = c.u16();
+            const uint16_t weight = c.u16();
+            if (c.bad())
+                break;
+            if (g_.fonts.size() == 4)
+                g_.fonts.push_back({});  // font index 4 does not exist
+            g_.fonts.push_back({weight >= 700, color});
+            break;
+        }
+        case kXf: {
+            const uint16_t font = c.u16();
+            const uint16_t format = c.u16();
+            if (c.bad())
+                break;
+            g_.xfFonts.push_back(font);
+            g_.xfFormats.push_back(format);
+            break;
+        }
+        case kFormat: {
+            const uint16_t id = c.u16();
+            const QString code = g_.biff8 ? c.unicodeString(false) : c.byteString(true, g_.codepage);
+            if (!c.bad())
+                g_.formats[id] = code;
+            break;
+        }
+        case kPalette: {
+            const int count = std::min<int>(c.u16(), int(g_.palette.size()));
+            for (int i = 0; i < count; ++i) {
+                const uint32_t rgb = c.u32();
+                if (c.bad())
+                    break;
+                g_.palette[size_t(i)] = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
             }
             break;
-        case kXf:
-            if (length >= 4) {
-                book.xfs.push_back({Get16(d), Get16(d + 2)});
-                book.xfFormatFields.push_back(d + 2 - s_.constData());
+        }
+        case kBoundSheet: {
+            BoundSheet sheet;
+            sheet.offset = c.u32();
+            c.u8();  // visibility: hidden sheets are read as well
+            sheet.type = c.u8();
+            sheet.name = g_.biff8 ? c.unicodeString(true) : c.byteString(true, g_.codepage);
+            if (c.bad() || sheet.offset >= uint32_t(s_.size()))
+                unreadable(QStringLiteral("BOUNDSHEET"));
+            g_.sheets.push_back(std::move(sheet));
+            break;
+        }
+        case kSst: {
+            if (!g_.biff8)
+                break;
+            c.u32();  // the number of cells that name a string
+            const uint32_t count = c.u32();
+            // A count the record cannot hold (a string takes three bytes at
+            // least) is a damaged table; read what is there.
+            g_.strings.reserve(std::min<size_t>(count, size_t(r.data.size() / 3)));
+            for (uint32_t i = 0; i < count && c.left() > 0; ++i) {
+                QString text = c.unicodeString(false);
+                if (c.bad())
+                    unreadable(QStringLiteral("SST"));
+                g_.strings.push_back(std::move(text));
             }
             break;
-        case kFormat:
-            if (length >= 5)
-                book.formats[Get16(d)] = biffChars(d + 5, end, Get16(d + 2), d[4] & 0x01);
-            break;
-        case kPalette:
-            if (length >= 2) {
-                const int count = std::min<int>(Get16(d), int(book.palette.size()));
-                for (int i = 0; i < count && d + 2 + 4 * i + 3 <= end; ++i) {
-                    const char* c = d + 2 + 4 * i;
-                    book.palette[size_t(i)] = (unsigned(uint8_t(c[0])) << 16) | (unsigned(uint8_t(c[1])) << 8)
-                                              | unsigned(uint8_t(c[2]));
-                }
-            }
-            break;
-        case kBoundSheet:
-            if (length >= 6) {
-                ScannedSheet sheet;
-                sheet.offset = Get32(d);
-                sheet.type = uint8_t(d[5]);
-                book.sheets.push_back(std::move(sheet));
-            }
+        }
+        case kSupBook:
+        case kExternSheet:
+        case kExternName:
+        case kName:
+            g_.names.add(r.type, r.data);
             break;
         default:
             break;
         }
     }
 
-    const QByteArray& s_;
-};
-
-// freexl's text for its date, date-time and time cells.
-int digits(const char* p, int n) {
-    int v = 0;
-    for (int i = 0; i < n; ++i)
-        v = v * 10 + (p[i] - '0');
-    return v;
-}
-
-vb::Variant freexlValue(const FreeXL_CellValue& cell) {
-    switch (cell.type) {
-    case FREEXL_CELL_INT:
-        return vb::Variant(double(cell.value.int_value));
-    case FREEXL_CELL_DOUBLE:
-        return vb::Variant(cell.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-        return vb::Variant(QString::fromUtf8(cell.value.text_value));
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME: {
-        const char* t = cell.value.text_value;
-        const size_t n = std::strlen(t);
-        if (n < 10)
-            return {};
-        QDate date(digits(t, 4), digits(t + 5, 2), digits(t + 8, 2));
-        QTime time(0, 0);
-        if (n >= 19)
-            time = QTime(digits(t + 11, 2), digits(t + 14, 2), digits(t + 17, 2));
-        return vb::Variant(QDateTime(date, time));
+    void prepareStyles() {
+        dateXf_.resize(g_.xfFormats.size());
+        for (size_t i = 0; i < g_.xfFormats.size(); ++i) {
+            const uint16_t f = g_.xfFormats[i];
+            auto custom = g_.formats.find(f);
+            dateXf_[i] = custom != g_.formats.end() ? IsDateFormatCode(custom->second) : IsBuiltinDateFormat(f);
+        }
     }
-    case FREEXL_CELL_TIME: {
-        const char* t = cell.value.text_value;
-        if (std::strlen(t) < 8)
-            return {};
-        return vb::Variant(QDateTime(QDate(1899, 12, 30), QTime(digits(t, 2), digits(t + 3, 2), digits(t + 6, 2))));
-    }
-    default:
-        return {};
-    }
-}
 
-class FreexlHandle {
-public:
-    ~FreexlHandle() {
-        if (handle)
-            freexl_close(handle);
-    }
-    const void* handle = nullptr;
-};
-
-void applyScan(SheetData& sheet, const ScannedSheet& scanned, const ScannedBook& book) {
-    std::vector<bool> dateXf(book.xfs.size());
-    for (size_t i = 0; i < dateXf.size(); ++i)
-        dateXf[i] = book.isDateXf(uint16_t(i));
-    auto styleOf = [&](uint16_t xf, CellData& cell) {
-        if (xf >= book.xfs.size())
+    void style(uint16_t xf, CellData& cell) const {
+        if (xf >= g_.xfFonts.size() || g_.xfFonts[xf] >= g_.fonts.size())
             return;
-        uint16_t font = book.xfs[xf].font;
-        if (font >= book.fonts.size())
-            return;
-        cell.bold = book.fonts[font].bold;
-        cell.color = IndexedColor(book.fonts[font].color, book.palette);
-    };
-    for (const StyledCell& c : scanned.cells) {
-        const bool date = c.xf < dateXf.size() && dateXf[c.xf];
+        const Font& font = g_.fonts[g_.xfFonts[xf]];
+        cell.bold = font.bold;
+        cell.color = IndexedColor(font.color, g_.palette);
+    }
+
+    bool isDate(uint16_t xf) const { return xf < dateXf_.size() && dateXf_[xf]; }
+
+    vb::Variant number(double v, uint16_t xf) const {
+        return isDate(xf) ? vb::Variant(FromHostSerial(v, g_.date1904)) : vb::Variant(v);
+    }
+
+    // The cell a record names; null for a column the format cannot have.
+    CellData* cell(SheetData& sheet, uint16_t row, uint16_t column, uint16_t xf) const {
+        if (column >= kMaxColumns)
+            return nullptr;
+        CellData& c = sheet.at(row, column);
+        style(xf, c);
+        return &c;
+    }
+
+    // A blank cell is kept only for the font it shows.
+    void blank(SheetData& sheet, uint16_t row, uint16_t column, uint16_t xf) const {
         CellData probe;
-        styleOf(c.xf, probe);
-        if (!date && !probe.bold && !probe.color)
-            continue;
-        CellData& cell = sheet.at(c.row, c.column);
-        styleOf(c.xf, cell);
-        if (date && cell.value.isNumber())
-            cell.value = vb::Variant(FromHostSerial(cell.value.doubleValue(), book.date1904));
+        style(xf, probe);
+        if (probe.bold || probe.color)
+            cell(sheet, row, column, xf);
     }
-    for (const ValueCell& v : scanned.values) {
-        CellData& cell = sheet.at(v.row, v.column);
-        cell.value = v.value;
-        styleOf(v.xf, cell);
-    }
-    const int columns = sheet.columnCount();
-    for (const ColumnRange& range : scanned.widths) {
-        // A range to the last column stands for "every other column": it
-        // sizes the columns in use only.
-        int last = range.last >= kMaxColumns - 1 ? std::max<int>(range.first, columns - 1) : range.last;
-        if (last >= int(sheet.columnWidths.size()))
-            sheet.columnWidths.resize(size_t(last + 1), 0);
-        for (int c = range.first; c <= last; ++c)
-            sheet.columnWidths[size_t(c)] = range.width;
-    }
-}
 
-// freexl's copy of a BIFF8 workbook, every cell format General (see above).
-bool writeGeneralCopy(const QByteArray& stream, const ScannedBook& book, QTemporaryFile& copy) {
-    QByteArray general = stream;
-    for (qsizetype at : book.xfFormatFields) {
-        general[at] = 0;
-        general[at + 1] = 0;
+    void readSheet(const BoundSheet& bound, SheetData& sheet) {
+        RecordStream records(s_, bound.offset);
+        Record r;
+        if (!records.next(r, joinedInSheet) || r.type != kBof || r.data.size() < 4)
+            unreadable(QStringLiteral("'%1'").arg(bound.name));
+        if (Get16(r.data.constData() + 2) != kWorksheetType)
+            return;
+        SheetFormulas formulas(g_.names);
+        CellData* pendingString = nullptr;  // a formula whose text result comes next
+        std::pair<uint16_t, uint16_t> pendingAt;
+        std::vector<std::pair<uint16_t, uint16_t>> formulaCells;
+        int depth = 1;
+        while (depth > 0 && records.next(r, joinedInSheet)) {
+            Cursor c(r);
+            switch (r.type) {
+            case kBof:
+                ++depth;  // an embedded chart's substream
+                continue;
+            case kEof:
+                --depth;
+                continue;
+            default:
+                break;
+            }
+            if (depth != 1)
+                continue;
+            if (pendingString && r.type != kString && r.type != kSharedFormula && r.type != kArray
+                && r.type != kTable)
+                pendingString = nullptr;  // no STRING came: an empty text
+            switch (r.type) {
+            case kLabelSst: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const uint32_t index = c.u32();
+                if (c.bad())
+                    break;
+                if (index >= g_.strings.size())
+                    unreadable(QStringLiteral("SST %1").arg(index));
+                if (CellData* cd = cell(sheet, row, column, xf))
+                    cd->value = vb::Variant(g_.strings[index]);
+                break;
+            }
+            case kLabel:
+            case kRString: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
+                if (c.bad())
+                    break;
+                if (CellData* cd = cell(sheet, row, column, xf))
+                    cd->value = vb::Variant(text);
+                break;
+            }
+            case kNumber: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const double v = c.f64();
+                if (c.bad())
+                    break;
+                if (CellData* cd = cell(sheet, row, column, xf))
+                    cd->value = number(v, xf);
+                break;
+            }
+            case kRk: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const uint32_t rk = c.u32();
+                if (c.bad())
+                    break;
+                if (CellData* cd = cell(sheet, row, column, xf))
+                    cd->value = number(RkValue(rk), xf);
+                break;
+            }
+            case kMulRk: {
+                const uint16_t row = c.u16(), first = c.u16();
+                for (uint16_t column = first; c.left() >= 8; ++column) {
+                    const uint16_t xf = c.u16();
+                    const uint32_t rk = c.u32();
+                    if (CellData* cd = cell(sheet, row, column, xf))
+                        cd->value = number(RkValue(rk), xf);
+                }
+                break;
+            }
+            case kBlank: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                if (!c.bad())
+                    blank(sheet, row, column, xf);
+                break;
+            }
+            case kMulBlank: {
+                const uint16_t row = c.u16(), first = c.u16();
+                for (uint16_t column = first; c.left() >= 4; ++column)
+                    blank(sheet, row, column, c.u16());
+                break;
+            }
+            case kBoolErr: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const uint8_t value = c.u8(), isError = c.u8();
+                if (c.bad())
+                    break;
+                if (CellData* cd = cell(sheet, row, column, xf))
+                    cd->value = isError ? ErrorValue(value) : vb::Variant(value != 0);
+                break;
+            }
+            case kFormula: {
+                const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
+                const QByteArray result = c.bytes(8);
+                c.skip(6);  // options, and a field the format leaves unused
+                const uint16_t size = c.u16();
+                const QByteArray tokens = c.bytes(std::min<qsizetype>(size, std::max<qsizetype>(c.left(), 0)));
+                if (result.size() != 8)
+                    break;
+                CellData* cd = cell(sheet, row, column, xf);
+                if (!cd)
+                    break;
+                const char* d = result.constData();
+                if (uint8_t(d[6]) == 0xFF && uint8_t(d[7]) == 0xFF) {
+                    switch (uint8_t(d[0])) {
+                    case 0:  // the text follows in a STRING record
+                        cd->value = vb::Variant(QString());
+                        pendingString = cd;
+                        pendingAt = {row, column};
+                        break;
+                    case 1: cd->value = vb::Variant(d[2] != 0); break;
+                    case 2: cd->value = ErrorValue(uint8_t(d[2])); break;
+                    default: cd->value = vb::Variant(QString()); break;  // an empty text
+                    }
+                } else {
+                    cd->value = number(GetF64(d), xf);
+                }
+                cd->formula = formulas.cellFormula(tokens, row, column);
+                formulaCells.push_back({row, column});
+                break;
+            }
+            case kString:
+                if (pendingString) {
+                    const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
+                    // sheet.at may have moved the cell since: find it again.
+                    CellData& cd = sheet.at(pendingAt.first, pendingAt.second);
+                    if (!c.bad())
+                        cd.value = vb::Variant(text);
+                    pendingString = nullptr;
+                }
+                break;
+            case kSharedFormula:
+                formulas.addShared(r.data);
+                break;
+            case kArray:
+            case kTable:
+                formulas.addArrayOrTable(r.type, r.data);
+                break;
+            case kColInfo: {
+                const uint16_t first = c.u16(), last = c.u16(), width = c.u16();
+                c.u16();
+                const uint16_t options = c.u16();
+                if (c.bad() || (options & 0x0001) || first > last || first >= kMaxColumns)
+                    break;
+                columnRanges_.push_back({first, last, ColumnWidthFromFile(width / 256.0)});
+                break;
+            }
+            case kMergedCells: {
+                const uint16_t count = c.u16();
+                for (uint16_t i = 0; i < count && c.left() >= 8; ++i) {
+                    MergedRange m;
+                    m.firstRow = c.u16();
+                    m.lastRow = c.u16();
+                    m.firstColumn = c.u16();
+                    m.lastColumn = c.u16();
+                    if (m.firstRow <= m.lastRow && m.firstColumn <= m.lastColumn && m.lastColumn < kMaxColumns
+                        && (m.lastRow > m.firstRow || m.lastColumn > m.firstColumn))
+                        sheet.merges.push_back(m);
+                }
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        // Shared and array formulas are known once their records were read.
+        for (const auto& [row, column] : formulaCells) {
+            CellData& cd = sheet.at(row, column);
+            if (cd.formula == FormulaText::kPending)
+                cd.formula = formulas.resolve(row, column);
+        }
+        applyWidths(sheet);
     }
-    const QByteArray file = BuildCompoundFile(QStringLiteral("Workbook"), general);
-    return copy.open() && copy.write(file) == file.size() && copy.flush();
-}
+
+    void applyWidths(SheetData& sheet) {
+        const int columns = sheet.columnCount();
+        for (const ColumnRange& range : columnRanges_) {
+            // A range to the last column stands for "every other column": it
+            // sizes the columns in use only.
+            const int last = range.last >= kMaxColumns - 1 ? std::max<int>(range.first, columns - 1) : range.last;
+            if (last >= int(sheet.columnWidths.size()))
+                sheet.columnWidths.resize(size_t(last + 1), 0);
+            for (int c = range.first; c <= last; ++c)
+                sheet.columnWidths[size_t(c)] = range.width;
+        }
+        columnRanges_.clear();
+    }
+
+    struct ColumnRange {
+        uint16_t first, last;
+        double width;  // characters
+    };
+
+    QString path_;
+    const QByteArray& s_;
+    Globals g_;
+    std::vector<bool> dateXf_;
+    std::vector<ColumnRange> columnRanges_;
+};
 
 } // namespace
 
-WorkbookData ReadXls(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        RaiseUnreadable(path, file.errorString());
-    const QByteArray content = file.readAll();
-    file.close();
-
-    ScannedBook book;
-    const auto stream = ReadCompoundStream(content, {QStringLiteral("Workbook"), QStringLiteral("Book")});
-    if (stream)
-        book = Scanner(*stream).scan();
-    if (book.encrypted)
-        RaiseUnreadable(path, QStringLiteral("parola korumalı"));
-    QTemporaryFile general;
-    if (book.biff8 && !writeGeneralCopy(*stream, book, general))
-        RaiseUnreadable(path, general.errorString());
-
-    FreexlHandle xls;
-    const QString freexlPath = book.biff8 ? general.fileName() : path;
-    int rc = freexl_open(QFile::encodeName(freexlPath).constData(), &xls.handle);
-    if (rc != FREEXL_OK)
-        RaiseUnreadable(path, QStringLiteral("freexl %1").arg(rc));
-    unsigned sheetCount = 0;
-    freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &sheetCount);
-    if (book.biff8 && book.sheets.size() != sheetCount)
-        RaiseUnreadable(path);
-
-    WorkbookData workbook;
-    for (unsigned i = 0; i < sheetCount; ++i) {
-        if (book.biff8 && book.sheets[i].type != 0)
-            continue;  // chart and macro sheets hold no cells
-        const char* name = nullptr;
-        unsigned rows = 0;
-        unsigned short columns = 0;
-        if (freexl_get_worksheet_name(xls.handle, uint16_t(i), &name) != FREEXL_OK
-            || freexl_select_active_worksheet(xls.handle, uint16_t(i)) != FREEXL_OK
-            || freexl_worksheet_dimensions(xls.handle, &rows, &columns) != FREEXL_OK)
-            RaiseUnreadable(path);
-        SheetData sheet;
-        sheet.name = QString::fromUtf8(name);
-        sheet.rows.reserve(rows);
-        for (unsigned r = 0; r < rows; ++r) {
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue cell;
-                if (freexl_get_cell_value(xls.handle, r, c, &cell) != FREEXL_OK || cell.type == FREEXL_CELL_NULL)
-                    continue;
-                sheet.at(int(r), c).value = freexlValue(cell);
-            }
-        }
-        if (book.biff8)
-            applyScan(sheet, book.sheets[i], book);
-        workbook.sheets.push_back(std::move(sheet));
+double RkValue(uint32_t rk) {
+    double v;
+    if (rk & 0x02) {
+        v = double(int32_t(rk) >> 2);
+    } else {
+        const uint64_t bits = uint64_t(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, 8);
     }
+    return rk & 0x01 ? v / 100 : v;
+}
+
+WorkbookData ReadXls(const QString& path, const QByteArray& content) {
+    const auto streams = CompoundStreamNames(content);
+    if (!streams)
+        RaiseUnreadable(path);
+    if (streams->contains(QStringLiteral("EncryptedPackage"), Qt::CaseInsensitive))
+        RaisePasswordProtected(path);  // an Open XML workbook encrypted with a password
+    const auto stream = ReadCompoundStream(content, {QStringLiteral("Workbook"), QStringLiteral("Book")});
+    if (!stream)
+        RaiseUnreadable(path);
+    WorkbookData workbook = XlsReader(path, *stream).read();
+    if (workbook.sheets.empty())
+        RaiseUnreadable(path, QStringLiteral("sayfa yok"));
     return workbook;
 }
 

@@ -288,31 +288,42 @@ public:
         w.u16(0);
         w.u16(0);
         w.end(r);
+        mergedCells(w, sheet.merges);
         w.eof();
         return w.data();
     }
 
 private:
-    static void columnWidths(RecordWriter& w, const std::vector<double>& widths) {
-        const int count = std::min<int>(int(widths.size()), kMaxColumns);
-        for (int c = 0; c < count;) {
-            if (widths[size_t(c)] <= 0) {
-                ++c;
-                continue;
+    // MERGEDCELLS, at most 1026 ranges a record, as the host writes them.
+    static void mergedCells(RecordWriter& w, const std::vector<MergedRange>& merges) {
+        std::vector<MergedRange> fitting;
+        for (const MergedRange& m : merges)
+            if (m.lastRow < kMaxRows && m.lastColumn < kMaxColumns)
+                fitting.push_back(m);
+        for (size_t at = 0; at < fitting.size(); at += 1026) {
+            const size_t count = std::min<size_t>(1026, fitting.size() - at);
+            qsizetype r = w.begin(kMergedCells);
+            w.u16(uint16_t(count));
+            for (size_t i = at; i < at + count; ++i) {
+                w.u16(uint16_t(fitting[i].firstRow));
+                w.u16(uint16_t(fitting[i].lastRow));
+                w.u16(uint16_t(fitting[i].firstColumn));
+                w.u16(uint16_t(fitting[i].lastColumn));
             }
-            const double width = widths[size_t(c)];
-            int last = c;
-            while (last + 1 < count && widths[size_t(last + 1)] == width)
-                ++last;
+            w.end(r);
+        }
+    }
+
+    static void columnWidths(RecordWriter& w, const std::vector<double>& widths) {
+        for (const WidthRun& run : ColumnWidthRuns(widths, kMaxColumns)) {
             qsizetype r = w.begin(kColInfo);
-            w.u16(uint16_t(c));
-            w.u16(uint16_t(last));
-            w.u16(uint16_t(std::lround(FileColumnWidth(width) * 256)));
+            w.u16(uint16_t(run.first));
+            w.u16(uint16_t(run.last));
+            w.u16(uint16_t(std::lround(FileColumnWidth(run.width) * 256)));
             w.u16(kDefaultXf);
             w.u16(0);
             w.u16(0);
             w.end(r);
-            c = last + 1;
         }
     }
 
@@ -374,6 +385,10 @@ private:
             r = header(kBoolErr);
             w.u8(v.boolValue() ? 1 : 0);
             w.u8(0);
+        } else if (v.isError()) {
+            r = header(kBoolErr);
+            w.u8(uint8_t(ErrorCode(v)));
+            w.u8(1);
         } else {
             // Empty, Null or "": only the font is left to keep.
             r = header(kBlank);

@@ -6,6 +6,8 @@
 #include "platform/excel/files/formats.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -17,6 +19,9 @@
 namespace excel::files {
 
 namespace {
+
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
 
 class Archive {
 public:
@@ -159,6 +164,12 @@ public:
     WorkbookData read() {
         if (!archive_.isOpen())
             RaiseUnreadable(path_);
+        if (auto mimetype = archive_.read("mimetype"); mimetype && mimetype->find("opendocument") != std::string::npos)
+            RaiseNotSupported(path_, QStringLiteral("OpenDocument elektronik tablo (.ods) biçimi desteklenmiyor. "
+                                                    "Dosyayı .xlsx ya da .xls olarak kaydedin."));
+        if (archive_.read("xl/workbook.bin"))
+            RaiseNotSupported(path_, QStringLiteral("Excel İkili Çalışma Kitabı (.xlsb) biçimi desteklenmiyor. "
+                                                    "Dosyayı .xlsx ya da .xls olarak kaydedin."));
         std::string workbookPart = "xl/workbook.xml";
         for (const auto& rel : relationships("_rels/.rels", ""))
             if (endsWith(rel.type.c_str(), "/officeDocument"))
@@ -169,6 +180,9 @@ public:
             RaiseUnreadable(path_, QStringLiteral("workbook"));
         pugi::xml_node workbookNode = workbookXml.document_element();
         date1904_ = isTrue(attribute(child(workbookNode, "workbookPr"), "date1904"));
+        for (pugi::xml_node n = child(child(workbookNode, "definedNames"), "definedName"); n; n = n.next_sibling())
+            if (named(n, "definedName") && !QString::fromUtf8(attribute(n, "name").value()).startsWith(u"_xlnm."))
+                definedNames_ << QString::fromUtf8(attribute(n, "name").value());
 
         const std::string folder = folderOf(workbookPart);
         auto rels = relationships(folder + "_rels/" + workbookPart.substr(folder.size()) + ".rels", folder);
@@ -286,10 +300,16 @@ private:
                 if (!named(c, "c"))
                     continue;
                 column = columnOf(attribute(c, "r").value(), column + 1);
-                if (row < 0 || column < 0)
+                if (row < 0 || column < 0 || row >= kMaxRows || column >= kMaxColumns)
                     RaiseUnreadable(path_, QString::fromStdString(part));
                 readCell(c, sheet, row, column);
             }
+        }
+        for (pugi::xml_node m = child(child(root, "mergeCells"), "mergeCell"); m; m = m.next_sibling()) {
+            if (!named(m, "mergeCell"))
+                continue;
+            if (const auto range = rangeOf(attribute(m, "ref").value()))
+                sheet.merges.push_back(*range);
         }
         for (pugi::xml_node col = child(child(root, "cols"), "col"); col; col = col.next_sibling()) {
             if (!named(col, "col") || isTrue(attribute(col, "hidden")))
@@ -309,14 +329,42 @@ private:
         }
     }
 
+    // "B2:D3" as a merged range; nothing for a malformed reference.
+    static std::optional<MergedRange> rangeOf(const char* ref) {
+        int rows[2] = {0, 0}, columns[2] = {0, 0};
+        const char* p = ref;
+        for (int k = 0; k < 2; ++k) {
+            int column = 0, row = 0, letters = 0, digits = 0;
+            for (; *p >= 'A' && *p <= 'Z' && letters < 3; ++p, ++letters)
+                column = column * 26 + (*p - 'A' + 1);
+            for (; *p >= '0' && *p <= '9' && digits < 7; ++p, ++digits)
+                row = row * 10 + (*p - '0');
+            if (!letters || !digits || row < 1 || row > 1048576 || column > 16384)
+                return std::nullopt;
+            rows[k] = row - 1;
+            columns[k] = column - 1;
+            if (k == 0) {
+                if (*p != ':')
+                    return std::nullopt;
+                ++p;
+            }
+        }
+        if (*p || rows[1] < rows[0] || columns[1] < columns[0] || (rows[0] == rows[1] && columns[0] == columns[1]))
+            return std::nullopt;
+        return MergedRange{rows[0], columns[0], rows[1], columns[1]};
+    }
+
     // The column of a reference such as "AB12"; the next column when the
     // cell has none.
     static int columnOf(const char* ref, int next) {
         if (!*ref)
             return next;
         int column = 0;
-        for (; *ref >= 'A' && *ref <= 'Z'; ++ref)
-            column = column * 26 + (*ref - 'A' + 1);
+        for (int letters = 0; *ref >= 'A' && *ref <= 'Z'; ++ref)
+            if (++letters > 3)
+                return -1;
+            else
+                column = column * 26 + (*ref - 'A' + 1);
         return column - 1;
     }
 
@@ -332,14 +380,19 @@ private:
         if (std::strcmp(type, "inlineStr") == 0) {
             cell.value = vb::Variant(richText(child(c, "is")));
         } else if (!v) {
-            // no value: an empty cell that may carry a font
+            // no value: an empty cell that may carry a font, or a formula
+            // whose result was never stored
         } else if (std::strcmp(type, "s") == 0) {
             size_t i = size_t(std::strtoul(raw, nullptr, 10));
             if (i >= strings_.size())
                 RaiseUnreadable(path_, QStringLiteral("sharedStrings"));
             cell.value = vb::Variant(strings_[i]);
-        } else if (std::strcmp(type, "str") == 0 || std::strcmp(type, "e") == 0) {
+        } else if (std::strcmp(type, "str") == 0) {
             cell.value = vb::Variant(UnescapeOpenXml(QString::fromUtf8(raw)));
+        } else if (std::strcmp(type, "e") == 0) {
+            const QString text = QString::fromUtf8(raw).trimmed();
+            const auto code = ErrorCodeOfText(text);
+            cell.value = code ? ErrorValue(*code) : vb::Variant(text);
         } else if (std::strcmp(type, "b") == 0) {
             cell.value = vb::Variant(std::strcmp(raw, "1") == 0 || std::strcmp(raw, "true") == 0);
         } else if (std::strcmp(type, "d") == 0) {
@@ -353,13 +406,36 @@ private:
                 RaiseUnreadable(path_, QStringLiteral("%1 sayı değil").arg(QString::fromUtf8(raw)));
             cell.value = style.date ? vb::Variant(FromHostSerial(number, date1904_)) : vb::Variant(number);
         }
+        if (pugi::xml_node f = child(c, "f"))
+            cell.formula = formulaOf(f);
         if (!cell.isEmpty())
             sheet.at(row, column) = std::move(cell);
+    }
+
+    // A cell's formula. The cells that share the first cell's formula
+    // (t="shared" with no text of their own) and the cells of an array
+    // formula do not say it in words: they keep their values, the formula
+    // counts as unread. So does a formula that uses one of the workbook's
+    // defined names, which this program does not carry.
+    QString formulaOf(const pugi::xml_node& f) const {
+        const char* kind = attribute(f, "t").value();
+        const QString text = QString::fromUtf8(f.child_value()).trimmed();
+        if (text.isEmpty() || std::strcmp(kind, "array") == 0 || std::strcmp(kind, "dataTable") == 0)
+            return CellData::kUnreadFormula;
+        for (const QString& name : definedNames_) {
+            const QRegularExpression word(QStringLiteral("(^|[^A-Za-z0-9_.!$'])") + QRegularExpression::escape(name)
+                                              + QStringLiteral("($|[^A-Za-z0-9_.(])"),
+                                          QRegularExpression::CaseInsensitiveOption);
+            if (word.match(text).hasMatch())
+                return CellData::kUnreadFormula;
+        }
+        return u'=' + UnescapeOpenXml(text);
     }
 
     QString path_;
     Archive archive_;
     bool date1904_ = false;
+    QStringList definedNames_;
     std::vector<QString> strings_;
     std::vector<CellStyle> styles_;
 };

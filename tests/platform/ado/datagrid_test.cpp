@@ -236,6 +236,18 @@ TEST_F(DataGridTest, DetachedItShowsNothingAndAttachedAgainEverything) {
     EXPECT_EQ(grid->Row(), 0);
 }
 
+TEST_F(DataGridTest, RowsAreAsHighAsTheirTextInEveryFont) {
+    grid->setDataSource(MadeUp({"GsmNo"}, {{"5321111111"}, {"5322222222"}}));
+    for (double points : {8.25, 14.0, 6.0}) {
+        SetFont(&f, QStringLiteral("Tahoma"), points);
+        const int text = grid->view()->fontMetrics().height();
+        for (int row : {0, 1}) {
+            EXPECT_GE(grid->view()->rowHeight(row), text) << points << " pt";
+            EXPECT_LE(grid->view()->rowHeight(row), text + 4) << points << " pt";
+        }
+    }
+}
+
 TEST(Adodc, RefreshOpensTheRecordSourceThroughItsConnectionString) {
     QTemporaryDir dir;
     const QString cs = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dir.filePath(QStringLiteral("tervane.mdb"));

@@ -61,6 +61,7 @@ void ExpectSameWorkbook(const WorkbookData& expected, const WorkbookData& actual
                                                                                                   : ec->value;
                 EXPECT_EQ(ev, ac->value) << e.name.toStdString() << " row " << r << " column " << c << ": "
                                          << vb::CStr(ev).toStdString() << " / " << vb::CStr(ac->value).toStdString();
+                EXPECT_EQ(ec->formula, ac->formula) << e.name.toStdString() << " row " << r << " column " << c;
                 if (fonts) {
                     EXPECT_EQ(ec->bold, ac->bold) << e.name.toStdString() << " row " << r << " column " << c;
                     EXPECT_EQ(ec->color, ac->color) << e.name.toStdString() << " row " << r << " column " << c;
@@ -215,28 +216,31 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::Values(FileFormat::Xls, 
 
 using CsvFiles = FilesTest;
 
-TEST_F(CsvFiles, RoundTripKeepsTheFirstSheetsTextAndNumbers) {
+TEST_F(CsvFiles, RoundTripKeepsTheFirstSheetsValues) {
     WorkbookData book = SampleWorkbook();
     SheetData& sheet = book.sheets[0];
-    sheet.at(6, 0).value = vb::Variant("virgül, \"tırnak\" ve\r\nsatır sonu");
-    sheet.at(6, 1).value = vb::Variant("123");      // text that looks like a number
-    sheet.at(6, 2).value = vb::Variant(" boşluklu ");
-    sheet.at(6, 3).value = vb::Variant(0.1 + 0.2);  // needs all seventeen digits
-    sheet.at(6, 4).value = vb::Variant(123456789012345678.0);
+    sheet.at(6, 0).value = vb::Variant("virgül, \"tırnak\"; noktalı virgül ve\r\nsatır sonu");
+    sheet.at(6, 1).value = vb::Variant("123");      // texts that look like other values
+    sheet.at(6, 2).value = vb::Variant("1.234,5");
+    sheet.at(6, 3).value = vb::Variant("29.02.2024");
+    sheet.at(6, 4).value = vb::Variant("DOĞRU");
+    sheet.at(7, 4).value = vb::Variant(" boşluklu ");
+    sheet.at(7, 0).value = vb::Variant(0.1 + 0.2);  // needs all seventeen digits
+    sheet.at(7, 1).value = vb::Variant(123456789012345678.0);
+    sheet.at(7, 2).value = vb::Variant::Error(2007);
+    sheet.at(7, 3).value = vb::Variant("sep=;");
+    sheet.at(8, 0).value = vb::Variant("#YOK");
     const QString file = path(QStringLiteral("liste.csv"));
     WriteWorkbookFile(book, file, FileFormat::Csv);
-    ASSERT_TRUE(readBytes(QStringLiteral("liste.csv")).startsWith("\xEF\xBB\xBF" "Ad Soyad,Telefon,Tutar,Tarih,Aktif\r\n"));
+    // UTF-8 with its byte order mark and the Turkish list separator.
+    const QByteArray bytes = readBytes(QStringLiteral("liste.csv"));
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" "Ad Soyad;Telefon;Tutar;Tarih;Aktif\r\n")) << bytes.left(60).toStdString();
+    EXPECT_TRUE(bytes.contains(QStringLiteral("Çağrı Işık;05321234567;-12,75;29.02.2024;DOĞRU\r\n").toUtf8())) << bytes.toStdString();
 
-    // Fonts and widths are gone; booleans and dates come back as their text.
+    // Fonts and widths are gone; every value is back as it was.
     WorkbookData expected;
     expected.sheets.push_back(sheet);
-    SheetData& e = expected.sheets[0];
-    e.name = QStringLiteral("liste");
-    e.at(1, 3).value = vb::Variant("2024-02-29");
-    e.at(1, 4).value = vb::Variant("TRUE");
-    e.at(2, 3).value = vb::Variant("2023-12-31 23:59:59");
-    e.at(2, 4).value = vb::Variant("FALSE");
-    e.at(3, 3).value = vb::Variant("1899-12-30 08:30:00");
+    expected.sheets[0].name = QStringLiteral("liste");
     const WorkbookData read = ReadWorkbookFile(file);
     ExpectSameWorkbook(expected, read, false);
     EXPECT_TRUE(read.sheets[0].cell(1, 1)->value.isString());  // the leading zero stays
@@ -443,8 +447,9 @@ TEST_F(FilesTest, ReadsWorkbooksOfOtherWriters) {
     EXPECT_EQ(value(3, 0), vb::Variant("satır içi"));
     EXPECT_FALSE(s.cell(3, 0)->bold);
     EXPECT_EQ(s.cell(3, 0)->color, 0x0000FFu);
-    EXPECT_EQ(value(3, 1), vb::Variant("#N/A"));
+    EXPECT_EQ(value(3, 1), vb::Variant::Error(2042));
     EXPECT_EQ(value(3, 2), vb::Variant("Merhaba!"));
+    EXPECT_EQ(s.cell(3, 2)->formula, QStringLiteral("=A1&\"!\""));
     EXPECT_TRUE(value(3, 3).isEmpty());
     EXPECT_TRUE(s.cell(3, 3)->bold);
     EXPECT_EQ(value(3, 4), vb::Variant(epoch1904));

@@ -145,6 +145,25 @@ TEST_F(XlsFiles, ColoursOutsideThePaletteReplaceItsSlots) {
     EXPECT_EQ(read.cell(int(colors.size()), 0)->color, nearest);
 }
 
+TEST_F(XlsFiles, ATextLongerThanARecordComesBackWhole) {
+    // 9,000 characters of Turkish text: the shared-string table goes on
+    // over CONTINUE records in the middle of the text.
+    const QString unit = QStringLiteral("Sayın müşterimiz, çağrınız için teşekkür ederiz; İstanbul şubemiz ığdır. ");
+    QString text;
+    while (text.size() < 9000)
+        text += unit;
+    text.truncate(9000);
+    WorkbookData book;
+    book.sheets.resize(1);
+    book.sheets[0].name = QStringLiteral("Uzun");
+    book.sheets[0].at(0, 0).value = vb::Variant(QStringLiteral("kısa"));
+    book.sheets[0].at(1, 0).value = vb::Variant(text);
+    book.sheets[0].at(1, 1).value = vb::Variant(QString(20000, u'a'));  // one byte a character
+    book.sheets[0].at(2, 0).value = vb::Variant(QStringLiteral("son"));
+    WriteWorkbookFile(book, path(QStringLiteral("uzun.xls")), FileFormat::Xls);
+    ExpectSameWorkbook(book, ReadWorkbookFile(path(QStringLiteral("uzun.xls"))));
+}
+
 // A workbook stream of one sheet: the globals, then the sheet's records.
 class StreamBuilder {
 public:
@@ -352,14 +371,141 @@ TEST_F(XlsFiles, ReadsRecordsOtherWritersUse) {
     expected.rows = {
         {Cell("Merhaba", true, 0xFF0000), Cell(1234.0), Cell(0.5), Cell(12.34, true, 0xFF0000)},
         {Cell(42.5), Cell(QDateTime(QDate(2024, 2, 29), QTime(12, 0))), Cell("Sonuç ğ", true, 0xFF0000), Cell(true),
-         Cell("#DIV/0!")},
-        {Cell("#N/A"), Cell(false, true, 0xFF0000), Cell({}, true, 0xFF0000), Cell({}, true, 0xFF0000)},
+         Cell(vb::Variant::Error(2007))},
+        {Cell(vb::Variant::Error(2042)), Cell(false, true, 0xFF0000), Cell({}, true, 0xFF0000), Cell({}, true, 0xFF0000)},
         {Cell(QDate(2024, 2, 29)), Cell("Etiket ş")},
     };
+    for (int c = 0; c < 5; ++c)
+        expected.rows[1][size_t(c)].formula = QStringLiteral("=1");
     expected.columnWidths = {30, 10, 10, 10, 10};
     WorkbookData expectedBook;
     expectedBook.sheets.push_back(expected);
     ExpectSameWorkbook(expectedBook, book);
+}
+
+// A record whose data runs over CONTINUE records: `first` bytes in the
+// record, the rest in continuing records that begin with `option` when it is
+// not negative (the option byte of a string whose characters go on).
+void continued(RecordWriter& w, uint16_t type, const QByteArray& data, qsizetype first, int option,
+               qsizetype step = 1000) {
+    qsizetype r = w.begin(type);
+    w.bytes(data.constData(), first);
+    w.end(r);
+    for (qsizetype at = first; at < data.size(); at += step) {
+        r = w.begin(kContinue);
+        if (option >= 0)
+            w.u8(uint8_t(option));
+        w.bytes(data.constData() + at, std::min(step, data.size() - at));
+        w.end(r);
+    }
+}
+
+TEST_F(XlsFiles, TextsGoOnOverContinueRecordsInLabelsAndFormulaResults) {
+    StreamBuilder b;
+    standardGlobals(b, QStringLiteral("Devam"), {});
+    RecordWriter& s = b.sheet;
+    b.bof(s, kSheetStream);
+    dimension(s, 2, 1);
+    // A LABEL of 3,000 one-byte characters whose continuing records switch
+    // to two-byte characters.
+    ByteWriter label;
+    label.u16(0);
+    label.u16(0);
+    label.u16(15);
+    label.u16(3000);
+    label.u8(0);
+    label.bytes(QByteArray(1000, 'x').constData(), 1000);
+    ByteWriter rest;
+    for (int i = 0; i < 2000; ++i)
+        rest.u16(u'ş');
+    const QByteArray labelData = label.data() + rest.data();
+    continued(s, kLabel, labelData, 9 + 1000, 1, 2000);
+    // A formula whose text result, 5,000 two-byte characters, follows in a
+    // STRING record and its CONTINUE records.
+    const char text[8] = {0, 0, 0, 0, 0, 0, char(0xFF), char(0xFF)};
+    formula(s, 1, 0, 15, text);
+    ByteWriter str;
+    str.u16(5000);
+    str.u8(1);
+    for (int i = 0; i < 5000; ++i)
+        str.u16(u'İ');
+    continued(s, kString, str.data(), 3 + 2 * 4000, 1);
+    s.eof();
+    writeBytes(QStringLiteral("devam.xls"), files::BuildCompoundFile(QStringLiteral("Workbook"), b.stream()));
+    const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("devam.xls"))).sheets.at(0);
+    EXPECT_EQ(sheet.cell(0, 0)->value, vb::Variant(QString(1000, u'x') + QString(2000, u'ş')));
+    EXPECT_EQ(sheet.cell(1, 0)->value, vb::Variant(QString(5000, u'İ')));
+    EXPECT_EQ(sheet.cell(1, 0)->formula, QStringLiteral("=1"));
+}
+
+TEST_F(XlsFiles, DamagedRecordsAreRefusedOrReadAsFarAsTheyGo) {
+    auto workbook = [](auto sheetRecords, const QStringList& strings = {}) {
+        StreamBuilder b;
+        standardGlobals(b, QStringLiteral("Bozuk"), strings);
+        b.bof(b.sheet, kSheetStream);
+        sheetRecords(b.sheet);
+        b.sheet.eof();
+        return files::BuildCompoundFile(QStringLiteral("Workbook"), b.stream());
+    };
+    // A shared string the table does not hold.
+    writeBytes(QStringLiteral("sst.xls"), workbook([](RecordWriter& s) {
+                   qsizetype r = cellRecord(s, kLabelSst, 0, 0, 15);
+                   s.u32(7);
+                   s.end(r);
+               }));
+    EXPECT_VB_ERROR(ReadWorkbookFile(path(QStringLiteral("sst.xls"))), errWorkbookFile);
+    // Cell records too short for their fields, a LABEL whose count runs
+    // past the record, a column past the format's 256: skipped.
+    writeBytes(QStringLiteral("kısa.xls"), workbook([](RecordWriter& s) {
+                   qsizetype r = s.begin(kNumber);
+                   s.u16(0);
+                   s.end(r);
+                   r = cellRecord(s, kLabel, 0, 1, 15);
+                   s.u16(500);
+                   s.u8(0);
+                   s.bytes("abc", 3);
+                   s.end(r);
+                   r = cellRecord(s, kNumber, 0, 300, 15);
+                   s.f64(1);
+                   s.end(r);
+                   r = cellRecord(s, kNumber, 1, 0, 15);
+                   s.f64(2.5);
+                   s.end(r);
+               }));
+    const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("kısa.xls"))).sheets.at(0);
+    EXPECT_EQ(sheet.rows.size(), 2u);
+    EXPECT_EQ(sheet.cell(1, 0)->value, vb::Variant(2.5));
+    EXPECT_LE(sheet.columnCount(), 2);
+    // A sheet whose offset points outside the stream.
+    StreamBuilder b;
+    standardGlobals(b, QStringLiteral("Yok"), {});
+    QByteArray stream = b.stream();
+    const qsizetype bound = stream.indexOf(QByteArray("\x85\x00", 2));
+    ASSERT_GT(bound, 0);
+    files::ByteWriter offset;
+    offset.u32(0x7FFFFFF0);
+    stream.replace(bound + 4, 4, offset.data());
+    writeBytes(QStringLiteral("yer.xls"), files::BuildCompoundFile(QStringLiteral("Workbook"), stream));
+    EXPECT_VB_ERROR(ReadWorkbookFile(path(QStringLiteral("yer.xls"))), errWorkbookFile);
+}
+
+TEST_F(XlsFiles, MergedRangesAndErrorValuesRoundTrip) {
+    WorkbookData book;
+    book.sheets.resize(1);
+    SheetData& sheet = book.sheets[0];
+    sheet.name = QStringLiteral("Birleşik");
+    sheet.at(0, 0) = Cell("Başlık", true);
+    sheet.at(1, 0) = Cell(vb::Variant::Error(2007));
+    sheet.at(1, 1) = Cell(vb::Variant::Error(2042));
+    sheet.at(2, 2) = Cell(vb::Variant::Error(2000));
+    sheet.merges = {{0, 0, 0, 3}, {2, 2, 5, 4}};
+    for (FileFormat format : {FileFormat::Xls, FileFormat::Xlsx}) {
+        const QString file = path(format == FileFormat::Xls ? QStringLiteral("b.xls") : QStringLiteral("b.xlsx"));
+        WriteWorkbookFile(book, file, format);
+        const WorkbookData read = ReadWorkbookFile(file);
+        ExpectSameWorkbook(book, read);
+        EXPECT_EQ(read.sheets[0].merges, sheet.merges);
+    }
 }
 
 // A compound file whose Workbook stream, shorter than the cut-off, lives

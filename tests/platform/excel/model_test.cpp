@@ -21,7 +21,7 @@ QStringList captions(const CommandBarControls& controls) {
 }
 
 const QStringList kStandardMenus = {
-    "&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"};
+    "&Dosya", "Dü&zen", "&Görünüm", "&Ekle", "&Biçim", "&Araçlar", "&Veri", "&Pencere", "&Yardım"};
 
 class ExcelModel : public ::testing::Test {
 protected:
@@ -37,7 +37,7 @@ protected:
 
 // ---- command bars
 
-TEST_F(ExcelModel, TheWorksheetMenuBarHoldsExcelsMenusInOrder) {
+TEST_F(ExcelModel, TheWorksheetMenuBarHoldsTheStandardMenusInOrder) {
     const auto bar = menuBar();
     EXPECT_TRUE(bar->BuiltIn());
     EXPECT_TRUE(bar->Visible());
@@ -47,7 +47,7 @@ TEST_F(ExcelModel, TheWorksheetMenuBarHoldsExcelsMenusInOrder) {
         EXPECT_EQ(bar->Controls().Item(i)->Type(), msoControlPopup);
         EXPECT_TRUE(bar->Controls().Item(i)->BuiltIn());
     }
-    EXPECT_EQ(bar->Controls().Item(QStringLiteral("tools"))->Caption(), QStringLiteral("&Tools"));
+    EXPECT_EQ(bar->Controls().Item(QStringLiteral("ARAÇLAR"))->Caption(), QStringLiteral("&Araçlar"));
     EXPECT_EQ(app->CommandBars().ActiveMenuBar(), bar);
 }
 
@@ -158,15 +158,15 @@ TEST_F(ExcelModel, ResetRestoresTheStandardMenusAndRemovesEveryAddedControl) {
     const auto popup = bar->Controls().Add(msoControlPopup, 8);
     const auto items = popup->Controls();
     const auto item = items.Add();
-    const auto tools = bar->Controls().Item(QStringLiteral("&Tools"));
+    const auto tools = bar->Controls().Item(QStringLiteral("&Araçlar"));
     tools->Controls().Add()->setCaption(QStringLiteral("Eklenti"));
-    bar->Controls().Item(QStringLiteral("&Help"))->Delete();
-    bar->Controls().Item(1)->setCaption(QStringLiteral("Dosya"));
+    bar->Controls().Item(QStringLiteral("&Yardım"))->Delete();
+    bar->Controls().Item(1)->setCaption(QStringLiteral("Belge"));
     bar->setVisible(false);
 
     bar->Reset();
     EXPECT_EQ(captions(bar->Controls()), kStandardMenus);
-    EXPECT_EQ(bar->Controls().Item(QStringLiteral("&Tools"))->Controls().Count(), 0);
+    EXPECT_EQ(bar->Controls().Item(QStringLiteral("&Araçlar"))->Controls().Count(), 0);
     EXPECT_TRUE(popup->isDeleted());
     EXPECT_TRUE(item->isDeleted());
     EXPECT_EQ(ErrorOf([&] { items.Add(); }), vb::errAutomation);
@@ -308,6 +308,68 @@ TEST_F(ExcelModel, SheetNamesFollowExcelsRules) {
     EXPECT_EQ(sheet->Name(), QStringLiteral("müşteri listesi"));
 }
 
+TEST_F(ExcelModel, SheetNamesAreFoundWithoutRegardToCaseUnderTurkishRules) {
+    const auto book = app->Workbooks().Add();
+    book->Sheets().Item(1)->setName(QStringLiteral("Müşteriler"));
+    book->Sheets().Item(2)->setName(QStringLiteral("IŞIK"));
+    book->Sheets().Item(3)->setName(QStringLiteral("list"));
+    const struct {
+        const char* asked;
+        const char* found;
+    } cases[] = {
+        {"MÜŞTERİLER", "Müşteriler"}, {"müşteriler", "Müşteriler"}, {"ışık", "IŞIK"},
+        {"Işık", "IŞIK"},             {"LIST", "list"},             {"List", "list"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(book->Sheets().Item(QString::fromUtf8(c.asked))->Name(), QString::fromUtf8(c.found)) << c.asked;
+    EXPECT_EQ(ErrorOf([&] { book->Sheets().Item(QStringLiteral("MUSTERILER")); }), vb::errSubscript);
+    // A name the same under those rules is taken.
+    EXPECT_EQ(ErrorOf([&] { book->Sheets().Item(3)->setName(QStringLiteral("ışık")); }), errExcel);
+    EXPECT_TRUE(SameSheetName(QStringLiteral("İZMİR"), QStringLiteral("izmir")));
+    EXPECT_FALSE(SameSheetName(QStringLiteral("İZMİR"), QStringLiteral("ızmır")));
+}
+
+TEST_F(ExcelModel, WhatAFormatWouldLoseIsSaidBeforeSaving) {
+    const auto book = app->Workbooks().Add();
+    EXPECT_FALSE(book->LossesIn(FileFormat::Csv).isEmpty());  // three sheets, one kept
+    const auto sheet = book->Sheets().Item(1);
+    sheet->Activate();
+    book->Sheets().Item(3)->Delete();
+    book->Sheets().Item(2)->Delete();
+    for (FileFormat f : {FileFormat::Xls, FileFormat::Xlsx, FileFormat::Csv})
+        EXPECT_TRUE(book->LossesIn(f).isEmpty());
+    sheet->Cells(1, 1).setValue(vb::Variant(3.0));
+    sheet->Cells(1, 1).Font().setBold(true);
+    EXPECT_EQ(book->LossesIn(FileFormat::Csv).size(), 1);
+    EXPECT_TRUE(book->LossesIn(FileFormat::Xls).isEmpty());
+}
+
+TEST_F(ExcelModel, AValuePutIntoAFormulaCellReplacesTheFormula) {
+    QTemporaryDir dir;
+    WorkbookData data;
+    data.sheets.resize(1);
+    data.sheets[0].name = QStringLiteral("Formüller");
+    data.sheets[0].at(0, 0).value = vb::Variant(2.0);
+    data.sheets[0].at(0, 1).value = vb::Variant(4.0);
+    data.sheets[0].at(0, 1).formula = QStringLiteral("=A1*2");
+    data.sheets[0].at(0, 2).value = vb::Variant(1.0);
+    data.sheets[0].at(0, 2).formula = CellData::kUnreadFormula;
+    data.sheets[0].merges = {{2, 0, 2, 3}};
+    const QString file = dir.filePath(QStringLiteral("formul.xlsx"));
+    WriteWorkbookFile(data, file, FileFormat::Xlsx);
+    const auto book = app->Workbooks().Open(file);
+    const auto sheet = book->Sheets().Item(1);
+    EXPECT_EQ(sheet->cell(1, 2)->formula, QStringLiteral("=A1*2"));
+    EXPECT_EQ(book->LossesIn(FileFormat::Xlsx).size(), 0);  // the unread one was not written
+    const QStringList xls = book->LossesIn(FileFormat::Xls);
+    ASSERT_EQ(xls.size(), 1);
+    EXPECT_TRUE(xls[0].startsWith(QStringLiteral("1 hücrenin formülü"))) << xls[0].toStdString();
+    EXPECT_EQ(book->LossesIn(FileFormat::Csv).size(), 2);  // the formula and the merged range
+    sheet->Cells(1, 2).setValue(vb::Variant(9.0));
+    EXPECT_FALSE(sheet->cell(1, 2)->hasFormula());
+    EXPECT_TRUE(book->LossesIn(FileFormat::Xls).isEmpty());
+}
+
 TEST_F(ExcelModel, ADeletedSheetHandsTheActivePlaceToItsNeighbourAndRefusesUse) {
     const auto book = app->Workbooks().Add();
     const auto second = book->Sheets().Item(2);
@@ -346,6 +408,8 @@ TEST_F(ExcelModel, CellValuesRoundTripAsTheSheetKeepsThem) {
     EXPECT_TRUE(sheet->Cells(100, 100).Value().isEmpty());
     sheet->Cells(1, 1).setValue(vb::Variant(1.5));
     EXPECT_EQ(sheet->Cells(1, 1).Text(), QStringLiteral("1,5"));   // the regional decimal comma
+    sheet->Cells(1, 2).setValue(vb::Variant::Error(2007));
+    EXPECT_EQ(sheet->Cells(1, 2).Text(), QStringLiteral("#DIV/0!"));
     EXPECT_EQ(ErrorOf([&] { sheet->Cells(0, 1); }), errExcel);
     EXPECT_EQ(ErrorOf([&] { sheet->Cells(1, kMaxColumns + 1); }), errExcel);
 }

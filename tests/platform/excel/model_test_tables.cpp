@@ -170,6 +170,24 @@ TEST_F(WorksheetTables, AnEmptySheetHasNoRecordsAndOtherStatementsFail) {
         EXPECT_EQ(ErrorOf([&] { c->Execute(QString::fromUtf8(sql)); }), ado::errSqlStatement) << sql;
 }
 
+TEST_F(WorksheetTables, WorkbooksOfOtherWritersAreReadAndTheirSheetsFoundUnderTurkishRules) {
+    const QString file = QStringLiteral(QM_CORPUS_DIR "/lo-ornek.xls");
+    const auto c = open(secondEdition(file));
+    for (const char* table : {"Müşteriler$", "MÜŞTERİLER$", "müşteriler$"}) {
+        const auto rs = select(c, QString::fromUtf8(table));
+        EXPECT_EQ(rs->RecordCount(), 5) << table;
+    }
+    const auto rs = select(c, QStringLiteral("MÜŞTERİLER$"));
+    EXPECT_EQ(rs->Fields(QStringLiteral("GsmNo")).Value(), vb::Variant("05321234567"));
+    EXPECT_EQ(rs->Fields(QStringLiteral("Tarih")).Value(), vb::Variant(QDate(2024, 2, 29)));
+    for (int i = 0; i < 2; ++i) rs->MoveNext();
+    // A formula's last value; an error value as the host shows it.
+    EXPECT_EQ(rs->Fields(QStringLiteral("Tutar")).Value(), vb::Variant(1234.06));
+    EXPECT_EQ(rs->Fields(QStringLiteral("Durum")).Value(), vb::Variant("#DIV/0!"));
+    const auto text = select(c, QStringLiteral("uzun metin$"));
+    EXPECT_EQ(vb::CStr(text->Fields(QStringLiteral("Mesaj")).Value()).size(), 9000);
+}
+
 TEST_F(WorksheetTables, TheDriversWayOfFindingTheFile) {
     book->SaveAs(dir.filePath(QStringLiteral("liste.xlsx")));
     const QString xls = dir.filePath(QStringLiteral("liste.xls"));

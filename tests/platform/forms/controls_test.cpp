@@ -65,6 +65,33 @@ TEST_F(ControlsTest, MaxLengthAndMultiLineText) {
     EXPECT_EQ(single->Text(), QStringLiteral("abc"));
 }
 
+// The caret and the selection are counted as Text() is: a multi-line box's
+// line break is two characters; SelStart is the start of a selection,
+// whichever way it was made.
+TEST_F(ControlsTest, SelectionCountsLineBreaksAsTwo) {
+    auto* multi = new TextBox(&f, QStringLiteral("txtMesaj"), true);
+    auto* single = new TextBox(&f, QStringLiteral("txtAd"));
+    f.Show();
+    multi->setText(QStringLiteral("ab\r\ncd\r\nef"));
+    multi->setSelStart(5);
+    multi->setSelLength(4);
+    EXPECT_EQ(multi->SelStart(), 5);
+    EXPECT_EQ(multi->SelLength(), 4);
+    EXPECT_EQ(static_cast<QPlainTextEdit*>(multi->editor())->textCursor().selectedText(), QStringLiteral("d\u2029e"));
+    multi->setSelStart(multi->Text().size());
+    EXPECT_EQ(multi->SelStart(), 10);
+    EXPECT_EQ(multi->SelLength(), 0);
+
+    single->setText(QStringLiteral("Sayın müşterimiz"));
+    // Selected from right to left: the caret stands at the start.
+    static_cast<QLineEdit*>(single->editor())->setSelection(16, -10);
+    EXPECT_EQ(single->SelStart(), 6);
+    EXPECT_EQ(single->SelLength(), 10);
+    single->setSelStart(2);
+    EXPECT_EQ(single->SelLength(), 0);
+    EXPECT_THROW(single->setSelLength(-1), vb::Error);
+}
+
 TEST_F(ControlsTest, CheckBoxClickRunsWhenCodeChangesTheValue) {
     auto* c = new CheckBox(&f, QStringLiteral("chkKaydet"), QStringLiteral("Kaydet"));
     int clicks = 0;

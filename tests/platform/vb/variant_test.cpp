@@ -110,6 +110,19 @@ TEST(Variant, KindsAndEquality) {
     EXPECT_EQ(Variant::Null(), Variant::Null());
 }
 
+TEST(Variant, AnErrorValueIsItsOwnKind) {
+    const Variant div0 = Variant::Error(2007);
+    EXPECT_TRUE(div0.isError());
+    EXPECT_EQ(div0.errorCode(), 2007);
+    EXPECT_EQ(TypeName(div0), QStringLiteral("Error"));
+    EXPECT_EQ(CStr(div0), QStringLiteral("Error 2007"));
+    EXPECT_EQ(div0, Variant::Error(2007));
+    EXPECT_NE(div0, Variant::Error(2042));
+    EXPECT_NE(div0, Variant(2007.0));
+    EXPECT_FALSE(IsNumeric(div0));
+    EXPECT_EQ(errorNumber([div0] { CDbl(div0); }), errTypeMismatch);
+}
+
 TEST(Variant, SerialDates) {
     EXPECT_DOUBLE_EQ(ToSerialDate(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0);
     EXPECT_DOUBLE_EQ(ToSerialDate(QDateTime(QDate(2026, 1, 1), QTime(12, 0))), 46023.5);

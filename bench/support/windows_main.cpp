@@ -1,6 +1,6 @@
-// The main of the benchmarks that drive the add-in's windows: a headless
-// application with the Turkish regional settings the add-in's users have,
-// and no advertising page fetched from outside.
+// The main of the benchmarks that drive windows: headless, under the Turkish
+// regional settings the add-in's users have, and with no page off this
+// machine fetched.
 #include "platform/forms/browser.h"
 #include "platform/vb/regional.h"
 
