@@ -19,6 +19,7 @@
 #include "ui/common/formtop.h"
 #include "ui/common/frmBekle.h"
 
+#include <QElapsedTimer>
 #include <array>
 
 namespace {
@@ -182,16 +183,21 @@ public:
     }
     void counted(qint32 total) override {
         mdlGenel::ProgressTotal += 1;
-        total_->setText(QString::number(total));
+        pending_[kTotal] = total;
+        showCountsWhenDue();
     }
     void rowsStart() override {
+        showCounts();
         frmBekle& wait = forms::Get<frmBekle>();
         wait.lblIslemHiz->setVisible(true);
         wait.Timer1->setEnabled(true);
         wait.Label1->setCaption(kBuilding);
         vb::DoEvents();
     }
-    void statusCounted(reports::Status status, qint32 count) override { box_(status)->setText(QString::number(count)); }
+    void statusCounted(reports::Status status, qint32 count) override {
+        pending_[std::size_t(status)] = count;
+        showCountsWhenDue();
+    }
     void rowAdded() override { mdlGenel::ProgressDone += 1; }
     ado::Recordset& report() override {
         // A tab change meanwhile gives the rows left a new recordset.
@@ -201,10 +207,37 @@ public:
         return *rs;
     }
 
+    // Writes every count that changed into its box.
+    void showCounts() {
+        shown_.start();
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            if (pending_[i] == written_[i])
+                continue;
+            forms::TextBox* box = i == kTotal ? total_ : box_(reports::Status(i));
+            box->setText(QString::number(pending_[i]));
+            written_[i] = pending_[i];
+        }
+    }
+
 private:
+    // The boxes follow the counts at the pace the window is painted: a box
+    // rewritten for every line costs the window more than the whole parse,
+    // and no one sees a count that is replaced before the next paint.
+    void showCountsWhenDue() {
+        constexpr int kInterval = 16;
+        if (!shown_.isValid() || shown_.elapsed() >= kInterval)
+            showCounts();
+    }
+
+    static constexpr std::size_t kTotal = 4;  // after the four statuses
     forms::Adodc* report_;
     std::function<forms::TextBox*(reports::Status)> box_;
     forms::TextBox* total_;
+    // The counts so far and those the boxes show; 0 is never written, as a
+    // box is written only once its count changes.
+    std::array<qint32, 5> pending_{};
+    std::array<qint32, 5> written_{};
+    QElapsedTimer shown_;
 };
 
 } // namespace
@@ -377,7 +410,14 @@ void frmRapor::freshReport(const SummaryBoxes& boxes) {
 
 void frmRapor::parseInto(const QString& reply, const SummaryBoxes& boxes) {
     FetchSink sink(rsKopuk1, [&boxes](reports::Status s) { return boxes.of(s); }, boxes.total);
-    reports::ParseReport(reply, sink);
+    try {
+        reports::ParseReport(reply, sink);
+    } catch (...) {
+        // The counts of the lines read before the failing one.
+        sink.showCounts();
+        throw;
+    }
+    sink.showCounts();
 }
 
 void frmRapor::cmdRaporGoruntule_1_Click() {

@@ -37,6 +37,8 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     Timer1->setInterval(1000);
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1_Timer(); };
+    // Its ticks only show progress, so they go on while a request waits.
+    Timer1->setRunsWhileWaiting(true);
 
     setFixedSize(forms::ToPixels(5160), forms::ToPixels(1095));
     // Centred on the screen; loading moves it to the right edge.
