@@ -8,9 +8,8 @@
 #include "reports/frmRapor.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
-#include "tests/support/fake_gateway.h"
+#include "tests/reports/report_window_fixture.h"
 #include "tests/support/fault_server.h"
-#include "tests/support/temp_database.h"
 #include "ui/common/frmBekle.h"
 
 #include <QTimer>
@@ -20,19 +19,11 @@ namespace {
 
 const std::string kReport = "5321234567 3\n5551112233 2\n5431112239 5\n";
 
-class ReportWindowTest : public ::testing::Test {
+class ReportWindowTest : public ReportWindowFixture {
 protected:
-    forms::ScriptedServices services = forms::InstallScriptedServices();
-    TempDatabase db;
-    FakeGateway gateway;
-
     void SetUp() override {
-        SignInDemoAccount(gateway.url());
+        ReportWindowFixture::SetUp();
         gateway.answer(kReport);
-    }
-    void TearDown() override {
-        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
-        forms::FlushUnloaded();
     }
 
     static void log(const char* msgid, const char* gatewayType, const char* tarih) {
@@ -41,17 +32,11 @@ protected:
                                QStringLiteral("QUILLMERE"), QString::fromUtf8(tarih), QString::fromUtf8(tarih)},
                               QStringLiteral("Merhaba"));
     }
-    frmRapor& open() {
-        frmRapor& w = forms::Get<frmRapor>();
-        w.Show();
-        return w;
-    }
     static QStringList column(forms::DataGrid* grid, int c) {
         QStringList out;
         for (int r = 0; r < grid->RowCount(); ++r) out << grid->CellText(r, c);
         return out;
     }
-    const std::vector<vb::MessageRecord>& boxes() const { return services.msgBoxes->records(); }
 };
 
 TEST_F(ReportWindowTest, LoadingListsTheGatewaysRequestsNewestFirst) {

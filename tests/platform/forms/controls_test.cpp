@@ -4,6 +4,7 @@
 #include "platform/forms/services.h"
 #include "platform/vb/error.h"
 #include "platform/vb/timer.h"
+#include "platform/win32/paths.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -248,6 +249,31 @@ TEST_F(ControlsTest, ScriptedDialogsAnswerFromTheirQueues) {
         EXPECT_EQ(e.number(), cdlCancel);
     }
     EXPECT_EQ(s.saveDialogs->records().size(), 2u);
+}
+
+// The dialog starts in the folder a Windows path names, and asks before
+// replacing or creating a file only when its flags say so.
+TEST_F(ControlsTest, SaveAsStartsInTheWindowsFolderWithItsPrompts) {
+    auto s = InstallScriptedServices();
+    CommonDialog dlg;
+    dlg.InitDir = QStringLiteral("\\");
+    dlg.Flags = cdlOFNOverwritePrompt | cdlOFNCreatePrompt;
+    dlg.ShowSave();
+    dlg.InitDir = QStringLiteral("\\Raporlar");
+    dlg.Flags = cdlOFNOverwritePrompt;
+    dlg.ShowSave();
+    dlg.InitDir.clear();
+    dlg.Flags = 0;
+    dlg.ShowSave();
+    const auto& asked = s.saveDialogs->records();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].initDir, win32::WindowsDriveFolder());
+    EXPECT_TRUE(asked[0].overwritePrompt && asked[0].createPrompt);
+    EXPECT_EQ(asked[1].initDir, win32::WindowsDriveFolder() + QStringLiteral("/Raporlar"));
+    EXPECT_TRUE(asked[1].overwritePrompt && !asked[1].createPrompt);
+    EXPECT_TRUE(asked[2].initDir.isEmpty());
+    EXPECT_FALSE(asked[2].overwritePrompt || asked[2].createPrompt);
+    EXPECT_TRUE(dlg.FileName.isEmpty());
 }
 
 TEST_F(ControlsTest, BrowserRecordsTheAddressAndStaysBlankOffline) {
