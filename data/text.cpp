@@ -4,6 +4,8 @@
 #include "platform/vb/strings.h"
 #include "platform/vb/variant.h"
 
+#include <cmath>
+
 namespace mdlGenel {
 
 QString FoldSmsText(const QString& text) {
@@ -31,7 +33,10 @@ QString FoldSmsText(const QString& text) {
 }
 
 QString NormalizeGsmNumber(const QString& cellText) {
-    QString s = vb::Trim(cellText);
+    QString blanks = cellText;
+    for (char16_t nonBreaking : {u'\u00A0', u'\u2007', u'\u202F'})
+        blanks.replace(QChar(nonBreaking), u' ');
+    QString s = vb::Trim(blanks);
     for (QChar c : {u' ', u'(', u')', u'[', u']', u'{', u'}', u'-', u'.', u',', u'+'})
         s.remove(c);
     if (s.size() > 9 && vb::IsNumeric(s)) {
@@ -41,6 +46,17 @@ QString NormalizeGsmNumber(const QString& cellText) {
                 return last;
     }
     return QString();
+}
+
+QString NormalizeGsmCell(const vb::Variant& value) {
+    if (value.isNull() || value.isEmpty())
+        return QString();
+    if (value.isNumber()) {
+        const double number = vb::CDbl(value);
+        if (!std::isfinite(number) || number != std::trunc(number))
+            return QString();
+    }
+    return NormalizeGsmNumber(vb::CStr(value));
 }
 
 } // namespace mdlGenel

@@ -6,21 +6,12 @@
 #include "platform/ado/ado.h"
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
+#include "platform/vb/error.h"
 #include "platform/vb/regional.h"
 #include "platform/vb/variant.h"
 #include "platform/win32/app.h"
 
-namespace {
-
-// One synchronous POST of a document; a local failure raises.
-QString post(const QString& url, const QString& document) {
-    msxml::XMLHTTPRequest request;
-    request.open(QStringLiteral("POST"), url, false);
-    request.send(document);
-    return request.responseText();
-}
-
-} // namespace
+#include <exception>
 
 namespace mdlGenel {
 
@@ -29,13 +20,36 @@ bool InGatewayCodeList(const QString& reply) {
     return codes.contains(reply);
 }
 
-QString PostToGateway(const QString& document) {
+GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
+
+GatewayPost PostDocumentTo(const QString& url, const QString& document) {
+    GatewayPost result;
+    result.reply = QStringLiteral("-1");
+    msxml::XMLHTTPRequest request;
     try {
-        return post(GatewayUrl, document);
-    } catch (...) {
-        return QStringLiteral("-1");
+        request.open(QStringLiteral("POST"), url, false);
+        request.send(document);
+        const int status = request.status();
+        if (status >= 200 && status < 300) {
+            result.reply = request.responseText();
+            return result;
+        }
+        result.errorNumber = msxml::errRequestFailed;
+        result.errorText = status >= 300 && status < 400
+                               ? QStringLiteral("The gateway's address redirects (HTTP status %1)").arg(status)
+                               : QStringLiteral("The gateway answered with the HTTP status %1").arg(status);
+    } catch (const vb::Error& e) {
+        result.replyLost = request.replyLost();
+        result.errorNumber = e.number();
+        result.errorText = e.description();
+    } catch (const std::exception& e) {
+        result.errorNumber = msxml::errRequestFailed;
+        result.errorText = QString::fromLocal8Bit(e.what());
     }
+    return result;
 }
+
+QString PostToGateway(const QString& document) { return PostDocument(document).reply; }
 
 std::optional<QString> ClientId() {
     if (!quillmere::CurrentEdition().sendsClientId)
@@ -63,7 +77,7 @@ Credentials credentials(const QString& user, const QString& password) {
 QString ask(const QString& url, int action, const QString& user, const QString& password,
             const std::vector<std::pair<QString, QString>>& elements = {}) {
     try {
-        return post(url, Query(action, credentials(user, password), elements));
+        return mdlGenel::PostDocumentTo(url, Query(action, credentials(user, password), elements)).reply;
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -131,9 +145,17 @@ vb::Variant Gateway::addtosmsbasket(const QString& MsgBody, const QString& GSMNo
 
 QString Gateway::sendsms(const QString& UserName, const QString& Password, const QString& Originator,
                          const QString& SDate) {
+    return sendsmsPost(UserName, Password, Originator, SDate).reply;
+}
+
+GatewayPost Gateway::sendsmsPost(const QString& UserName, const QString& Password, const QString& Originator,
+                                 const QString& SDate) {
     try {
-        if (basket_->Bof() && basket_->Eof())
-            return QStringLiteral("-2");
+        if (basket_->Bof() && basket_->Eof()) {
+            GatewayPost empty;
+            empty.reply = QStringLiteral("-2");
+            return empty;
+        }
         std::vector<Message> messages;
         messages.reserve(std::size_t(basket_->RecordCount()));
         int action = kMessagesAction;
@@ -143,12 +165,20 @@ QString Gateway::sendsms(const QString& UserName, const QString& Password, const
                 action = kLongMessagesAction;
             messages.push_back(std::move(m));
         }
-        const QString reply =
-            post(address(), SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
-        clearsmsbasket();
-        return reply;
-    } catch (...) {
-        return QStringLiteral("-1");
+        GatewayPost result = mdlGenel::PostDocumentTo(
+            address(), SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
+        // A failed post keeps the rows for another try; whether to try again
+        // after a lost reply is the page's to decide.
+        if (result.errorNumber == 0)
+            clearsmsbasket();
+        return result;
+    } catch (const std::exception& e) {
+        GatewayPost failed;
+        failed.reply = QStringLiteral("-1");
+        const auto* error = dynamic_cast<const vb::Error*>(&e);
+        failed.errorNumber = error ? error->number() : msxml::errRequestFailed;
+        failed.errorText = vb::ErrorDescription(e);
+        return failed;
     }
 }
 

@@ -4,17 +4,40 @@ namespace quillmere::documents {
 
 namespace {
 
-// Appends a value escaped, without a copy when nothing needs escaping (the
-// message lists of large packages).
-void appendValue(QString& doc, QStringView value) {
+// How many units at i form a character XML 1.0 allows: 1 or 2 (a whole
+// surrogate pair), or 0 for one it does not.
+int allowedAt(QStringView value, qsizetype i) {
+    const char16_t c = value[i].unicode();
+    if (c < 0x20)
+        return c == u'\t' || c == u'\n' || c == u'\r' ? 1 : 0;
+    if (QChar::isHighSurrogate(c))
+        return i + 1 < value.size() && value[i + 1].isLowSurrogate() ? 2 : 0;
+    if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF)
+        return 0;
+    return 1;
+}
+
+// Appends a value escaped and without what a document cannot hold, without
+// a copy when nothing needs changing (the message lists of large packages).
+void appendValue(QString& doc, QStringView value, bool escape = true) {
     qsizetype from = 0;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
-        const char16_t* entity = c == u'&' ? u"&amp;" : c == u'<' ? u"&lt;" : c == u'>' ? u"&gt;" : nullptr;
-        if (!entity)
+        const char16_t* entity = !escape       ? nullptr
+                                 : c == u'&' ? u"&amp;"
+                                 : c == u'<' ? u"&lt;"
+                                 : c == u'>' ? u"&gt;"
+                                             : nullptr;
+        const int width = entity ? 1 : allowedAt(value, i);
+        if (width == 2) {
+            ++i;
+            continue;
+        }
+        if (width == 1 && !entity)
             continue;
         doc += value.mid(from, i - from);
-        doc += QStringView(entity);
+        if (entity)
+            doc += QStringView(entity);
         from = i + 1;
     }
     doc += value.mid(from);
@@ -49,6 +72,12 @@ void appendTail(QString& doc, const QString& originator, const QString& sdate) {
 QString Escape(QStringView value) {
     QString out;
     appendValue(out, value);
+    return out;
+}
+
+QString Storable(QStringView value) {
+    QString out;
+    appendValue(out, value, false);
     return out;
 }
 

@@ -9,12 +9,19 @@
 // The gateway's request documents, built by plain concatenation: no XML
 // declaration and no whitespace between elements. Every value has "&", "<"
 // and ">" escaped, so that a password or an originator holding them cannot
-// break the document; any other character keeps its bytes, and message texts
-// are folded before they get here, so they read as before.
+// break the document, and loses the characters XML 1.0 does not allow (the
+// control characters but tab, line feed and carriage return, a half of a
+// surrogate pair on its own, U+FFFE and U+FFFF), which would make the whole
+// document unreadable; any other character keeps its bytes, and message
+// texts are folded before they get here, so they read as before.
 namespace quillmere::documents {
 
-// The value with "&", "<" and ">" written as XML entities.
+// The value with "&", "<" and ">" written as XML entities, without the
+// characters a document cannot hold.
 QString Escape(QStringView value);
+// The value without the characters a document cannot hold: the text the
+// gateway gets of it.
+QString Storable(QStringView value);
 
 // Query actions.
 inline constexpr int kAccountInfo = 4;

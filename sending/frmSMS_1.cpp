@@ -5,6 +5,7 @@
 #include "data/text.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"
+#include "gateway/replies.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -231,7 +232,7 @@ void frmSMS_1::buildList() {
                             const vb::Variant value = cell.Value();
                             if (value.isNull() || value.isEmpty())
                                 continue;
-                            const QString number = mdlGenel::NormalizeGsmNumber(vb::CStr(value));
+                            const QString number = mdlGenel::NormalizeGsmCell(value);
                             if (markMode && number.isEmpty()) {
                                 cell.Font().setBold(true);
                                 cell.Font().setColor(kRed);
@@ -287,15 +288,10 @@ bool frmSMS_1::fetchAccountInformation() {
         resetPickers();
         return false;
     }
-    int p = vb::InStr(reply, vb::vbLf);
     // A reply with no line feed at all cannot be read.
-    lblKontor->setCaption(QStringLiteral(" ") + vb::Left(reply, p - 1));
-    reply = vb::Mid(reply, p + 1);
-    while (vb::InStr(reply, vb::vbLf) > 0) {
-        int q = vb::InStr(reply, vb::vbLf);
-        cbGonderen->AddItem(vb::Left(reply, q - 1));
-        reply = vb::Mid(reply, q + 1);
-    }
+    const quillmere::replies::AccountInfo account = quillmere::replies::ParseAccountInfo(reply);
+    lblKontor->setCaption(QStringLiteral(" ") + account.credit);
+    cbGonderen->AddItems(account.originators);
     cbGonderen->setText(cbGonderen->List(0));
     return true;
 }
@@ -388,7 +384,7 @@ void frmSMS_1::cmdIleri_Click() {
         DataGrid1->setDataSource(rsKopukA);
         Frame3->setVisible(false);
 
-        const QString body = mdlGenel::FoldSmsText(vb::Left(text, kMaxText));
+        const QString body = mdlGenel::FoldSmsText(vb::LeftWhole(text, kMaxText));
         QString sdate;
         if (scheduled)
             sdate = DTPicker1->Value().date().toString(QStringLiteral("ddMMyyyy"))
@@ -396,13 +392,18 @@ void frmSMS_1::cmdIleri_Click() {
         const QString document = quillmere::documents::SendToNumbers(
             {identity, mdlGenel::Password, mdlGenel::ClientId()}, body, numbers, cbGonderen->Text(), sdate);
 
-        const QString reply = mdlGenel::PostToGateway(document);
+        const GatewayPost post = mdlGenel::PostDocument(document);
+        const QString& reply = post.reply;
         const QString tarih = vb::CStr(vb::Now());
         const QString gtarih = scheduled ? DTPicker1->Value().date().toString(QStringLiteral("dd.MM.yyyy")) + u' '
                                                + DTPicker2->Value().time().toString(QStringLiteral("HH:mm")) + QStringLiteral(":00")
                                          : vb::CStr(vb::Now());
 
-        if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>"))) {
+        if (post.replyLost) {
+            // No answer is no refusal: sent again, the package could go twice.
+            sending::ShowReplyLost(QStringLiteral("Quillmere Uyarı"));
+            forms::Unload(*this);
+        } else if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>"))) {
             vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
             forms::Unload(*this);
         } else if (reply == u"04" || reply == u"05") {

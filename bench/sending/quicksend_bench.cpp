@@ -1,5 +1,6 @@
 // The quick-send page's own cost: building the list from a 20,000-cell
-// selection, and the send of those numbers to a local gateway.
+// selection, and the send of those numbers to a local gateway; and opening
+// the page for an account whose information reply is 1 MB of originators.
 #include "addin/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -11,6 +12,7 @@
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "tests/support/fake_gateway.h"
+#include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 
 #include <benchmark/benchmark.h>
@@ -54,5 +56,43 @@ void BM_QuickSendListAndPost(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_QuickSendListAndPost)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// About 1 MB: the credit, then 90,000 originators.
+std::string bigAccount() {
+    std::string text = "250000\n";
+    for (int i = 0; i < 90000; ++i)
+        text += "FIRMA" + std::to_string(100000 + i) + "\n";
+    return text;
+}
+
+void BM_OpenThePageWithA1MBAccountReply(benchmark::State& state) {
+    auto services = forms::InstallScriptedServices();
+    TempDatabase db;
+    const std::string account = bigAccount();
+    FaultServer gateway(FaultServer::answer(200, account));
+    ExcelApp = excel::Application::New();
+    auto sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
+    sheet->Cells(1, 1).setValue(QStringLiteral("05321234567"));
+    sheet->Range(QStringLiteral("A1")).Select();
+    mdlGenel::GatewayType = QStringLiteral("Quillmere");
+    mdlGenel::UserName = QStringLiteral("demo");
+    mdlGenel::Password = QStringLiteral("demo123");
+    mdlGenel::GatewayUrl = gateway.url();
+    for (auto _ : state) {
+        forms::Get<frmSihirbaz>().Show();
+        frmSMS_1& page = forms::Get<frmSMS_1>();
+        page.CallerForm = &forms::Get<frmSihirbaz>();
+        mdlGenel::ListLoaded = false;
+        page.Show();  // lists the number, asks for the account and reads the reply
+        if (page.cbGonderen->ListCount() != 90000 || page.lblKontor->Caption() != u" 250000")
+            state.SkipWithError("the account is not read whole");
+        state.PauseTiming();
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * qint64(account.size()));
+}
+BENCHMARK(BM_OpenThePageWithA1MBAccountReply)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "platform/forms/controls.h"
 
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QStringListModel>
 #include <QVBoxLayout>
 
 namespace forms {
@@ -21,6 +25,7 @@ void init(W* w, const QString& name, const char* kind) {
 } // namespace
 
 void SetFont(QWidget* w, const QString& family, double points, bool bold) {
+    EnsureFontFamily(family);
     QFont f(family);
     f.setPointSizeF(points);
     f.setBold(bold);
@@ -147,7 +152,7 @@ QString TextBox::Text() const {
 void TextBox::setText(const QString& text) {
     QString t = text;
     if (maxLength_ > 0 && t.size() > maxLength_)
-        t.truncate(maxLength_);
+        t = vb::LeftWhole(t, maxLength_);
     if (line_) {
         line_->setText(t);
     } else {
@@ -308,8 +313,30 @@ void TextBox::typeText(const QString& text) {
 
 ComboBox::ComboBox(QWidget* parent, const QString& name, bool editable) : QComboBox(parent) {
     init(this, name, "combo");
+    // Texts only, without an item object each: an account may have a hundred
+    // thousand originators.
+    setModel(new QStringListModel(this));
     setEditable(editable);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int) { Form::RunEvent(Click); });
+}
+
+void ComboBox::AddItems(const QStringList& items) {
+    if (items.isEmpty())
+        return;
+    auto* list = static_cast<QStringListModel*>(model());
+    const int current = currentIndex();
+    const QString edited = currentText();
+    {
+        // Replacing the list resets the selection, which is put back as it was.
+        const QSignalBlocker quiet(this);
+        list->setStringList(list->stringList() + items);
+        setCurrentIndex(current);
+        if (isEditable())
+            setEditText(edited);
+    }
+    // As the first item added to an empty list is chosen.
+    if (current < 0 && count() == items.size())
+        setCurrentIndex(0);
 }
 
 void ComboBox::setListIndex(int index) {

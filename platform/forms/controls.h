@@ -137,6 +137,8 @@ class QM_EXPORT ComboBox : public QComboBox {
 public:
     ComboBox(QWidget* parent, const QString& name, bool editable = false);
     void AddItem(const QString& item) { addItem(item); }
+    // Many items at once, in order, as that many AddItem calls give them.
+    void AddItems(const QStringList& items);
     void Clear() { clear(); }
     int ListCount() const { return count(); }
     int ListIndex() const { return currentIndex(); }

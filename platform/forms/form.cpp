@@ -3,6 +3,7 @@
 #include "platform/forms/controls.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
+#include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 
 #include <QApplication>
@@ -62,7 +63,9 @@ public:
     static constexpr int kPaintInterval = 16;
 
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() != QEvent::UpdateRequest || !o->isWidgetType())
+        // A wait on a request turns the event loop only once per interval,
+        // and the timer a put-off paint needs does not run meanwhile.
+        if (e->type() != QEvent::UpdateRequest || !o->isWidgetType() || vb::Waiting())
             return false;
         auto* form = dynamic_cast<Form*>(static_cast<QWidget*>(o));
         if (!form)

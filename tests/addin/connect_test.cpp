@@ -62,8 +62,8 @@ TEST_F(ConnectTest, BuildsTheToolbarAndThePopup) {
     auto popup = menuBar()->Controls().Item(8);
     EXPECT_EQ(popup->Caption(), QStringLiteral("&Quillmere"));
     EXPECT_EQ(popup->Type(), 10);
-    EXPECT_EQ(menuBar()->Controls().Item(7)->Caption(), QStringLiteral("&Data"));
-    EXPECT_EQ(menuBar()->Controls().Item(9)->Caption(), QStringLiteral("&Window"));
+    EXPECT_EQ(menuBar()->Controls().Item(7)->Caption(), QStringLiteral("&Veri"));
+    EXPECT_EQ(menuBar()->Controls().Item(9)->Caption(), QStringLiteral("&Pencere"));
     const char* items[] = {"SMS Gönder", "Raporlar", "Ayarlar", "Quillmere Yardımı", "Web", "Quillmere Hakkında"};
     ASSERT_EQ(popup->Controls().Count(), 6);
     for (int i = 0; i < 6; ++i)

@@ -1,8 +1,9 @@
 // The main of every test binary: a headless QApplication, Turkish regional
-// settings, scripted message boxes and dialogs, and a registry file of the
-// run's own and a folder of its own for Windows paths, so that no test
-// depends on the machine or on another test.
+// settings and Qt texts, scripted message boxes and dialogs, and a registry
+// file of the run's own and a folder of its own for Windows paths, so that
+// no test depends on the machine or on another test.
 #include "platform/forms/browser.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/services.h"
 #include "platform/vb/regional.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     vb::SetRegional(vb::RegionalSettings::turkish());
+    forms::InstallTurkishTranslations();
     forms::InstallScriptedServices();
     forms::WebBrowser::setRemoteAllowed(false);
     return RUN_ALL_TESTS();

@@ -56,7 +56,8 @@ frmAyarlar::frmAyarlar() : forms::Form(QStringLiteral("frmAyarlar")) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
 
     SSTab1 = new forms::TabControl(this, QStringLiteral("SSTab1"));
-    forms::Place(SSTab1, 120, 120, 5175, 2880);
+    // As wide as the window allows: the marking option's caption is long.
+    forms::Place(SSTab1, 60, 120, 5280, 2880);
     QWidget* general = SSTab1->addPage(QStringLiteral("Genel"));
     QWidget* accounts = SSTab1->addPage(QStringLiteral("Kullanıcı hesapları"));
 
@@ -75,7 +76,7 @@ frmAyarlar::frmAyarlar() : forms::Form(QStringLiteral("frmAyarlar")) {
     forms::Place(Label7, 1560, 1170, 3420, 480);
     chkIsaretle = new forms::CheckBox(general, QStringLiteral("chkIsaretle"),
                                       QStringLiteral("GsmNo alanlarından gönderimde hatalı Gsm numaralarını işaretle"));
-    forms::Place(chkIsaretle, 120, 1860, 4920, 285);
+    forms::Place(chkIsaretle, 60, 1860, 5160, 285);
 
     Frame1 = new forms::Frame(accounts, QStringLiteral("Frame1"), QStringLiteral("Quillmere kullanıcı hesabı"));
     forms::Place(Frame1, 120, 60, 4920, 1290);

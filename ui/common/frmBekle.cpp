@@ -18,7 +18,10 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     Label1 = new forms::Label(this, QStringLiteral("Label1"), QStringLiteral("İşleminiz Yapılıyor. Lütfen Bekleyiniz ..."));
     forms::SetFont(Label1, QStringLiteral("Tahoma"), 8.25);
     Label1->setAutoFillBackground(true);
-    forms::Place(Label1, 120, 120, 2775, 195);
+    // As wide as the bar below: the status line's own text runs a few pixels
+    // past 2775 twips in the Tahoma drawn here, and the operations write
+    // longer ones into it.
+    forms::Place(Label1, 120, 120, 4935, 195);
     ProgressBar1 = new forms::ProgressBar(this, QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     forms::Place(ProgressBar1, 120, 360, 4935, 495);
@@ -34,6 +37,8 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     Timer1->setInterval(1000);
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1_Timer(); };
+    // Its ticks only show progress, so they go on while a request waits.
+    Timer1->setRunsWhileWaiting(true);
 
     setFixedSize(forms::ToPixels(5160), forms::ToPixels(1095));
     // Centred on the screen; loading moves it to the right edge.

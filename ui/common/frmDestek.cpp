@@ -36,7 +36,9 @@ frmDestek::frmDestek() : forms::Form(QStringLiteral("frmDestek")) {
     Label1->setAlignment(Qt::AlignCenter);
     // The strip is as wide as its one line needs, the site's name being a
     // deployment's own.
-    const int textWidth = forms::ToTwips(Label1->fontMetrics().horizontalAdvance(Label1->text()));
+    // One pixel more than the text, so that rounding twips back to pixels
+    // never cuts its last letter.
+    const int textWidth = forms::ToTwips(Label1->fontMetrics().size(0, Label1->text()).width() + 1);
     const int width = std::max(kMinimumWidth, textWidth + 2 * kMargin);
     forms::Place(Label1, kMargin, 120, width - 2 * kMargin, kHeight - 240);
 
