@@ -2,6 +2,7 @@
 
 #include "addin/gate.h"
 #include "addin/mdlGenel.h"
+#include "addin/windows.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/forms/form.h"
@@ -51,17 +52,8 @@ void Connect::OnConnection(const std::shared_ptr<excel::Application>& applicatio
 
 void Connect::OnDisconnection(int removeMode, excel::CustomArray&) {
     commands.Delete();
-    vb::ResumeNext([] { forms::UnloadDefault<frmAyarlar>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmBekle>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmDestek>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmGiris>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmHakkinda>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmPop>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmRapor>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmSihirbaz>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmSMS>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmSMS_1>(); });
-    vb::ResumeNext([] { forms::UnloadDefault<frmSonEkran>(); });
+    quillmere::UnloadInOrder<quillmere::WindowList<frmAyarlar, frmBekle, frmDestek, frmGiris, frmHakkinda, frmPop,
+                                                   frmRapor, frmSihirbaz, frmSMS, frmSMS_1, frmSonEkran>>();
     commands.Release();
     // Only a host that is shutting down is asked to quit: a user who removes
     // the add-in keeps the spreadsheet open.

@@ -23,7 +23,7 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<excel::Applicatio
 
 void Connect::AddinInstance_OnDisconnection(int, excel::CustomArray&) {
     commands.Delete();
-    UnloadedAtDisconnection::ForEach([]<class W>() { vb::ResumeNext([] { forms::UnloadDefault<W>(); }); });
+    quillmere::UnloadInOrder<UnloadedAtDisconnection>();
     // Nothing more: the host is not asked to quit (a user who removes the
     // add-in keeps the spreadsheet, and a host that shuts down quits on its
     // own), and the host object and the workbook connections are kept.

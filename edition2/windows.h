@@ -4,6 +4,7 @@
 // window's name means the second edition's own variant where it has one
 // (its login window), and the window it shares with the first edition
 // otherwise.
+#include "addin/windows.h"
 #include "edition2/frmGiris.h"
 #include "reports/frmRapor.h"
 #include "sending/frmPop.h"
@@ -18,15 +19,7 @@
 
 namespace edition2 {
 
-// A list of window classes, to be walked one class at a time:
-// List::ForEach([]<class W>() { ... }).
-template <class... W>
-struct WindowList {
-    template <class F>
-    static void ForEach(F&& f) {
-        (f.template operator()<W>(), ...);
-    }
-};
+using quillmere::WindowList;
 
 // Every window of the second edition.
 using Windows = WindowList<frmAyarlar, frmBekle, frmDestek, frmGiris, frmHakkinda, frmPop, frmRapor, frmSihirbaz,
