@@ -21,6 +21,7 @@
 #include "reports/frmRapor.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
+#include "sending/sendsteps.h"
 
 #include <QSet>
 
@@ -297,23 +298,8 @@ bool frmSMS_1::fetchAccountInformation() {
 }
 
 void frmSMS_1::cmdListeCikart_Click() {
-    // Lists pass 32,767 numbers: the count is a long.
-    const qint32 count = vb::CLng(lblToplam->Caption());
-    if (vb::MsgBox(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
-                   vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere SMS Gönderimi")) == vb::vbNo)
-        return;
-    auto rs = list();
-    if (!rs || (rs->Bof() && rs->Eof()))
-        return;
-    // Only a valid current row is removed, so the count always matches the list.
-    if (rs->Bof() || rs->Eof())
-        return;
-    rs->Delete(ado::adAffectCurrent);
-    lblToplam->setCaption(QString::number(count - 1));
-    // Leave the cursor on a row that is still there.
-    rs->MoveNext();
-    if (rs->Eof() && rs->RecordCount() > 0)
-        rs->MoveLast();
+    if (const auto count = sending::RemoveCurrentRecipient(list(), lblToplam->Caption()))
+        lblToplam->setCaption(*count);
 }
 
 void frmSMS_1::cmdVazgec_Click() {
@@ -343,33 +329,16 @@ void frmSMS_1::cmdIleri_Click() {
 
         const long n = rs->RecordCount();
         const bool scheduled = chkIleriTarih->Value() != 0;
-        QString question;
-        if (!scheduled)
-            question = QStringLiteral("Mesajınız ") + QString::number(n)
-                       + QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
-        else
-            question = QStringLiteral("Mesajınız ") + QString::number(n) + QStringLiteral(" kişiye, ")
-                       + vb::CStr(DTPicker1->Value()) + QStringLiteral(" saat ") + vb::CStr(DTPicker2->Value())
-                       + QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+        const QString question = sending::SendQuestion(n, scheduled, DTPicker1->Value(), DTPicker2->Value());
         if (vb::MsgBox(question, vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı")) == vb::vbNo)
             return;
 
-        if (vb::CDbl(lblKontor->Caption()) < vb::CDbl(lblToplam->Caption())) {
-            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), vb::vbInformation,
-                       QStringLiteral("Quillmere Uyarı"));
+        if (!sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
+                                     [this] { forms::SetFocus(cbGonderen); }))
             return;
-        }
-        if (cbGonderen->Text().isEmpty()) {
-            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), vb::vbInformation,
-                       QStringLiteral("Uyarı"));
-            forms::SetFocus(cbGonderen);
-            return;
-        }
 
         rs->MoveFirst();
-        const QString identity = mdlGenel::GatewayType == u"Quillmere"
-                                     ? mdlGenel::UserName + u'-' + mdlGenel::ClientCode
-                                     : mdlGenel::UserName;
+        const QString identity = sending::GatewayIdentity();
 
         DataGrid1->setDataSource(nullptr);
         Frame3->setVisible(true);
