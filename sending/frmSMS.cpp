@@ -340,8 +340,17 @@ std::shared_ptr<ado::Recordset> setAsideRecordset(const ado::Recordset& sheet) {
 void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
     rows.AddNew();
     const int count = sheet.Fields().Count();
-    for (int f = 0; f < count; ++f)
-        rows.Fields(f).setValue(sheet.Fields(f).Value());
+    for (int f = 0; f < count; ++f) {
+        try {
+            rows.Fields(f).setValue(sheet.Fields(f).Value());
+        } catch (const vb::Error& e) {
+            // A text among the numbers of a number column: its column cannot
+            // take it, so the cell stays empty, as the workbook's driver reads
+            // such a cell, and the row is still set aside.
+            if (e.number() != ado::errMultipleStep)
+                throw;
+        }
+    }
     rows.UpdateBatch(ado::adAffectAll);
 }
 

@@ -269,8 +269,8 @@ TEST_F(FinalScreenTest, AnAcceptedSendLogsTheTemplateAndWritesTheSetAsideRowsToT
         const excel::CellData* cell = sheet.cell(r, c);
         return cell && !cell->value.isEmpty() ? vb::CStr(cell->value) : QString();
     };
-    EXPECT_EQ((QStringList{text(0, 0), text(0, 1), text(0, 2), text(0, 3), text(0, 4), text(0, 5)}),
-              (QStringList{"Ad", "GSM", "Tutar", "Tarih", "Not", ""}));
+    EXPECT_EQ((QStringList{text(0, 0), text(0, 1), text(0, 2), text(0, 3), text(0, 4), text(0, 5), text(0, 6)}),
+              (QStringList{"Ad", "GSM", "Tutar", "Tarih", "Not", "Kod", ""}));
     EXPECT_EQ((QStringList{text(1, 0), text(2, 0), text(3, 0), text(4, 0)}), (QStringList{"Can", "Işık", "Jale", ""}));
     EXPECT_EQ(text(1, 4), QString(161, u'x'));
     EXPECT_FALSE(forms::IsLoaded<frmBekle>());

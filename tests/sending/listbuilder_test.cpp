@@ -25,7 +25,8 @@ class Lists : public ListBuilderTest, public ::testing::WithParamInterface<ListC
 
 // gonderim.xls: Ali and Gül share a number, so do Can and Hakan, and Işık and
 // Jale; Deniz has none, Emre an invalid one, Fatma 5000000000. The notes of
-// Ayşe, Can, Işık and Jale are 160, 161, 200 and 170 characters long.
+// Ayşe, Can, Işık and Jale are 160, 161, 200 and 170 characters long; Can's
+// code is a text where the others' are numbers.
 TEST_P(Lists, HoldOneRowPerNumberWithItsMergedMessage) {
     const ListCase& c = GetParam();
     frmSMS& page = templatePage("gonderim.xls");
@@ -105,6 +106,13 @@ TEST_F(ListBuilderTest, TheWalkHandsOverToTheFinalScreenAndKeepsTheSetAsideRowsW
     EXPECT_EQ(rows->Fields(QStringLiteral("Tutar")).Value(), vb::Variant(0.0));
     EXPECT_EQ(rows->Fields(QStringLiteral("Tarih")).Value(), vb::Variant(QDate(2007, 3, 15)));
     EXPECT_EQ(rows->Fields(QStringLiteral("Not")).Value(), vb::Variant(repeated("x", 161)));
+    // Can's code is the one text of a number column: left empty, the row
+    // set aside all the same.
+    EXPECT_EQ(page.rsSheet->Fields(QStringLiteral("Kod")).Type(), ado::adDouble);
+    EXPECT_TRUE(rows->Fields(QStringLiteral("Kod")).Value().isNull());
+    rows->MoveNext();
+    EXPECT_EQ(rows->Fields(QStringLiteral("Ad")).Value(), vb::Variant(QStringLiteral("Işık")));
+    EXPECT_EQ(rows->Fields(QStringLiteral("Kod")).Value(), vb::Variant(9.0));
 }
 
 TEST_F(ListBuilderTest, WithAFilterInForceOnlyItsRowsAreWalkedInTheSortOrder) {
