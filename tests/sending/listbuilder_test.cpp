@@ -211,8 +211,30 @@ void onceListed(std::function<void(frmSonEkran&)> act) {
 
 TEST_F(ListBuilderTest, VazgecStopsTheWalkAndTheNextListStartsAfresh) {
     frmSMS& page = templatePage("kalabalik.xls");
-    onceListed([](frmSonEkran& screen) { screen.cmdVazgec->click(); });
+    // What the user sees while the list is built.
+    bool waitShown = false, speedShown = false, ticking = false, covered = false, removable = true;
+    qint32 total = 0;
+    QString status;
+    onceListed([&](frmSonEkran& screen) {
+        if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
+            waitShown = wait->isVisible();
+            speedShown = wait->Label2->isVisibleTo(wait) && wait->lblIslemHiz->isVisibleTo(wait);
+            ticking = wait->Timer1->Enabled();
+        }
+        total = mdlGenel::ProgressTotal;
+        covered = screen.Frame3->isVisible();
+        status = screen.Label6->Caption();
+        removable = screen.cmdLstCikart->isEnabled();
+        screen.cmdVazgec->click();
+    });
     frmSonEkran& screen = build(page, QStringLiteral("Sayın [##Ad##]"));
+    EXPECT_TRUE(waitShown);
+    EXPECT_TRUE(speedShown);
+    EXPECT_TRUE(ticking);
+    EXPECT_EQ(total, 3000);
+    EXPECT_TRUE(covered);
+    EXPECT_EQ(status, QStringLiteral("Mesaj listesi oluşturuluyor..."));
+    EXPECT_FALSE(removable);
     const size_t stopped = listed(screen).size();
     EXPECT_GE(stopped, 1u);
     EXPECT_LT(stopped, 3000u);
