@@ -15,7 +15,6 @@
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
 #include "sending/merge.h"
-#include "data/database.h"
 #include "data/text.h"
 #include "platform/vb/timer.h"
 #include "ui/common/frmBekle.h"
@@ -431,8 +430,7 @@ void frmSMS::cmdIleri_Click() {
             const QString merged = merger.Merge(sheet);
             if (!numberCell)
                 numberCell = sheet.Fields(gsmColumn);
-            const QString cell = mdlGenel::NullToEmpty(numberCell->Value());
-            const QString number = cell.isEmpty() ? QString() : mdlGenel::NormalizeGsmNumber(cell);
+            const QString number = mdlGenel::NormalizeGsmCell(numberCell->Value());
             if (!number.isEmpty() && !listed.contains(number)) {
                 yield();
                 if (gone()) {

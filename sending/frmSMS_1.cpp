@@ -278,13 +278,8 @@ void frmSMS_1::buildList() {
 }
 
 bool frmSMS_1::fetchAccountInformation() {
-    QString reply;
-    Gateway gateway;
-    if (mdlGenel::GatewayType == u"Quillmere")
-        reply = gateway.GetInfo(mdlGenel::UserName + u'-' + mdlGenel::ClientCode, mdlGenel::Password);
-    else if (mdlGenel::GatewayType == u"Palvori")
-        reply = gateway.GetInfo(mdlGenel::UserName, mdlGenel::Password);
-    if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply == u"01" || reply.isEmpty()) {
+    const QString reply = sending::RequestAccountInformation();
+    if (sending::AccountRequestFailed(reply)) {
         vb::MsgBox(kNoConnection, vb::vbCritical, QStringLiteral("Quillmere"));
         resetPickers();
         return false;
@@ -354,38 +349,34 @@ void frmSMS_1::cmdIleri_Click() {
         Frame3->setVisible(false);
 
         const QString body = mdlGenel::FoldSmsText(vb::LeftWhole(text, kMaxText));
-        QString sdate;
-        if (scheduled)
-            sdate = DTPicker1->Value().date().toString(QStringLiteral("ddMMyyyy"))
-                    + DTPicker2->Value().time().toString(QStringLiteral("HHmm"));
+        const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();
         const QString document = quillmere::documents::SendToNumbers(
             {identity, mdlGenel::Password, mdlGenel::ClientId()}, body, numbers, cbGonderen->Text(), sdate);
 
         const GatewayPost post = mdlGenel::PostDocument(document);
-        const QString& reply = post.reply;
         const QString tarih = vb::CStr(vb::Now());
-        const QString gtarih = scheduled ? DTPicker1->Value().date().toString(QStringLiteral("dd.MM.yyyy")) + u' '
-                                               + DTPicker2->Value().time().toString(QStringLiteral("HH:mm")) + QStringLiteral(":00")
-                                         : vb::CStr(vb::Now());
+        const QString gtarih =
+            scheduled ? sending::ScheduledMoment(DTPicker1->Value(), DTPicker2->Value()) : vb::CStr(vb::Now());
 
-        if (post.replyLost) {
-            // No answer is no refusal: sent again, the package could go twice.
+        switch (sending::ClassifySendReply(post)) {
+        case sending::SendReply::Lost:
             sending::ShowReplyLost(QStringLiteral("Quillmere Uyarı"));
             forms::Unload(*this);
-        } else if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>"))) {
+            break;
+        case sending::SendReply::NoConnection:
             vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
             forms::Unload(*this);
-        } else if (reply == u"04" || reply == u"05") {
+            break;
+        case sending::SendReply::NotDelivered:
             vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
-        } else if (reply.startsWith(QStringLiteral("ID"))) {
-            recordAccepted(vb::Trim(vb::Mid(reply, 4)), tarih, gtarih);
-        } else {
-            vb::MsgBox(QStringLiteral("Mesaj Gönderilemedi.") + vb::vbCrLf
-                           + QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("Gönerilecek SMS Olmayabilir."),
-                       vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
+            break;
+        case sending::SendReply::Accepted:
+            recordAccepted(sending::PackageId(post.reply), tarih, gtarih);
+            break;
+        case sending::SendReply::Refused:
+            sending::ShowSendRefused();
             forms::Unload(*this);
+            break;
         }
     } catch (const std::exception& e) {
         vb::MsgBox(QStringLiteral("Tanımlanamayan Hata Oluştu.") + vb::vbCrLf
@@ -422,10 +413,7 @@ void frmSMS_1::recordAccepted(const QString& packageId, const QString& tarih, co
         forms::Get<frmRapor>().Show();
         forms::Unload(*this);
     } else {
-        vb::MsgBox(QStringLiteral("Mesaj Başarı İle Gönderildi.") + vb::vbCrLf
-                       + QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor")
-                       + vb::vbCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı"),
-                   vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+        vb::MsgBox(sending::LogNotWrittenNotice(), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
         forms::Unload(*this);
     }
 }

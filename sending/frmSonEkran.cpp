@@ -6,6 +6,7 @@
 #include "data/text.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"
+#include "gateway/replies.h"
 #include "gateway/strBuffer_com.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/browser.h"
@@ -163,10 +164,10 @@ void frmSonEkran::Form_Activate() {
             if (sending::AccountRequestFailed(reply)) {
                 lblNet->setVisible(true);
             } else {
-                const sending::AccountInformation account = sending::ParseAccountInformation(reply);
+                // A reply with no line feed at all cannot be read.
+                const quillmere::replies::AccountInfo account = quillmere::replies::ParseAccountInfo(reply);
                 lblKontor->setCaption(QStringLiteral(" ") + account.credit);
-                for (const QString& originator : account.originators)
-                    cbGonderen->AddItem(originator);
+                cbGonderen->AddItems(account.originators);
             }
             // Empty when no originator is known: the combo then takes one
             // typed by hand.
@@ -234,12 +235,18 @@ void frmSonEkran::cmdGonder_Click() {
         const QString document = buildPackage(*rs, sdate);
         Label6->setCaption(QStringLiteral("Mesajınız gönderiliyor..."));
 
-        const QString reply = mdlGenel::PostToGateway(document);
+        const GatewayPost post = mdlGenel::PostDocument(document);
+        const QString& reply = post.reply;
         const QString tarih = vb::CStr(vb::Now());
         const QString gtarih =
             scheduled ? sending::ScheduledMoment(DTPicker1->Value(), DTPicker2->Value()) : vb::CStr(vb::Now());
 
-        switch (sending::ClassifySendReply(reply)) {
+        switch (sending::ClassifySendReply(post)) {
+        case sending::SendReply::Lost:
+            // Neither a failure nor in the log, and nothing of it is written
+            // aside: whether it went, the date-range report tells.
+            sending::ShowReplyLost(QStringLiteral("Quillmere Uyarı"));
+            break;
         case sending::SendReply::NoConnection:
             Label6->setCaption(kNotSent);
             lblNet->setVisible(true);
@@ -261,11 +268,7 @@ void frmSonEkran::cmdGonder_Click() {
             break;
         case sending::SendReply::Refused:
             Label6->setCaption(kNotSent);
-            vb::MsgBox(QStringLiteral("Mesaj Gönderilemedi.") + vb::vbCrLf
-                           + QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("Gönerilecek SMS Olmayabilir."),
-                       vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
+            sending::ShowSendRefused();
             break;
         }
     } catch (const std::exception& e) {
@@ -305,7 +308,7 @@ QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
             differing = true;
         if (t != lastText || lastFolded.isNull()) {
             lastText = t;
-            lastFolded = mdlGenel::FoldSmsText(vb::Left(t, kMaxText));
+            lastFolded = mdlGenel::FoldSmsText(vb::LeftWhole(t, kMaxText));
         }
         strBuffer_com::AppendToBuffer(quillmere::documents::MessageElement({lastFolded, n}), buffers.messages);
         strBuffer_com::AppendToBuffer(quillmere::documents::NumberListItem(n), buffers.numbers);

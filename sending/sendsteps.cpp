@@ -1,7 +1,6 @@
 #include "sending/sendsteps.h"
 
 #include "addin/mdlGenel.h"
-#include "gateway/Gateway.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
@@ -25,18 +24,6 @@ QString RequestAccountInformation() {
 
 bool AccountRequestFailed(const QString& reply) {
     return reply.isEmpty() || reply == u"01" || reply == u"-1" || reply.contains(QStringLiteral("<HTML>"));
-}
-
-AccountInformation ParseAccountInformation(const QString& reply) {
-    const qsizetype first = reply.indexOf(u'\n');
-    if (first < 0)
-        vb::Raise(vb::errInvalidCall);
-    AccountInformation info;
-    info.credit = reply.left(first);
-    // One pass over the reply, however many originators it names.
-    for (qsizetype from = first + 1, end; (end = reply.indexOf(u'\n', from)) >= 0; from = end + 1)
-        info.originators << reply.mid(from, end - from);
-    return info;
 }
 
 QString SendQuestion(long recipients, bool scheduled, const QDateTime& date, const QDateTime& time) {
@@ -73,7 +60,11 @@ QString ScheduledMoment(const QDateTime& date, const QDateTime& time) {
            + QStringLiteral(":00");
 }
 
-SendReply ClassifySendReply(const QString& reply) {
+SendReply ClassifySendReply(const GatewayPost& post) {
+    // No answer is no refusal: sent again, the package could go twice.
+    if (post.replyLost)
+        return SendReply::Lost;
+    const QString& reply = post.reply;
     if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>")))
         return SendReply::NoConnection;
     if (reply == u"04" || reply == u"05")
@@ -81,6 +72,14 @@ SendReply ClassifySendReply(const QString& reply) {
     if (reply.startsWith(QStringLiteral("ID")))
         return SendReply::Accepted;
     return SendReply::Refused;
+}
+
+void ShowSendRefused() {
+    vb::MsgBox(QStringLiteral("Mesaj Gönderilemedi.") + vb::vbCrLf
+                   + QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + vb::vbCrLf
+                   + QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + vb::vbCrLf
+                   + QStringLiteral("Gönerilecek SMS Olmayabilir."),
+               vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
 }
 
 QString PackageId(const QString& reply) { return vb::Trim(vb::Mid(reply, 4)); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gateway/Gateway.h"
 #include "platform/ado/ado.h"
 
 #include <QDateTime>
@@ -20,16 +21,8 @@ QString GatewayIdentity();
 // gateway type that is neither of the two (nothing is asked then).
 QString RequestAccountInformation();
 // A reply that holds no account information: empty, "01", "-1", or a web
-// page ("<HTML>").
+// page ("<HTML>"). Any other is read by quillmere::replies::ParseAccountInfo.
 bool AccountRequestFailed(const QString& reply);
-// The credit is the first line, every further line ended by a line feed an
-// originator; text after the last line feed is not used. A reply without a
-// line feed raises "Invalid procedure call or argument".
-struct AccountInformation {
-    QString credit;
-    QStringList originators;
-};
-AccountInformation ParseAccountInformation(const QString& reply);
 
 // The confirmation asked before a send to that many recipients, now or at
 // the scheduled date and time.
@@ -47,14 +40,18 @@ bool SendChecksPass(const QString& credit, const QString& recipients, const QStr
 QString ScheduleDigits(const QDateTime& date, const QDateTime& time);
 QString ScheduledMoment(const QDateTime& date, const QDateTime& time);
 
-// What the gateway's reply to a send document says.
+// What became of a send document, the one place where both pages read the
+// outcome of a post.
 enum class SendReply {
+    Lost,           // it went out whole and no answer came: it may be there
     NoConnection,   // "-1", or a web page ("<HTML>", "<html>")
     NotDelivered,   // "04", "05": it did not reach the message centre
     Accepted,       // "ID" and the package id
     Refused,        // anything else
 };
-SendReply ClassifySendReply(const QString& reply);
+SendReply ClassifySendReply(const GatewayPost& post);
+// What both pages say of a refused package.
+void ShowSendRefused();
 // The package id of an accepted reply: from its fourth character, trimmed.
 QString PackageId(const QString& reply);
 

@@ -9,7 +9,10 @@
 #include "platform/vb/timer.h"
 #include "platform/win32/paths.h"
 #include "reports/frmRapor.h"
+#include "platform/msxml/xmlhttp.h"
+#include "sending/sendlog.h"
 #include "tests/sending/wizard_fixture.h"
+#include "tests/support/fault_server.h"
 #include "ui/common/frmBekle.h"
 
 #include <QFile>
@@ -227,6 +230,46 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"04", kProxy, vb::vbCritical, "Uyarı", true, true, nullptr},
         ReplyCase{"05", kProxy, vb::vbCritical, "Uyarı", true, true, nullptr},
         ReplyCase{"06", kRefused, vb::vbCritical, "Quillmere Uyarı", false, false, nullptr}));
+
+// The package went out whole and no answer came back: the gateway may have
+// it, so it is neither called a failure nor logged, and nothing is set aside.
+TEST_F(FinalScreenTest, APackageWhoseReplyWasLostIsNoFailure) {
+    const msxml::Timeouts saved = msxml::XMLHTTPRequest::timeouts();
+    msxml::XMLHTTPRequest::setTimeouts({std::chrono::seconds(5), std::chrono::seconds(1)});
+    const struct {
+        const char* what;
+        FaultServer::Act act;
+    } cases[] = {
+        {"hang-up after the package", FaultServer::closeAfterRequest()},
+        {"silence after the package", FaultServer::stall()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        mdlGenel::GatewayUrl = gateway.url();
+        frmSMS& page = templatePage("gonderim.xls");
+        frmSonEkran& screen = build(page, QStringLiteral("[##Not##]"));
+        ASSERT_FALSE(mdlGenel::OverlongRows->Bof() && mdlGenel::OverlongRows->Eof());
+        FaultServer server(c.act);
+        mdlGenel::GatewayUrl = server.url();
+        services.msgBoxes->clearRecords();
+        services.msgBoxes->queueAnswer(vb::vbYes);
+        screen.cmdGonder->click();
+        const auto boxes = services.msgBoxes->records();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].prompt, sending::kReplyLostNotice);
+        EXPECT_EQ(boxes[1].buttons, vb::vbInformation);
+        EXPECT_EQ(boxes[1].title, QStringLiteral("Quillmere Uyarı"));
+        EXPECT_EQ(server.bodies().size(), 1u);
+        EXPECT_EQ(loggedCount(), 0);
+        EXPECT_FALSE(QFile::exists(setAsideFile()));
+        EXPECT_FALSE(forms::IsLoaded<frmSonEkran>());
+        EXPECT_FALSE(forms::IsLoaded<frmSMS>());
+        EXPECT_FALSE(forms::IsLoaded<frmRapor>());
+        EXPECT_TRUE(forms::Get<frmSihirbaz>().isVisible());
+        forms::FlushUnloaded();
+    }
+    msxml::XMLHTTPRequest::setTimeouts(saved);
+}
 
 TEST_F(FinalScreenTest, AnAcceptedSendLogsTheTemplateAndWritesTheSetAsideRowsToTheirWorkbook) {
     frmSMS& page = templatePage("gonderim.xls");
