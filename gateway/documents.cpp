@@ -67,6 +67,18 @@ void appendTail(QString& doc, const QString& originator, const QString& sdate) {
     doc += QStringLiteral("</MainmsgBody>");
 }
 
+void appendNumber(QString& doc, QStringView number) {
+    appendValue(doc, number);
+    doc += u',';
+}
+
+void appendMessage(QString& doc, const Message& m) {
+    doc += QStringLiteral("<Message>");
+    appendElement(doc, u"Mesgbody", m.text);
+    appendElement(doc, u"Number", m.number);
+    doc += QStringLiteral("</Message>");
+}
+
 } // namespace
 
 QString Escape(QStringView value) {
@@ -98,38 +110,61 @@ QString SendDate(const QString& sdate) {
 
 QString SendToNumbers(const Credentials& who, const QString& text, const QStringList& numbers,
                       const QString& originator, const QString& sdate) {
-    QString doc;
+    QString list;
     // Lists of tens of thousands of numbers: grow once.
-    doc.reserve(256 + text.size() + numbers.size() * 11);
+    list.reserve(numbers.size() * 11);
+    for (const QString& n : numbers)
+        appendNumber(list, n);
+    return SendToNumberList(who, text, list, originator, sdate);
+}
+
+QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
+                     const QString& sdate, int action) {
+    QString elements;
+    qsizetype size = 0;
+    for (const Message& m : messages)
+        size += 56 + m.text.size() + m.number.size();
+    elements.reserve(size);
+    for (const Message& m : messages)
+        appendMessage(elements, m);
+    return SendMessageElements(who, elements, originator, sdate, action);
+}
+
+QString MessageElement(const Message& message) {
+    QString out;
+    out.reserve(56 + message.text.size() + message.number.size());
+    appendMessage(out, message);
+    return out;
+}
+
+QString NumberListItem(QStringView number) {
+    QString out;
+    appendNumber(out, number);
+    return out;
+}
+
+QString SendToNumberList(const Credentials& who, const QString& text, const QString& numberList,
+                         const QString& originator, const QString& sdate) {
+    QString doc;
+    doc.reserve(256 + text.size() + numberList.size());
     doc += QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, 0);
     appendElement(doc, u"Mesgbody", text);
     doc += QStringLiteral("<Numbers>");
-    for (const QString& n : numbers) {
-        appendValue(doc, n);
-        doc += u',';
-    }
+    doc += numberList;
     doc += QStringLiteral("</Numbers>");
     appendTail(doc, originator, sdate);
     return doc;
 }
 
-QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
-                     const QString& sdate, int action) {
+QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
+                            const QString& sdate, int action) {
     QString doc;
-    qsizetype size = 256;
-    for (const Message& m : messages)
-        size += 56 + m.text.size() + m.number.size();
-    doc.reserve(size);
+    doc.reserve(256 + elements.size());
     doc += QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, action);
     doc += QStringLiteral("<Messages>");
-    for (const Message& m : messages) {
-        doc += QStringLiteral("<Message>");
-        appendElement(doc, u"Mesgbody", m.text);
-        appendElement(doc, u"Number", m.number);
-        doc += QStringLiteral("</Message>");
-    }
+    doc += elements;
     doc += QStringLiteral("</Messages>");
     appendTail(doc, originator, sdate);
     return doc;

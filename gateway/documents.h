@@ -62,4 +62,17 @@ struct Message {
 QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
                      const QString& sdate, int action = 1);
 
+// The same two documents for a caller that builds the long part itself, in
+// a buffer of its own, from these pieces: one "<Message>" element, and one
+// number of a number list with the comma that follows it.
+QString MessageElement(const Message& message);
+QString NumberListItem(QStringView number);
+// Action 0 around a number list made of NumberListItem pieces, and action 1
+// (or 41) around elements made by MessageElement; the pieces go in as they
+// are, having been escaped when they were made.
+QString SendToNumberList(const Credentials& who, const QString& text, const QString& numberList,
+                         const QString& originator, const QString& sdate);
+QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
+                            const QString& sdate, int action = 1);
+
 } // namespace quillmere::documents

@@ -12,6 +12,15 @@
 #include "platform/vb/strings.h"
 #include "platform/vb/variant.h"
 #include "sending/frmPop.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/frmSonEkran.h"
+#include "sending/merge.h"
+#include "data/text.h"
+#include "platform/vb/timer.h"
+#include "ui/common/frmBekle.h"
+
+#include <QPointer>
+#include <QSet>
 
 namespace {
 
@@ -95,6 +104,8 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     DataGrid1->HeadClick = [this](int column) { DataGrid1_HeadClick(column); };
     txtMesaj->Change = [this] { txtMesaj_Change(); };
     txtMesaj->KeyPress = [this](int& k) { txtMesaj_KeyPress(k); };
+    cmdIleri->Click = [this] { cmdIleri_Click(); };
+    cmdGeri->Click = [this] { cmdGeri_Click(); };
 
     resize(forms::ToPixels(kMinWidth), forms::ToPixels(kMinHeight));
     layOut();
@@ -290,6 +301,177 @@ void frmSMS::txtMesaj_Change() {
 void frmSMS::txtMesaj_KeyPress(int& keyAscii) {
     if (keyAscii == 13)
         keyAscii = 0;
+}
+
+namespace {
+
+// A merged message longer than this is not sent: its row is set aside.
+constexpr int kMaxMerged = 160;
+
+// The wait window's speed line and timer, on while the list is built.
+void showWaitWindow() {
+    frmBekle& wait = forms::Get<frmBekle>();
+    wait.Show();
+    wait.Label2->setVisible(true);
+    wait.lblIslemHiz->setVisible(true);
+    wait.Timer1->setEnabled(true);
+}
+
+void closeWaitWindow() {
+    if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
+        vb::ResumeNext([&] { wait->Timer1->setEnabled(false); });
+        vb::ResumeNext([&] { wait->Label2->setVisible(false); });
+        vb::ResumeNext([&] { wait->lblIslemHiz->setVisible(false); });
+        vb::ResumeNext([&] { forms::Unload(*wait); });
+    }
+}
+
+// An empty recordset of the sheet's columns, for the rows set aside.
+std::shared_ptr<ado::Recordset> setAsideRecordset(const ado::Recordset& sheet) {
+    auto rs = std::make_shared<ado::Recordset>();
+    const ado::Fields fields = sheet.Fields();
+    for (int f = 0; f < fields.Count(); ++f)
+        rs->Fields().Append(fields.Item(f).Name(), fields.Item(f).Type(), fields.Item(f).DefinedSize());
+    rs->Open();
+    return rs;
+}
+
+void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
+    rows.AddNew();
+    const int count = sheet.Fields().Count();
+    for (int f = 0; f < count; ++f) {
+        try {
+            rows.Fields(f).setValue(sheet.Fields(f).Value());
+        } catch (const vb::Error& e) {
+            // A text among the numbers of a number column: its column cannot
+            // take it, so the cell stays empty, as the workbook's driver reads
+            // such a cell, and the row is still set aside.
+            if (e.number() != ado::errMultipleStep)
+                throw;
+        }
+    }
+    rows.UpdateBatch(ado::adAffectAll);
+}
+
+} // namespace
+
+void frmSMS::cmdIleri_Click() {
+    // The walk yields to the event loop: the final screen may be closed
+    // meanwhile, and this page with it. Neither is touched once gone.
+    const QPointer<frmSMS> self(this);
+    QPointer<frmSonEkran> screen;
+    auto gone = [&] { return !self || !self->isLoaded() || !screen || !screen->isLoaded(); };
+    try {
+        if (txtMesaj->Text().isEmpty()) {
+            vb::MsgBox(QStringLiteral("Lütfen gönderilecek mesajı giriniz."), vb::vbInformation,
+                       QStringLiteral("Quillmere"));
+            forms::SetFocus(txtMesaj);
+            return;
+        }
+        if (!mdlGenel::ExcelSchema)
+            vb::Raise(vb::errObjectNotSet);
+        if (mdlGenel::ExcelSchema->Bof() && mdlGenel::ExcelSchema->Eof()) {
+            vb::MsgBox(QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosyayla çalışıyorsunuz.Uygulama kapanıyor..."),
+                       vb::vbInformation, kTitle);
+            forms::Unload(*this);
+            return;
+        }
+        if (!rsSheet)
+            vb::Raise(vb::errObjectNotSet);
+        if (rsSheet->Bof() && rsSheet->Eof()) {
+            vb::MsgBox(QStringLiteral("Excel dosyanızda kayıt bulunamadı.Uygulama kapanıyor..."), vb::vbInformation,
+                       kTitle);
+            forms::Unload(*this);
+            return;
+        }
+
+        qint32 count = 0;
+        mdlGenel::SendMode = QStringLiteral("Dosya alanlarını kullan.");
+        const QString gsmColumn = cbGsmNo->Text();
+        const QString templateText = txtMesaj->Text();
+        mdlGenel::MessageText = templateText;
+        // A "Vazgeç" that stopped an earlier list does not stop this one.
+        mdlGenel::CancelRequested = false;
+
+        screen = &forms::Get<frmSonEkran>();
+        screen->CallerForm = this;
+        screen->Show();
+        if (gone()) {
+            closeWaitWindow();
+            return;
+        }
+        Hide();
+
+        // Kept here: the page's own reference goes when the page unloads.
+        const std::shared_ptr<ado::Recordset> sheetRows = rsSheet;
+        ado::Recordset& sheet = *sheetRows;
+        mdlGenel::ProgressTotal = qint32(sheet.RecordCount());
+        mdlGenel::ProgressDone = 0;
+        mdlGenel::ProgressMark = 0;
+        showWaitWindow();
+
+        sheet.MoveFirst();
+        QSet<QString> listed{QStringLiteral("5000000000")};
+        mdlGenel::OverlongRows = setAsideRecordset(sheet);
+        const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
+
+        screen->cmdLstCikart->setEnabled(false);
+        screen->DataGrid1->setDataSource(nullptr);
+        screen->Frame3->setVisible(true);
+        screen->Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
+
+        const std::shared_ptr<ado::Recordset> list = screen->Adodc1->Recordset();
+        const ado::Field listNumber = list->Fields(QStringLiteral("GsmNo"));
+        const ado::Field listMessage = list->Fields(QStringLiteral("Mesaj"));
+        sending::RowMerger merger(templateText);
+        std::optional<ado::Field> numberCell;
+        vb::PacedYield yield;
+        while (!sheet.Eof() && !mdlGenel::CancelRequested) {
+            const QString merged = merger.Merge(sheet);
+            if (!numberCell)
+                numberCell = sheet.Fields(gsmColumn);
+            const QString number = mdlGenel::NormalizeGsmCell(numberCell->Value());
+            if (!number.isEmpty() && !listed.contains(number)) {
+                yield();
+                if (gone()) {
+                    closeWaitWindow();
+                    return;
+                }
+                if (vb::Len(merged) > kMaxMerged) {
+                    // Not listed, so a later row of the number may still be.
+                    setAside(sheet, *overlong);
+                } else {
+                    ++count;
+                    list->AddNew();
+                    listNumber.setValue(number);
+                    listMessage.setValue(merged);
+                    list->UpdateBatch(ado::adAffectAll);
+                    listed.insert(number);
+                    screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(count));
+                }
+            }
+            sheet.MoveNext();
+            ++mdlGenel::ProgressDone;
+        }
+
+        closeWaitWindow();
+        screen->DataGrid1->setDataSource(screen->Adodc1);
+        screen->cmdLstCikart->setEnabled(true);
+        screen->Frame3->setVisible(false);
+        screen->Grid1Ayar();
+    } catch (const std::exception& e) {
+        closeWaitWindow();
+        vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, QStringLiteral("Quillmere"));
+    }
+}
+
+void frmSMS::cmdGeri_Click() {
+    if (mdlGenel::ExcelSchema)
+        mdlGenel::ExcelSchema->Close();
+    if (mdlGenel::ExcelConnection)
+        mdlGenel::ExcelConnection->Close();
+    forms::Get<frmSihirbaz>().Show();
+    forms::Unload(*this);
 }
 
 void frmSMS::Form_Resize() {

@@ -58,6 +58,11 @@ public:
     void DataGrid1_HeadClick(int colIndex);
     void txtMesaj_Change();
     void txtMesaj_KeyPress(int& keyAscii);
+    // "İleri >>": the final screen, and its list merged from the rows in
+    // force, one row per number.
+    void cmdIleri_Click();
+    // "<< Geri": back to the welcome page.
+    void cmdGeri_Click();
 
     forms::Frame* Frame3;
     forms::Label* Label6;

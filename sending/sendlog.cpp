@@ -54,4 +54,10 @@ void WriteSendLog(const SendLogRow& row, const QString& templateText) {
     execute(TemplateStatement(row.msgid, templateText));
 }
 
+QString LogNotWrittenNotice() {
+    return QStringLiteral("Mesaj Başarı İle Gönderildi.") + vb::vbCrLf
+           + QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor")
+           + vb::vbCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı");
+}
+
 } // namespace sending

@@ -41,4 +41,8 @@ void WriteSendLog(const SendLogRow& row, const QString& templateText);
 extern const QString kReplyLostNotice;
 void ShowReplyLost(const QString& title);
 
+// What a page says in place of its success notices when the log cannot be
+// written: the package went out all the same and is not sent again.
+QString LogNotWrittenNotice();
+
 } // namespace sending

@@ -597,6 +597,119 @@ TEST_F(Edition1, TheReportOfANumberAndTheMessageItWasSent) {
     EXPECT_EQ(host->finish(), 0);
 }
 
+TEST_F(Edition1, AMergedSendFromASavedWorkbookSendsOneMessageANumberAndSetsTheLongRowAside) {
+    // Where the README says the set-aside rows land.
+    const QString drive = dir.filePath(QStringLiteral("surucu"));
+    ASSERT_TRUE(QDir().mkpath(drive));
+    env.insert(QStringLiteral("QUILLMERE_WINDOWS_DRIVE"), drive);
+    auto host = start({QStringLiteral("--addin"), addin()});
+
+    // The user's own workbook: names, numbers as numbers, one name so long
+    // that its message cannot go out; saved before the template road.
+    const QString longName = QStringLiteral("Ömer ") + QString(150, u'x');
+    EXPECT_OK(host->send(cmd("new")));
+    const std::pair<const char*, QJsonValue> cells[] = {
+        {"A1", "Ad"},  {"B1", "GSM"},          {"A2", "Ali"},    {"B2", 5321112233.0},
+        {"A3", "Ayşe"}, {"B3", 5551112233.0}, {"A4", longName}, {"B4", 5431112233.0},
+    };
+    for (const auto& [address, value] : cells)
+        EXPECT_OK(host->send(cmd("set-cell", {{"address", address}, {"value", value}})));
+    EXPECT_OK(host->send(cmd("save-as", {{"path", dir.filePath(QStringLiteral("liste.xls"))}})));
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    EXPECT_OK(set(*host, QStringLiteral("frmSihirbaz.optTumu"), true));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbGsmNo"), QStringLiteral("GSM")));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Ad"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", ", ödemeniz alındı."}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdIleri"}})));
+
+    const QJsonObject screen = form(*host, QStringLiteral("frmSonEkran"));
+    ASSERT_TRUE(screen.value(QStringLiteral("visible")).toBool());
+    EXPECT_FALSE(form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = screen.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblToplam")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 2"));
+    EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 1000"));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGonderen")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+    QStringList listed;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSonEkran"), QStringLiteral("DataGrid1")))
+        listed << row.toArray()[0].toString() + u' ' + row.toArray()[1].toString();
+    EXPECT_EQ(listed, (QStringList{"5321112233 Sayın Ali, ödemeniz alındı.", "5551112233 Sayın Ayşe, ödemeniz alındı."}));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSonEkran.cmdGonder"}})));
+    QStringList texts;
+    for (const QJsonValue& box : host->send(cmd("messages")).value(QStringLiteral("messages")).toArray())
+        texts << box.toObject().value(QStringLiteral("text")).toString();
+    ASSERT_EQ(texts.size(), 3) << texts.join(u'|').toStdString();
+    EXPECT_EQ(texts[0], QStringLiteral("Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"));
+    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("Mesajınız başarıyla gönderildi.\r\nAncak")));
+    EXPECT_EQ(texts[2], QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSonEkran")).isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSMS")).isEmpty());
+
+    // The set-aside row under the sheet's column headers, in a workbook the
+    // export left open for the user.
+    const QString setAside = drive + QStringLiteral("/gitmeyen.xls");
+    ASSERT_TRUE(QFile::exists(setAside));
+    const QJsonArray instances = host->send(cmd("instances")).value(QStringLiteral("instances")).toArray();
+    ASSERT_EQ(instances.size(), 1);
+    EXPECT_TRUE(instances[0].toObject().value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("open", {{"path", setAside}})));
+    auto cell = [&](const char* address) {
+        return host->send(cmd("cell", {{"sheet", "Sayfa1"}, {"address", address}})).value(QStringLiteral("text")).toString();
+    };
+    EXPECT_EQ((QStringList{cell("A1"), cell("B1"), cell("A2"), cell("B2"), cell("A3")}),
+              (QStringList{"Ad", "GSM", longName, "5431112233", ""}));
+    EXPECT_EQ(host->finish(), 0);
+
+    // One package of one message a number, the merged texts folded.
+    QList<QPair<QString, QString>> messages;
+    int sends = 0;
+    for (const QString& document : receivedDocuments(dir.filePath(QStringLiteral("gateway.log")))) {
+        if (!document.startsWith(QStringLiteral("<MainmsgBody>")))
+            continue;
+        ++sends;
+        EXPECT_TRUE(document.contains(QStringLiteral("<Action>1</Action>")));
+        QXmlStreamReader xml(document);
+        QString text;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == u"Mesgbody")
+                text = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"Number")
+                messages.append({text, xml.readElementText()});
+        }
+    }
+    EXPECT_EQ(sends, 1);
+    EXPECT_EQ(messages, (QList<QPair<QString, QString>>{{"Sayin Ali, odemeniz alindi.", "5321112233"},
+                                                       {"Sayin Ayse, odemeniz alindi.", "5551112233"}}));
+
+    // The package in the send log, with the template that made it.
+    auto db = std::make_shared<ado::Connection>();
+    db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder + QStringLiteral("/tervane.mdb"));
+    auto rows = db->Execute(QStringLiteral("SELECT * FROM tbl_giden"));
+    ASSERT_FALSE(rows->Eof());
+    const QString id = vb::CStr(rows->Fields(QStringLiteral("msgid")).Value());
+    EXPECT_EQ(id, QStringLiteral("100001"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("msg_tip")).Value()), QStringLiteral("Dosya alanlarını kullan."));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("paket_boyut")).Value()), QStringLiteral("2"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()), QStringLiteral("İlk Kayıt :Sayın Ali, ödemeniz alındı."));
+    auto templates = db->Execute(QStringLiteral("SELECT * FROM tbl_sablonlar"));
+    ASSERT_FALSE(templates->Eof());
+    EXPECT_EQ(vb::CStr(templates->Fields(QStringLiteral("msgid")).Value()), id);
+    EXPECT_EQ(vb::CStr(templates->Fields(QStringLiteral("sablon_p1")).Value()), QStringLiteral("Sayın [##Ad##], ödemeniz alındı."));
+}
+
 TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {
     auto host = start({QStringLiteral("--addin"), addin()});
     ASSERT_FALSE(bar(*host, QStringLiteral("Quillmere")).isEmpty());

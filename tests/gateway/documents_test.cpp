@@ -82,6 +82,9 @@ TEST(Documents, EveryValueIsEscapedAndReadsBackAsTyped) {
         Query(kPackageStatus, who, {{QStringLiteral("MsgID"), odd}}),
         SendToNumbers(who, odd, {odd, odd}, odd, odd),
         SendMessages(who, {{odd, odd}, {odd, odd}}, odd, odd),
+        // Built from pieces, as a caller with a buffer of its own does.
+        SendToNumberList(who, odd, NumberListItem(odd) + NumberListItem(odd), odd, odd),
+        SendMessageElements(who, MessageElement({odd, odd}) + MessageElement({odd, odd}), odd, odd),
     };
     for (const QString& doc : documents) {
         pugi::xml_document xml;
