@@ -8,6 +8,7 @@ const Edition& CurrentEdition() {
         /*sendsClientId=*/true,
         /*localSystemTime=*/false,
         {QStringLiteral("50"), QStringLiteral("53"), QStringLiteral("54"), QStringLiteral("55")},
+        QStringLiteral("http://reklam.quillmere.example"),
         QStringLiteral("/reklam/?prm=Quillmere"),
         QStringLiteral("/sms/com.orventa"),
         QStringLiteral("https"),

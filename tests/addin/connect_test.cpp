@@ -7,6 +7,8 @@
 #include "platform/forms/services.h"
 #include "platform/win32/app.h"
 #include "reports/frmRapor.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/frmSonEkran.h"
 #include "ui/common/frmGiris.h"
 
 #include "tests/support/temp_database.h"
@@ -143,6 +145,17 @@ TEST_F(ConnectTest, DisconnectionRemovesEverythingAndQuitsOnlyAHostThatShutsDown
         EXPECT_EQ(quits, expectedQuits);
         EXPECT_EQ(ExcelApp, nullptr);
     }
+}
+
+TEST_F(ConnectTest, ARemovalWithTheFinalScreenOpenLeavesNoWindow) {
+    // The final screen shows the welcome page as it goes, after the welcome
+    // page's own turn to be unloaded has passed.
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    forms::Get<frmSonEkran>().Show();
+    connect.OnDisconnection(excel::ext_dm_UserClosed, started);
+    forms::FlushUnloaded();
+    EXPECT_TRUE(forms::LoadedForms().empty());
+    EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
 }
 
 } // namespace

@@ -39,22 +39,6 @@ QStringList receivedDocuments(const QString& logFile) {
     return out;
 }
 
-// The requests the emulator received, in order, from its log: the path each
-// was posted to and its document.
-std::vector<std::pair<QString, QString>> receivedRequests(const QString& logFile) {
-    std::vector<std::pair<QString, QString>> out;
-    QFile f(logFile);
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        const QJsonObject entry = QJsonDocument::fromJson(line).object();
-        const QString path = entry.value(QStringLiteral("path")).toString();
-        if (!entry.isEmpty() && path != u"/control")
-            out.emplace_back(path, entry.value(QStringLiteral("body")).toString());
-    }
-    return out;
-}
-
 class Edition1 : public ::testing::Test {
 protected:
     QTemporaryDir dir;
