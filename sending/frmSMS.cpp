@@ -113,15 +113,19 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     layOut();
 }
 
+void frmSMS::beginLoad() {
+    CloseOnActivate = false;
+    WebBrowser1->Navigate(mdlGenel::AdvertUrl);
+    mdlGenel::CancelRequested = false;
+    xlApp = ExcelApp;
+    if (!xlApp || !xlApp->ActiveWorkbook())
+        vb::Raise(vb::errObjectNotSet);
+}
+
 void frmSMS::Form_Load() {
     QString failure;
     try {
-        CloseOnActivate = false;
-        WebBrowser1->Navigate(mdlGenel::AdvertUrl);
-        mdlGenel::CancelRequested = false;
-        xlApp = ExcelApp;
-        if (!xlApp || !xlApp->ActiveWorkbook())
-            vb::Raise(vb::errObjectNotSet);
+        beginLoad();
         const QString fullName = xlApp->ActiveWorkbook()->Path() + u'\\' + xlApp->ActiveWorkbook()->Name();
         WorkbookPath = vb::Left(fullName, vb::Len(fullName) - 4);
 

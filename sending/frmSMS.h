@@ -96,6 +96,10 @@ public:
     forms::WebBrowser* WebBrowser1;
 
 protected:
+    // The load's first steps, alike in both editions: the page to open
+    // afresh, the advertising page, the cancel flag cleared, the host held;
+    // raises when no workbook is active.
+    void beginLoad();
     // The workbook's connection and its table list: the module's, which the
     // final screen closes after a send.
     virtual std::shared_ptr<ado::Connection>& workbookConnection();

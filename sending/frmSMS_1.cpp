@@ -318,17 +318,25 @@ void frmSMS_1::cmdVazgec_Click() {
     }
 }
 
+std::shared_ptr<ado::Recordset> frmSMS_1::listToSend() {
+    const QString text = txtMesaj->Text();
+    if (text.isEmpty() || text == u" ") {
+        vb::MsgBox(QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz."), vb::vbInformation,
+                   QStringLiteral("Quillmere"));
+        return nullptr;
+    }
+    auto rs = list();
+    if (!rs || (rs->Bof() && rs->Eof()))
+        return nullptr;
+    return rs;
+}
+
 void frmSMS_1::cmdIleri_Click() {
     try {
+        const auto rs = listToSend();
+        if (!rs)
+            return;
         const QString text = txtMesaj->Text();
-        if (text.isEmpty() || text == u" ") {
-            vb::MsgBox(QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz."), vb::vbInformation,
-                       QStringLiteral("Quillmere"));
-            return;
-        }
-        auto rs = list();
-        if (!rs || (rs->Bof() && rs->Eof()))
-            return;
 
         const long n = rs->RecordCount();
         const bool scheduled = chkIleriTarih->Value() != 0;

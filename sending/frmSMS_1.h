@@ -75,6 +75,10 @@ public:
 
 protected:
     std::shared_ptr<ado::Recordset> list() const;
+    // The first steps of a send: a text is typed (else the page asks for
+    // one) and the list holds a row. The list, or null when the send ends
+    // there.
+    std::shared_ptr<ado::Recordset> listToSend();
     void resetPickers();
     // The accepted package in the send log, the success or not-logged
     // notice, and the page closed.

@@ -221,12 +221,8 @@ void frmSonEkran::cmdGonder_Click() {
         if (!rs || (rs->Bof() && rs->Eof()))
             return;
         const bool scheduled = chkIleriTarih->Value() != 0;
-        if (vb::MsgBox(sending::SendQuestion(rs->RecordCount(), scheduled, DTPicker1->Value(), DTPicker2->Value()),
-                       vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı"))
-            != vb::vbYes)
-            return;
-        if (!sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
-                                     [this] { forms::SetFocus(cbGonderen); }))
+        if (!confirmedAndChecked(
+                sending::SendQuestion(rs->RecordCount(), scheduled, DTPicker1->Value(), DTPicker2->Value())))
             return;
 
         Label6->setCaption(QStringLiteral("Mesaj paketi oluşturuluyor..."));
@@ -289,6 +285,13 @@ void frmSonEkran::showSendError(const std::exception& e) {
         if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))
             rs->MoveFirst();
     });
+}
+
+bool frmSonEkran::confirmedAndChecked(const QString& question) {
+    if (vb::MsgBox(question, vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı")) != vb::vbYes)
+        return false;
+    return sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
+                                   [this] { forms::SetFocus(cbGonderen); });
 }
 
 QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {

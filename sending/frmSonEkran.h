@@ -79,6 +79,9 @@ public:
 
 protected:
     std::shared_ptr<ado::Recordset> list() const;
+    // The confirmation asked, then the checks of credit and originator:
+    // whether the send goes on.
+    bool confirmedAndChecked(const QString& question);
     // The accepted package in the send log; then the notices (and the rows
     // set aside written to their workbook), the wizard closed and the
     // report window shown. A log that cannot be written is told instead.
