@@ -10,6 +10,8 @@
 #include "tests/sending/quicksend_fixture.h"
 #include "tests/support/fault_server.h"
 
+#include <QTimer>
+
 namespace {
 
 const QString kHead = QStringLiteral("<MainmsgBody><UserName>demo-DEMO</UserName><PassWord>demo123</PassWord>");
@@ -198,6 +200,41 @@ TEST_F(Edition2QuickSend, SwitchingPagesRebuildsTheList) {
     // The account was asked for once.
     EXPECT_EQ(gateway.bodies().size(), 1u);
     EXPECT_TRUE(prompts().size() == 1);
+}
+
+// Going to the welcome page and back while the numbers are still being
+// read: the reading goes on, and the list holds each number once.
+TEST_F(Edition2QuickSend, AnActivationDuringTheReadingLeavesItAlone) {
+    selectNumbers(3000);
+    auto* poll = new QTimer;
+    poll->setInterval(0);
+    int seen = -1;
+    QObject::connect(poll, &QTimer::timeout, [&, poll] {
+        auto* page = forms::IfLoaded<edition2::frmSMS_1>();
+        if (!page || page->DataGrid1->RowCount() == 0)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        seen = page->DataGrid1->RowCount();
+        forms::Get<frmSihirbaz>().ZOrder();
+        page->ZOrder();
+    });
+    poll->start();
+    edition2::frmSMS_1& page = openFromWelcomePage();
+    ASSERT_GT(seen, 0);
+    EXPECT_LT(seen, 3000);
+    const QStringList numbers = listed(page);
+    EXPECT_EQ(numbers.size(), 3000);
+    EXPECT_EQ(numbers.first(), QStringLiteral("5320000001"));
+    EXPECT_EQ(numbers.last(), QStringLiteral("5320003000"));
+    EXPECT_EQ(page.RecipientCount, 3000);
+    EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral(" 3000"));
+    EXPECT_TRUE(prompts().isEmpty());
+    // Once the reading is over, the next activation lists anew.
+    selectNumbers(2);
+    forms::Get<frmSihirbaz>().ZOrder();
+    page.ZOrder();
+    EXPECT_EQ(listed(page).size(), 2);
 }
 
 // The basket is emptied whatever the reply: a second press after one that

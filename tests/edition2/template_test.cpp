@@ -56,6 +56,14 @@ TEST_F(Edition2Template, OnlyTheFirstTableIsReadThroughThePagesOwnConnection) {
     EXPECT_EQ(p.cbGsmNo->ListCount(), 5);
     EXPECT_FALSE(p.xlApp);
     EXPECT_EQ(p.txtMesaj->Text(), QStringLiteral("Sayın [##Adı Soyadı##]"));
+    // The filter works on the table as in the first edition, and "Filtre
+    // kaldır" reads it again through the page's connection.
+    p.lstFiltreler->AddItem(QStringLiteral("Şehir = 'İstanbul'"));
+    p.cmdFiltrele->click();
+    EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 3"));
+    p.cmdFKaldir->click();
+    EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 9"));
+    EXPECT_TRUE(prompts().isEmpty()) << prompts().join(u'|').toStdString();
 
     // "<< Geri" closes the page's connection and goes back.
     const auto connection = p.ExcelConnection;
