@@ -14,8 +14,6 @@
 #include "platform/vb/variant.h"
 #include "sending/sendlog.h"
 
-#include <QPointer>
-
 namespace edition2 {
 
 frmSMS_1::frmSMS_1() {
@@ -23,16 +21,6 @@ frmSMS_1::frmSMS_1() {
     delete Frame3;
     Frame3 = nullptr;
     Label5 = nullptr;
-}
-
-void frmSMS_1::Form_Activate() {
-    if (activating_)
-        return;
-    activating_ = true;
-    const QPointer<frmSMS_1> self(this);
-    ::frmSMS_1::Form_Activate();
-    if (self)
-        activating_ = false;
 }
 
 void frmSMS_1::listOpened() {

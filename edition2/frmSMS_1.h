@@ -17,10 +17,6 @@ public:
     // lists pass 32,767 numbers, and their parts four times as many.
     qint32 RecipientCount = 0;
 
-    // Every activation lists anew, but not one that comes while a list is
-    // still being read (the user went to another window and back during the
-    // reading's yields): that one would read into the list under the first.
-    void Form_Activate() override;
     // Nothing to clear: the list is never kept between activations.
     void Form_QueryUnload(int&, int) override {}
     void txtMesaj_Change() override;
@@ -32,9 +28,6 @@ protected:
     void selectionWalkStarts() override {}
     void listRead() override {}
     void activationComplete() override;
-
-private:
-    bool activating_ = false;
 };
 
 } // namespace edition2

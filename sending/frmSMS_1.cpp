@@ -24,6 +24,7 @@
 #include "sending/sendlog.h"
 #include "sending/sendsteps.h"
 
+#include <QPointer>
 #include <QSet>
 
 namespace {
@@ -147,6 +148,19 @@ void frmSMS_1::txtMesaj_KeyPress(int& keyAscii) {
 }
 
 void frmSMS_1::Form_Activate() {
+    // One activation at a time: one that comes while the list is still
+    // being read (the user went to another window and back during the
+    // reading's yields) would read a second list into the first.
+    if (activating_)
+        return;
+    activating_ = true;
+    const QPointer<frmSMS_1> self(this);
+    activate();
+    if (self)
+        activating_ = false;
+}
+
+void frmSMS_1::activate() {
     if (mdlGenel::ListLoaded)
         return;
     try {

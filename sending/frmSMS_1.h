@@ -96,6 +96,9 @@ protected:
     virtual void activationComplete() {}
 
 private:
+    void activate();
     void buildList();
     bool fetchAccountInformation();
+
+    bool activating_ = false;
 };
