@@ -88,7 +88,7 @@ int SheetModel::columnCount(const QModelIndex& parent) const {
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (!sheet_ || sheet_->isDeleted() || !index.isValid())
         return {};
-    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    const std::optional<excel::CellData> cell = sheet_->cell(index.row() + 1, index.column() + 1);
     if (!cell)
         return {};
     switch (role) {
@@ -146,7 +146,7 @@ bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int ro
         return false;
     // Leaving an editor without a change keeps the cell as it is, formula
     // and all.
-    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    const std::optional<excel::CellData> cell = sheet_->cell(index.row() + 1, index.column() + 1);
     if (cell && !cell->value.isEmpty() && value.toString() == data(index, Qt::EditRole).toString())
         return true;
     // The cellsChanged event that follows redraws the cell.

@@ -69,24 +69,6 @@ void RaiseTextTooLong() {
     vb::Raise(errWorkbookFile, QStringLiteral("Bir hücrenin metni en çok %1 karakter olabilir.").arg(kMaxTextLength));
 }
 
-Extent ExtentOf(const SheetData& sheet) {
-    Extent e;
-    for (int r = 0; r < sheet.rowCount(); ++r) {
-        const auto& row = sheet.rows[size_t(r)];
-        for (int c = 0; c < int(row.size()); ++c) {
-            if (row[size_t(c)].isEmpty())
-                continue;
-            if (e.firstRow < 0)
-                e.firstRow = r;
-            e.lastRow = r;
-            if (e.firstColumn < 0 || c < e.firstColumn)
-                e.firstColumn = c;
-            e.lastColumn = std::max(e.lastColumn, c);
-        }
-    }
-    return e;
-}
-
 void WriteWholeFile(const QString& path, const QByteArray& content) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

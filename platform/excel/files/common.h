@@ -30,11 +30,8 @@ constexpr int kMaxTextLength = 32767;
 [[noreturn]] void RaiseTextTooLong();
 
 // The rows and columns a sheet's non-empty cells take (-1 when none).
-struct Extent {
-    int firstRow = -1, lastRow = -1, firstColumn = -1, lastColumn = -1;
-    bool empty() const { return lastRow < 0; }
-};
-Extent ExtentOf(const SheetData& sheet);
+using Extent = CellExtent;
+inline Extent ExtentOf(const SheetData& sheet) { return sheet.usedExtent(); }
 
 // Checks what every format needs of a workbook before it is written: at
 // least one sheet and valid, distinct sheet names (1 to 31 characters, none

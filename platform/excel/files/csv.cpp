@@ -440,7 +440,10 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
         endField();
         while (!row.empty() && row.back().isEmpty())
             row.pop_back();
-        sheet.rows.push_back(std::move(row));
+        const int r = sheet.rowCount();
+        sheet.growRows(r + 1);
+        for (size_t c = 0; c < row.size(); ++c)
+            sheet.set(r, int(c), row[c]);
         row.clear();
         rowStarted = false;
     };
@@ -491,8 +494,7 @@ void WriteCsv(const WorkbookData& workbook, const QString& path) {
         for (int c = 0; c <= extent.lastColumn; ++c) {
             if (c > 0)
                 text += fieldText.separator();
-            if (const CellData* cell = sheet.cell(r, c))
-                text += fieldText(cell->value, r == 0 && c == 0);
+            text += fieldText(sheet.value(r, c), r == 0 && c == 0);
         }
         text += QStringLiteral("\r\n");
     }

@@ -409,7 +409,7 @@ private:
         if (pugi::xml_node f = child(c, "f"))
             cell.formula = formulaOf(f);
         if (!cell.isEmpty())
-            sheet.at(row, column) = std::move(cell);
+            sheet.set(row, column, cell);
     }
 
     // A cell's formula. The cells that share the first cell's formula

@@ -349,11 +349,11 @@ TEST_F(ExcelModel, AValuePutIntoAFormulaCellReplacesTheFormula) {
     WorkbookData data;
     data.sheets.resize(1);
     data.sheets[0].name = QStringLiteral("Formüller");
-    data.sheets[0].at(0, 0).value = vb::Variant(2.0);
-    data.sheets[0].at(0, 1).value = vb::Variant(4.0);
-    data.sheets[0].at(0, 1).formula = QStringLiteral("=A1*2");
-    data.sheets[0].at(0, 2).value = vb::Variant(1.0);
-    data.sheets[0].at(0, 2).formula = CellData::kUnreadFormula;
+    data.sheets[0].setValue(0, 0, vb::Variant(2.0));
+    data.sheets[0].setValue(0, 1, vb::Variant(4.0));
+    data.sheets[0].setFormula(0, 1, QStringLiteral("=A1*2"));
+    data.sheets[0].setValue(0, 2, vb::Variant(1.0));
+    data.sheets[0].setFormula(0, 2, CellData::kUnreadFormula);
     data.sheets[0].merges = {{2, 0, 2, 3}};
     const QString file = dir.filePath(QStringLiteral("formul.xlsx"));
     WriteWorkbookFile(data, file, FileFormat::Xlsx);
