@@ -7,8 +7,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace excel {
 
@@ -72,6 +76,9 @@ SheetData::Cell* SheetData::place(int row, int column) {
         rows_.resize(size_t(row) + 1);
     auto& r = rows_[size_t(row)];
     if (column >= int(r.size())) {
+        // Rows of a table are as wide as the one before them, most often.
+        if (r.empty() && row > 0)
+            r.reserve(std::max(size_t(column) + 1, rows_[size_t(row) - 1].size()));
         r.resize(size_t(column) + 1);
         widest_ = std::max(widest_, column + 1);
     }
@@ -119,24 +126,8 @@ void SheetData::store(Cell& cell, const vb::Variant& value) {
         cell.bits = uint64_t(uint32_t(value.errorCode()));
         return;
     case vb::vbString:
-        if (value.stringValue().size() <= kLongestPooled) {
-            const QString& text = value.stringValue();
-            const size_t n = size_t(text.size());
-            if (textBlocks_.empty() || textBlocks_.back().size() + n > kTextBlock) {
-                textBlocks_.emplace_back();
-                textBlocks_.back().reserve(kTextBlock);
-            }
-            auto& block = textBlocks_.back();
-            cell.kind = kText;
-            cell.bits = (uint64_t(textBlocks_.size() - 1) << 32) | uint64_t(block.size());
-            cell.length = uint16_t(n);
-            block.insert(block.end(), reinterpret_cast<const char16_t*>(text.utf16()),
-                         reinterpret_cast<const char16_t*>(text.utf16()) + n);
-            liveText_ += n;
-            if (deadText_ > kTextBlock * 4 && deadText_ > liveText_)
-                compactTexts();
+        if (storeText(cell, value.stringValue()))
             return;
-        }
         break;
     case vb::vbDate: {
         // A local date and time packs into the day and the milliseconds of
@@ -162,6 +153,27 @@ void SheetData::store(Cell& cell, const vb::Variant& value) {
         freeBoxes_.pop_back();
         boxed_[size_t(cell.bits)] = value;
     }
+}
+
+// A text into the pool; false for one too long for it (it is boxed then).
+bool SheetData::storeText(Cell& cell, QStringView text) {
+    if (text.size() > kLongestPooled)
+        return false;
+    const size_t n = size_t(text.size());
+    if (textBlocks_.empty() || textBlocks_.back().size() + n > kTextBlock) {
+        textBlocks_.emplace_back();
+        textBlocks_.back().reserve(kTextBlock);
+    }
+    auto& block = textBlocks_.back();
+    cell.kind = kText;
+    cell.bits = (uint64_t(textBlocks_.size() - 1) << 32) | uint64_t(block.size());
+    cell.length = uint16_t(n);
+    const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+    block.insert(block.end(), chars, chars + n);
+    liveText_ += n;
+    if (deadText_ > kTextBlock * 4 && deadText_ > liveText_)
+        compactTexts();
+    return true;
 }
 
 vb::Variant SheetData::valueOf(const Cell& cell) const {
@@ -247,7 +259,17 @@ void SheetData::setValue(int row, int column, const vb::Variant& value) {
 }
 
 void SheetData::setText(int row, int column, QStringView text) {
-    store(*place(row, column), vb::Variant(text));
+    Cell& cell = *place(row, column);
+    release(cell);
+    if (!storeText(cell, text))
+        store(cell, vb::Variant(text));
+}
+
+void SheetData::setNumber(int row, int column, double number) {
+    Cell& cell = *place(row, column);
+    release(cell);
+    cell.kind = kNumber;
+    cell.bits = doubleBits(number);
 }
 
 void SheetData::setFormula(int row, int column, const QString& formula) {
@@ -385,20 +407,53 @@ MarkupKind markupKind(const QByteArray& head) {
     return MarkupKind::None;
 }
 
+// The bytes of a regular file. Anything else with a workbook's name (a
+// device that never ends, a named pipe whose writer may never come, a
+// folder) is refused at once: it is opened without waiting and looked at
+// before a byte is read. A file that grows meanwhile is read to the size it
+// had.
+QByteArray regularFileContent(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            files::RaiseMissing(path);
+        if (error == EACCES || error == EPERM)
+            files::RaiseUnreadable(path, QStringLiteral("dosyayı okuma izniniz yok"));
+        files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(error)));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        files::RaiseNotSupported(path, QStringLiteral("bu bir dosya değil (bir klasör, aygıt ya da kanal). "
+                                                      "Yalnızca diskteki çalışma kitabı dosyaları açılabilir."));
+    QByteArray content(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype at = 0;
+    while (at < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + at, size_t(content.size() - at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+        if (got == 0)
+            break;
+        at += got;
+    }
+    content.truncate(at);
+    return content;
+}
+
 } // namespace
 
 WorkbookData ReadWorkbookFile(const QString& path) {
-    QFileInfo info(path);
-    if (!info.exists())
-        files::RaiseMissing(path);
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        files::RaiseUnreadable(path, file.errorString());
-    const QByteArray content = file.readAll();
+    const QByteArray content = regularFileContent(path);
     if (files::IsCompoundFile(content))
         return files::ReadXls(path, content);
     if (content.startsWith("PK\x03\x04"))
-        return files::ReadXlsx(path);
+        return files::ReadXlsx(path, content);
     if (isBareBiff(content))
         files::RaiseNotSupported(path, QStringLiteral("Excel 2.1-4.0 biçimindeki çalışma kitapları desteklenmiyor. "
                                                       "Dosyayı yeni bir Excel sürümüyle .xls ya da .xlsx olarak kaydedin."));

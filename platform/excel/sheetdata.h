@@ -16,6 +16,9 @@
 // loads from a file and saves to one. Rows and columns are 0-based here.
 namespace excel {
 
+// The longest text a cell holds, in the host and in every workbook format.
+constexpr int kMaxCellText = 32767;
+
 struct QM_EXPORT CellData {
     vb::Variant value;          // Empty for an empty cell
     bool bold = false;
@@ -85,6 +88,7 @@ public:
     void set(int row, int column, const CellData& cell);
     void setValue(int row, int column, const vb::Variant& value);   // font and formula kept
     void setText(int row, int column, QStringView text);            // the same for a text
+    void setNumber(int row, int column, double number);             // and for a number
     void setFormula(int row, int column, const QString& formula);
     void setBold(int row, int column, bool bold);
     void setColor(int row, int column, unsigned color);
@@ -118,6 +122,7 @@ private:
     Cell* place(int row, int column);
     const Cell* find(int row, int column) const;
     void store(Cell& cell, const vb::Variant& value);
+    bool storeText(Cell& cell, QStringView text);
     void release(Cell& cell);
     vb::Variant valueOf(const Cell& cell) const;
     void compactTexts();

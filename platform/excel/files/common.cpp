@@ -1,6 +1,7 @@
 #include "platform/excel/files/common.h"
 
 #include "platform/excel/files/formats.h"
+#include "platform/excel/range.h"
 
 #include "platform/vb/error.h"
 #include "platform/vb/variant.h"
@@ -67,6 +68,21 @@ void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns) {
 
 void RaiseTextTooLong() {
     vb::Raise(errWorkbookFile, QStringLiteral("Bir hücrenin metni en çok %1 karakter olabilir.").arg(kMaxTextLength));
+}
+
+void RaiseCellTextTooLong(const QString& path, const QString& sheet, int row, int column) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası açılamıyor: '%2' sayfasının %3%4 hücresindeki metin 32.767 karakterden "
+                             "uzun. Bir hücrede en çok 32.767 karakter olabilir.")
+                  .arg(fileName(path), sheet, ColumnLetters(column + 1))
+                  .arg(row + 1));
+}
+
+void RaiseBeyondGrid(const QString& path, const QString& sheet) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası açılamıyor: '%2' sayfası çok büyük. Bir sayfada en çok 1.048.576 satır "
+                             "ve 16.384 sütun olabilir.")
+                  .arg(fileName(path), sheet));
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& content) {

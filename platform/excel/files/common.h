@@ -25,9 +25,16 @@ namespace excel::files {
 [[noreturn]] void RaiseUnwritable(const QString& path, const QString& detail = {});
 [[noreturn]] void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns);
 
-// The longest text a cell holds in every format.
-constexpr int kMaxTextLength = 32767;
+// The longest text a cell holds in every format; a file that holds a
+// longer one is refused, naming the cell (0-based row and column).
+constexpr int kMaxTextLength = kMaxCellText;
 [[noreturn]] void RaiseTextTooLong();
+[[noreturn]] void RaiseCellTextTooLong(const QString& path, const QString& sheet, int row, int column);
+// A file whose sheet goes past the grid of the formats (1,048,576 rows and
+// 16,384 columns) is refused.
+constexpr int kGridRows = 1048576;
+constexpr int kGridColumns = 16384;
+[[noreturn]] void RaiseBeyondGrid(const QString& path, const QString& sheet);
 
 // The rows and columns a sheet's non-empty cells take (-1 when none).
 using Extent = CellExtent;

@@ -395,6 +395,12 @@ private:
         return true;
     }
 
+    // The format holds texts of up to 65,535 characters; a cell, half that.
+    void checkLength(const QString& text, const SheetData& sheet, int row, int column) const {
+        if (text.size() > kMaxTextLength)
+            RaiseCellTextTooLong(path_, sheet.name, row, column);
+    }
+
     // A blank cell is kept only for the font it shows.
     void blank(SheetData& sheet, uint16_t row, uint16_t column, uint16_t xf) const {
         CellData probe;
@@ -440,6 +446,7 @@ private:
                     break;
                 if (index >= g_.strings.size())
                     unreadable(QStringLiteral("SST %1").arg(index));
+                checkLength(g_.strings[index], sheet, row, column);
                 put(sheet, row, column, xf, vb::Variant(g_.strings[index]));
                 break;
             }
@@ -449,6 +456,7 @@ private:
                 const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
                 if (c.bad())
                     break;
+                checkLength(text, sheet, row, column);
                 put(sheet, row, column, xf, vb::Variant(text));
                 break;
             }
@@ -534,8 +542,10 @@ private:
             case kString:
                 if (pendingString) {
                     const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
-                    if (!c.bad())
+                    if (!c.bad()) {
+                        checkLength(text, sheet, pendingAt.first, pendingAt.second);
                         sheet.setValue(pendingAt.first, pendingAt.second, vb::Variant(text));
+                    }
                     pendingString = false;
                 }
                 break;

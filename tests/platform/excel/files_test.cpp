@@ -219,8 +219,9 @@ TEST(SheetData, KeepsEveryKindOfValueWithItsFontAndFormula) {
         ASSERT_TRUE(cell.has_value());
         EXPECT_EQ(cell->value.type(), v.type());
         EXPECT_EQ(cell->value, v);
-        if (v.isDate())
+        if (v.isDate()) {
             EXPECT_EQ(cell->value.dateValue().timeSpec(), v.dateValue().timeSpec());
+        }
         EXPECT_EQ(cell->bold, row % 2 == 0);
         EXPECT_EQ(cell->color, row % 3 == 0 ? 0xFF0000u : 0u);
         EXPECT_EQ(cell->formula, row % 4 == 0 ? QStringLiteral("=A%1").arg(row + 2) : QString());

@@ -436,6 +436,48 @@ TEST_F(XlsFiles, TextsGoOnOverContinueRecordsInLabelsAndFormulaResults) {
     EXPECT_EQ(sheet.cell(1, 0)->formula, QStringLiteral("=1"));
 }
 
+// The format's texts hold up to 65,535 characters, twice what a cell takes.
+TEST_F(XlsFiles, TextsLongerThanACellHoldsAreRefusedNamingTheCell) {
+    for (const int length : {files::kMaxTextLength, files::kMaxTextLength + 1, 65535}) {
+        for (const bool formulaResult : {false, true}) {
+            SCOPED_TRACE(std::to_string(length) + (formulaResult ? " STRING" : " LABEL"));
+            StreamBuilder b;
+            standardGlobals(b, QStringLiteral("Uzun"), {});
+            RecordWriter& s = b.sheet;
+            b.bof(s, kSheetStream);
+            dimension(s, 3, 3);
+            ByteWriter text;
+            if (formulaResult) {
+                const char follows[8] = {0, 0, 0, 0, 0, 0, char(0xFF), char(0xFF)};
+                formula(s, 2, 1, 15, follows);
+            } else {
+                text.u16(2);
+                text.u16(1);
+                text.u16(15);
+            }
+            text.u16(uint16_t(length));
+            text.u8(0);
+            text.bytes(QByteArray(length, 'x').constData(), length);
+            continued(s, formulaResult ? kString : kLabel, text.data(), formulaResult ? 3 + 1000 : 9 + 1000, 0, 8000);
+            s.eof();
+            writeBytes(QStringLiteral("uzun.xls"), files::BuildCompoundFile(QStringLiteral("Workbook"), b.stream()));
+            if (length <= files::kMaxTextLength) {
+                EXPECT_EQ(ReadWorkbookFile(path(QStringLiteral("uzun.xls"))).sheets.at(0).value(2, 1),
+                          vb::Variant(QString(length, u'x')));
+                continue;
+            }
+            try {
+                ReadWorkbookFile(path(QStringLiteral("uzun.xls")));
+                ADD_FAILURE() << "read";
+            } catch (const vb::Error& e) {
+                EXPECT_EQ(e.number(), errWorkbookFile);
+                EXPECT_TRUE(e.description().contains(QStringLiteral("'Uzun' sayfasının B3 hücresindeki metin")))
+                    << e.description().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(XlsFiles, DamagedRecordsAreRefusedOrReadAsFarAsTheyGo) {
     auto workbook = [](auto sheetRecords, const QStringList& strings = {}) {
         StreamBuilder b;
