@@ -22,6 +22,14 @@ vb::Variant TypedCellValue(const QString& text) {
     return typed;
 }
 
+QString ShownText(const QString& text) {
+    if (text.size() <= kShownCharacters)
+        return text;
+    // Not half of a character written as a surrogate pair.
+    const qsizetype cut = text[kShownCharacters - 1].isHighSurrogate() ? kShownCharacters - 1 : kShownCharacters;
+    return text.left(cut);
+}
+
 int ColumnPixels(double characters) {
     // Seven pixels a character of the standard font, and the cell's margins.
     return characters <= 0 ? 0 : int(std::lround(characters * 7 + 5));
@@ -99,7 +107,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         // Null never reaches a cell (the model stores it as Empty), but a
         // failing conversion must not break painting.
         try {
-            return excel::CellText(cell->value);
+            const QString text = excel::CellText(cell->value);
+            return role == Qt::DisplayRole ? ShownText(text) : text;
         } catch (...) {
             return {};
         }

@@ -204,6 +204,8 @@ void Range::setValue(const vb::Variant& value) const {
         ClearContents();
         return;
     }
+    if (v.isString() && v.stringValue().size() > kMaxCellText)
+        refuse(QStringLiteral("Application-defined or object-defined error"));
     // A value put into a cell replaces its formula, as typing does.
     forEachCell([&](SheetData& data, int row, int column) {
         data.setValue(row, column, v);
