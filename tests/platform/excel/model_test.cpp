@@ -500,6 +500,32 @@ TEST_F(ExcelModel, ASelectionOfSeveralAreasIsCountedAndAddressedAreaByArea) {
     EXPECT_EQ(app->Selection().Address(), QStringLiteral("$A$1"));
 }
 
+TEST_F(ExcelModel, IntersectGivesTheSharedCellsAreaByArea) {
+    const auto sheet = newSheet();
+    const struct {
+        const char* first;
+        const char* second;
+        const char* shared;   // "" for Nothing
+    } cases[] = {
+        {"A1:XFD1048576", "B2:D9", "$B$2:$D$9"},
+        {"B2:D9", "C5:F20", "$C$5:$D$9"},
+        {"A:A", "2:3", "$A$2:$A$3"},
+        {"A1:B2,D4:E5", "B2:D4", "$B$2,$D$4"},
+        {"C:C,A:A", "A1:C3", "$C$1:$C$3,$A$1:$A$3"},
+        {"A1:B2", "C3:D4", ""},
+        {"B2", "B2", "$B$2"},
+    };
+    for (const auto& c : cases) {
+        const Range shared = app->Intersect(sheet->Range(QString::fromLatin1(c.first)),
+                                            sheet->Range(QString::fromLatin1(c.second)));
+        EXPECT_EQ(shared.isNothing() ? QString() : shared.Address(), QString::fromLatin1(c.shared))
+            << c.first << " " << c.second;
+    }
+    const auto other = sheet->Parent()->Sheets().Item(2);
+    EXPECT_EQ(ErrorOf([&] { app->Intersect(sheet->Range(QStringLiteral("A1")), other->Range(QStringLiteral("A1"))); }),
+              errExcel);
+}
+
 TEST_F(ExcelModel, ASelectionThatIsNoCellRangeCannotBeReadAsOne) {
     const auto sheet = newSheet();
     int announced = 0;
