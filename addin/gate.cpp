@@ -131,7 +131,11 @@ void OpenFormWithLogin(forms::FormRef form) {
             return;
         }
         showLogin(form);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // A file the database itself finds damaged is not the doing of a
+        // restricted user account: that is said instead.
+        if (ado::DatabaseFailureOf(e) == ado::DatabaseFailure::Damaged)
+            LastErrorText = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + vb::vbCrLf + vb::ErrorDescription(e);
         vb::MsgBox(LastErrorText, vb::vbCritical, QStringLiteral("Quillmere"));
     }
 }
