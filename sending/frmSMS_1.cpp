@@ -18,6 +18,7 @@
 #include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 #include "reports/frmRapor.h"
+#include "sending/accountinfo.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
 
@@ -292,15 +293,11 @@ bool frmSMS_1::fetchAccountInformation() {
         resetPickers();
         return false;
     }
-    int p = vb::InStr(reply, vb::vbLf);
     // A reply with no line feed at all cannot be read.
-    lblKontor->setCaption(QStringLiteral(" ") + vb::Left(reply, p - 1));
-    reply = vb::Mid(reply, p + 1);
-    while (vb::InStr(reply, vb::vbLf) > 0) {
-        int q = vb::InStr(reply, vb::vbLf);
-        cbGonderen->AddItem(vb::Left(reply, q - 1));
-        reply = vb::Mid(reply, q + 1);
-    }
+    const sending::AccountInformation info = sending::ParseAccountInformation(reply);
+    lblKontor->setCaption(QStringLiteral(" ") + info.credit);
+    for (const QString& originator : info.originators)
+        cbGonderen->AddItem(originator);
     cbGonderen->setText(cbGonderen->List(0));
     return true;
 }
