@@ -39,6 +39,8 @@ TEST(NormalizeGsmNumber, FirstEditionAcceptsTheFourPrefixes) {
         {"   ", ""},
         {"", ""},
         {"4321234567", ""},
+        {"0053153100531421.44e5", ""},   // a number to the language, ending in an exponent
+        {"5321234e10", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NormalizeGsmNumber(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
