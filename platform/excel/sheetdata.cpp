@@ -449,7 +449,10 @@ QByteArray regularFileContent(const QString& path) {
 } // namespace
 
 WorkbookData ReadWorkbookFile(const QString& path) {
-    const QByteArray content = regularFileContent(path);
+    return ReadWorkbookContent(path, regularFileContent(path));
+}
+
+WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content) {
     if (files::IsCompoundFile(content))
         return files::ReadXls(path, content);
     if (content.startsWith("PK\x03\x04"))

@@ -170,6 +170,9 @@ constexpr int errWorkbookFile = 1004;
 // errWorkbookFile. CSV files hold the first sheet only, as UTF-8 text; see
 // files/csv.cpp for how values are typed.
 QM_EXPORT WorkbookData ReadWorkbookFile(const QString& path);
+// The same for the bytes of a file read already; path names it in the
+// messages and gives a text file's sheet its name.
+QM_EXPORT WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content);
 QM_EXPORT void WriteWorkbookFile(const WorkbookData& workbook, const QString& path, FileFormat format);
 
 } // namespace excel

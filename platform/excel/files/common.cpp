@@ -135,6 +135,18 @@ QDateTime FromHostSerial(double serial, bool date1904) {
     return vb::FromSerialDate(serial >= 1 && serial < 61 ? serial + 1 : serial);
 }
 
+vb::Variant CellNumber(double value) {
+    return std::isfinite(value) ? vb::Variant(value) : ErrorValue(0x24);
+}
+
+vb::Variant NumberOrDate(double serial, bool date1904) {
+    if (!std::isfinite(serial))
+        return CellNumber(serial);
+    const double shifted = date1904 ? serial + 1462 : serial;
+    return vb::IsSerialDate(shifted) && vb::IsSerialDate(shifted + 1) ? vb::Variant(FromHostSerial(serial, date1904))
+                                                                       : vb::Variant(serial);
+}
+
 int BuiltinDateFormat(const QDateTime& value) {
     if (value.time() == QTime(0, 0))
         return 14;

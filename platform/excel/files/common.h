@@ -55,6 +55,12 @@ QString SheetNameFromFileName(const QString& path);
 // times of day in both.
 QM_EXPORT double HostSerial(const QDateTime& value);
 QM_EXPORT QDateTime FromHostSerial(double serial, bool date1904 = false);
+// A number under a date format is a date when it is one of the language's
+// dates; outside them (as the host shows "####") it stays a number.
+// A number that is none (NaN, infinite), which no cell holds, is the error
+// value #NUM!.
+vb::Variant NumberOrDate(double serial, bool date1904);
+vb::Variant CellNumber(double value);
 
 // The built-in number format a date value is written with: 14 (date), 21
 // (time of day, for a value on the language's day zero) or 22 (date and time).

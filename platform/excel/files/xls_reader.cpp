@@ -380,7 +380,7 @@ private:
     bool isDate(uint16_t xf) const { return xf < dateXf_.size() && dateXf_[xf]; }
 
     vb::Variant number(double v, uint16_t xf) const {
-        return isDate(xf) ? vb::Variant(FromHostSerial(v, g_.date1904)) : vb::Variant(v);
+        return isDate(xf) ? NumberOrDate(v, g_.date1904) : CellNumber(v);
     }
 
     // Writes the cell a record names with its font; a column the format

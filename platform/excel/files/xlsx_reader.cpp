@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <pugixml.hpp>
@@ -730,7 +731,9 @@ private:
             if (cell.value.cut || res.ec != std::errc() || res.ptr != raw.data() + raw.size())
                 RaiseUnreadable(path_, QStringLiteral("%1 sayı değil").arg(QString::fromUtf8(raw.data(), std::min<qsizetype>(qsizetype(raw.size()), 40))));
             if (cell.style.date)
-                sheet.setValue(r, c, vb::Variant(FromHostSerial(number, date1904_)));
+                sheet.setValue(r, c, NumberOrDate(number, date1904_));
+            else if (!std::isfinite(number))
+                sheet.setValue(r, c, CellNumber(number));
             else
                 sheet.setNumber(r, c, number);
         }

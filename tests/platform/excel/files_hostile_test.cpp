@@ -193,5 +193,64 @@ TEST_F(HostileFiles, SheetsPastTheFormatsGridAreRefused) {
     }
 }
 
+// A compound file SheetJS wrote, each time with one field of its header or
+// directory made what a damaged or hostile file holds (fuzz/make-seeds).
+// Every field is checked before use: the file is refused, never read
+// outside its bytes (the fuzz step runs the same files under the
+// sanitizers).
+TEST_F(HostileFiles, CompoundFilesWithDamagedHeadersAreRefused) {
+    const struct {
+        const char* file;
+        const char* damage;
+    } cases[] = {
+        {"kaydirma-218.xls", "a sector size of 2^218"},
+        {"mini-kaydirma-218.xls", "a mini sector size of 2^218"},
+        {"kaydirma-12.xls", "4096-byte sectors in a file of 512-byte ones"},
+        {"fat-sayisi.xls", "4,294,967,295 FAT sectors"},
+        {"fat-disarida.xls", "a FAT sector past the end"},
+        {"fat-dongu.xls", "a directory chain that loops"},
+        {"difat-dongu.xls", "a DIFAT chain that loops"},
+        {"dizin-disarida.xls", "a directory past the end"},
+        {"minifat-dizinde.xls", "a mini FAT that is the directory"},
+        {"mini-sinir-0.xls", "a mini stream cut-off of 0"},
+        {"akis-boyu.xls", "a stream of 4 GB"},
+        {"akis-baslangic.xls", "a stream starting past the end"},
+        {"ad-uzunlugu.xls", "a name of 65,535 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + ": " + c.damage);
+        QFile damaged(QStringLiteral(QM_FUZZ_CORPUS_DIR "/cfb/") + QString::fromLatin1(c.file));
+        ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+        writeBytes(QStringLiteral("hasarlı.xls"), damaged.readAll());
+        EXPECT_TRUE(errorOf(path(QStringLiteral("hasarlı.xls"))).contains(QStringLiteral("okunamıyor")));
+    }
+}
+
+// Numbers no cell holds, and numbers under a date format that are no date
+// of the language's: the first are #NUM!, the others stay numbers.
+TEST_F(HostileFiles, NumbersThatAreNoDateOrNoNumberAreKeptAsTheHostShowsThem) {
+    WriteZip(path(QStringLiteral("tarih.xlsx")), {
+        {"_rels/.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"" + kRel +
+                            "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml", "<workbook><sheets><sheet name=\"Sayfa1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships><Relationship Id=\"rId1\" Type=\"" + kRel + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+         "<Relationship Id=\"rId2\" Type=\"" + kRel + "styles\" Target=\"styles.xml\"/></Relationships>"},
+        {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
+        {"xl/worksheets/sheet1.xml",
+         "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" s=\"1\"><v>45351</v></c><c r=\"B1\" s=\"1\"><v>1e300</v></c>"
+         "<c r=\"C1\" s=\"1\"><v>-1e9</v></c><c r=\"D1\" s=\"1\"><v>nan</v></c><c r=\"E1\"><v>inf</v></c>"
+         "<c r=\"F1\"><v>1e300</v></c></row></sheetData></worksheet>"},
+    });
+    const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("tarih.xlsx"))).sheets.at(0);
+    EXPECT_EQ(sheet.value(0, 0), vb::Variant(QDate(2024, 2, 29)));
+    EXPECT_EQ(sheet.value(0, 1), vb::Variant(1e300));
+    EXPECT_EQ(sheet.value(0, 2), vb::Variant(-1e9));
+    EXPECT_EQ(sheet.value(0, 3), files::ErrorValue(0x24));
+    EXPECT_EQ(sheet.value(0, 4), files::ErrorValue(0x24));
+    EXPECT_EQ(sheet.value(0, 5), vb::Variant(1e300));
+    EXPECT_EQ(vb::IsSerialDate(std::nan("")), false);
+}
+
 } // namespace
 } // namespace excel::testing
