@@ -1,5 +1,7 @@
 #include "platform/excel/files/xmlpull.h"
 
+#include "platform/vb/utf8.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -25,24 +27,9 @@ std::string_view localOf(std::string_view qualified) {
     return qualified;
 }
 
+// A character reference as UTF-8; one that names no character is U+FFFD.
 void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
+    vb::AppendUtf8(out, cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
 }
 
 // The code point of "&...;" at p (n bytes there at most), and the bytes it
@@ -91,7 +78,9 @@ void XmlPull::fail(const char* what) {
 }
 
 // Reads more into the buffer, keeping what is there from pos_ on (which
-// then starts the buffer); false at the end of the text.
+// then starts the buffer), until the buffer is full: a tag that arrives in
+// small pieces is parsed again only as often as the buffer grows. False at
+// the end of the text.
 bool XmlPull::more(qsizetype wanted) {
     if (eof_)
         return false;
@@ -102,13 +91,17 @@ bool XmlPull::more(qsizetype wanted) {
     }
     if (end_ + wanted > qsizetype(buffer_.size()))
         buffer_.resize(size_t(std::max(end_ + wanted, qsizetype(buffer_.size()) * 2)));
-    const qsizetype got = fill_(buffer_.data() + end_, qsizetype(buffer_.size()) - end_);
-    if (got <= 0) {
-        eof_ = true;
-        return false;
+    bool read = false;
+    while (end_ < qsizetype(buffer_.size())) {
+        const qsizetype got = fill_(buffer_.data() + end_, qsizetype(buffer_.size()) - end_);
+        if (got <= 0) {
+            eof_ = true;
+            break;
+        }
+        end_ += got;
+        read = true;
     }
-    end_ += got;
-    return true;
+    return read;
 }
 
 bool XmlPull::refill(qsizetype n) {
@@ -354,10 +347,14 @@ void XmlPull::keepCodePoint(uint32_t cp) {
         text_ += bytes;
 }
 
-void XmlPull::readText() {
+void XmlPull::startText() {
     text_.clear();
     textCut_ = false;
     afterCr_ = false;
+}
+
+void XmlPull::readText() {
+    startText();
     for (;;) {
         const char* from = buffer_.data() + pos_;
         const qsizetype n = end_ - pos_;
@@ -387,9 +384,7 @@ void XmlPull::readText() {
 }
 
 void XmlPull::readCdata() {
-    text_.clear();
-    textCut_ = false;
-    afterCr_ = false;
+    startText();
     for (;;) {
         const char* from = buffer_.data() + pos_;
         const qsizetype n = end_ - pos_;

@@ -75,6 +75,7 @@ private:
     qsizetype parseTag(const char* tag, qsizetype n);
     Token endTag();
     void closeElement();
+    void startText();
     void readText();
     void readCdata();
     void keep(const char* p, qsizetype n);
