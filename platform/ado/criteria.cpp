@@ -314,7 +314,10 @@ private:
             vb::Variant t(v.text);
             if ((v.numeric = vb::IsNumeric(t)))
                 v.number = vb::CDbl(t);
-            if (auto d = readDate(v.text)) {
+            // Every date is written with a digit; the readings of a date
+            // are not tried on texts without one.
+            const bool digits = std::any_of(v.text.begin(), v.text.end(), [](QChar c) { return c.isDigit(); });
+            if (auto d = digits ? readDate(v.text) : std::nullopt) {
                 v.dated = true;
                 v.date = *d;
             }

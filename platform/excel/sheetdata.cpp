@@ -273,15 +273,17 @@ void SheetData::setNumber(int row, int column, double number) {
 }
 
 void SheetData::setFormula(int row, int column, const QString& formula) {
-    Cell* c = formula.isEmpty() ? const_cast<Cell*>(find(row, column)) : place(row, column);
-    if (!c)
-        return;
     if (formula.isEmpty()) {
-        if (c->formula)
-            formulas_.erase(cellKey(row, column));
-        c->formula = 0;
+        // Clearing the formula of a cell never written writes nothing.
+        if (row >= 0 && column >= 0 && column < rowLength(row)) {
+            Cell& c = rows_[size_t(row)][size_t(column)];
+            if (c.formula)
+                formulas_.erase(cellKey(row, column));
+            c.formula = 0;
+        }
         return;
     }
+    Cell* c = place(row, column);
     formulas_[cellKey(row, column)] = formula;
     c->formula = 1;
 }
