@@ -2,15 +2,11 @@
 
 #include "addin/gate.h"
 #include "addin/mdlGenel.h"
-#include "gateway/endpoints.h"
+#include "addin/windows.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
-#include "platform/excel/commandbars.h"
 #include "platform/forms/form.h"
-#include "platform/vb/msgbox.h"
-#include "platform/vb/strings.h"
-#include "platform/win32/app.h"
-#include "platform/win32/shell.h"
+#include "platform/vb/error.h"
 #include "reports/frmRapor.h"
 #include "sending/frmPop.h"
 #include "sending/frmSMS.h"
@@ -25,28 +21,9 @@
 
 namespace {
 
-constexpr int kButton = 1;
-constexpr int kPopup = 10;
-constexpr int kIconAndCaption = 3;
-constexpr int kDockedTop = 1;
-
-// A click hands the command's window to the gate, which loads it only when
-// it shows it.
-template <class Window>
-excel::CommandBarControl::ClickHandler opens() {
-    return [](std::shared_ptr<excel::CommandBarControl>, bool&) {
-        mdlGenel::OpenFormWithLogin(forms::FormRef::To<Window>());
-    };
-}
-
-// Runs a step of the disconnection; a failing step is skipped.
-template <class F>
-void resumeNext(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
+// Whether the host was started for a person (custom(1) = 1); an instance
+// made for automation (an export) gets no toolbar and no menu.
+bool startedForAPerson(excel::CustomArray& custom) { return custom(1).isNumber() && custom(1).doubleValue() == 1; }
 
 } // namespace
 
@@ -55,127 +32,43 @@ Connect::~Connect() = default;
 
 void Connect::OnConnection(const std::shared_ptr<excel::Application>& application, int, void*,
                            excel::CustomArray& custom) {
-    // Only a host started for a person acts; an instance made for automation
-    // (an export) gets no toolbar and no menu.
-    if (!(custom(1).isNumber() && custom(1).doubleValue() == 1))
+    if (!startedForAPerson(custom))
         return;
     try {
-        buildUserInterface(application);
+        ExcelApp = application;
+        mdlGenel::StartFlag = QStringLiteral("1");
+        commands.Build(application, {mdlGenel::OpenFormWithLogin, forms::FormRef::To<frmSihirbaz>(),
+                                     forms::FormRef::To<frmRapor>(), forms::FormRef::To<frmAyarlar>(),
+                                     forms::FormRef::To<frmDestek>(), forms::FormRef::To<frmHakkinda>()});
     } catch (const std::exception& e) {
         const QString description = vb::ErrorDescription(e);
         // Repeats the test above: a custom array that fails it fails here too,
         // and that reaches the host.
-        if (!(custom(1).isNumber() && custom(1).doubleValue() == 1))
+        if (!startedForAPerson(custom))
             return;
-        vb::MsgBox(QStringLiteral("Quillmere uygulaması bir hatayla karşılaştı.") + vb::vbCrLf
-                       + QStringLiteral("Sistemin ürettiği hata mesajı : ") + description + vb::vbCrLf
-                       + QStringLiteral("Şimdi Excel uygulamanızın varsayılan ayarları yüklenecek..."),
-                   vb::vbInformation, QStringLiteral("Quillmere"));
-        application->CommandBars().Item(QStringLiteral("Worksheet Menu Bar"))->Reset();
-        application->CommandBars().Item(QStringLiteral("Quillmere"))->Delete();
+        quillmere::AddinCommands::ResetAfterFailure(application, description);
     }
-}
-
-void Connect::buildUserInterface(const std::shared_ptr<excel::Application>& application) {
-    ExcelApp = application;
-    mdlGenel::StartFlag = QStringLiteral("1");
-
-    mcbToolbar = application->CommandBars().Add(QStringLiteral("Quillmere"));
-    struct Button {
-        ControlPtr* member;
-        const char* caption;
-        int faceId;
-        bool tooltip;
-        excel::CommandBarControl::ClickHandler click;
-    };
-    auto help = [this](std::shared_ptr<excel::CommandBarControl>, bool&) { openHelp(); };
-    const Button toolbar[] = {
-        {&mcbSendSMS, "SMS Gönder", 24, false, opens<frmSihirbaz>()},
-        {&mcbReport, "Raporlar", 17, false, opens<frmRapor>()},
-        {&mcbSettings, "Ayarlar", 548, false, opens<frmAyarlar>()},
-        {&mcbHelp, "Yardım", 984, false, help},
-        {&mcbSupport, "Web", 1445, true, opens<frmDestek>()},
-    };
-    for (const Button& b : toolbar) {
-        ControlPtr c = mcbToolbar->Controls().Add(kButton);
-        *b.member = c;
-        c->Click = b.click;
-        c->setCaption(QString::fromUtf8(b.caption));
-        c->setFaceId(b.faceId);
-        if (b.tooltip)
-            c->setTooltipText(quillmere::endpoints::ProductDomain());
-        c->setStyle(kIconAndCaption);
-    }
-    mcbToolbar->setVisible(true);
-    mcbToolbar->setPosition(kDockedTop);
-
-    mfmPopup = application->CommandBars().Item(QStringLiteral("Worksheet Menu Bar"))->Controls().Add(kPopup, 8);
-    mfmPopup->setCaption(QStringLiteral("&Quillmere"));
-    const Button menu[] = {
-        {&mfmSendSMS, "SMS Gönder", 24, false, opens<frmSihirbaz>()},
-        {&mfmReport, "Raporlar", 17, false, opens<frmRapor>()},
-        {&mfmSettings, "Ayarlar", 548, false, opens<frmAyarlar>()},
-        {&mfmHelp, "Quillmere Yardımı", 984, false, help},
-        {&mfmSupport, "Web", 1445, true, opens<frmDestek>()},
-        {&mfmAbout, "Quillmere Hakkında", 0, false, opens<frmHakkinda>()},
-    };
-    for (const Button& b : menu) {
-        ControlPtr c = mfmPopup->Controls().Add(kButton);
-        *b.member = c;
-        c->Click = b.click;
-        c->setCaption(QString::fromUtf8(b.caption));
-        if (b.faceId)
-            c->setFaceId(b.faceId);
-        if (b.tooltip)
-            c->setTooltipText(quillmere::endpoints::ProductDomain());
-    }
-}
-
-void Connect::openHelp() {
-    win32::ShellExecute(ownerWindow, QStringLiteral("open"), win32::AppPath() + QStringLiteral("/quillmere.chm"),
-                        QString(), QString(), 5);
 }
 
 void Connect::OnDisconnection(int removeMode, excel::CustomArray&) {
-    // Without a connection that acted there is nothing to delete.
-    resumeNext([&] {
-        if (mcbToolbar)
-            mcbToolbar->Delete();
-    });
-    resumeNext([&] {
-        if (mfmPopup)
-            mfmPopup->Delete();
-    });
-    mcbToolbar.reset();
-    mfmPopup.reset();
-    resumeNext([] { forms::UnloadDefault<frmAyarlar>(); });
-    resumeNext([] { forms::UnloadDefault<frmBekle>(); });
-    resumeNext([] { forms::UnloadDefault<frmDestek>(); });
-    resumeNext([] { forms::UnloadDefault<frmGiris>(); });
-    resumeNext([] { forms::UnloadDefault<frmHakkinda>(); });
-    resumeNext([] { forms::UnloadDefault<frmPop>(); });
-    resumeNext([] { forms::UnloadDefault<frmRapor>(); });
-    resumeNext([] { forms::UnloadDefault<frmSihirbaz>(); });
-    resumeNext([] { forms::UnloadDefault<frmSMS>(); });
-    resumeNext([] { forms::UnloadDefault<frmSMS_1>(); });
-    resumeNext([] { forms::UnloadDefault<frmSonEkran>(); });
-    for (ControlPtr* c : {&mcbSendSMS, &mcbReport, &mcbSettings, &mcbHelp, &mcbSupport, &mfmSendSMS, &mfmReport,
-                          &mfmSettings, &mfmHelp, &mfmAbout, &mfmSupport})
-        c->reset();
+    commands.Delete();
+    quillmere::UnloadInOrder<quillmere::WindowList<frmAyarlar, frmBekle, frmDestek, frmGiris, frmHakkinda, frmPop,
+                                                   frmRapor, frmSihirbaz, frmSMS, frmSMS_1, frmSonEkran>>();
+    commands.Release();
     // Only a host that is shutting down is asked to quit: a user who removes
     // the add-in keeps the spreadsheet open.
-    resumeNext([removeMode] {
+    vb::ResumeNext([removeMode] {
         if (!ExcelApp)
             vb::Raise(vb::errObjectNotSet);
         if (removeMode == excel::ext_dm_HostShutdown)
             ExcelApp->Quit();
     });
     ExcelApp.reset();
-    resumeNext([] {
+    vb::ResumeNext([] {
         if (mdlGenel::ExcelSchema)
             mdlGenel::ExcelSchema->Close();
     });
-    resumeNext([] {
+    vb::ResumeNext([] {
         if (mdlGenel::ExcelConnection)
             mdlGenel::ExcelConnection->Close();
     });

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "addin/commands.h"
 #include "platform/excel/addin.h"
 
 #include <memory>
 
-namespace excel {
-class CommandBar;
-class CommandBarControl;
-} // namespace excel
-
-// The add-in object the host creates: builds the toolbar and the menu on
-// connection, binds the commands to the windows, and removes it all again on
-// disconnection.
+// The first edition's add-in object, the one the host creates through the
+// add-in interface: builds the toolbar and the menu on connection, binds the
+// commands to the windows, and removes it all again on disconnection.
 class Connect : public excel::AddinConnection {
 public:
     Connect();
@@ -22,14 +18,5 @@ public:
     void OnDisconnection(int removeMode, excel::CustomArray& custom) override;
 
 private:
-    using ControlPtr = std::shared_ptr<excel::CommandBarControl>;
-
-    void buildUserInterface(const std::shared_ptr<excel::Application>& application);
-    void openHelp();
-
-    std::shared_ptr<excel::CommandBar> mcbToolbar;
-    ControlPtr mfmPopup;
-    ControlPtr mcbSendSMS, mcbReport, mcbSettings, mcbHelp, mcbSupport;
-    ControlPtr mfmSendSMS, mfmReport, mfmSettings, mfmHelp, mfmAbout, mfmSupport;
-    void* ownerWindow = nullptr;  // never set: the help file opens with no owner
+    quillmere::AddinCommands commands;
 };

@@ -9,7 +9,7 @@ namespace quillmere {
 // defines CurrentEdition() in its own sources; the shared libraries only read
 // it.
 struct Edition {
-    // The project name: the ProgID's first part and the gateway type text.
+    // The project name as the gateway type text writes it.
     QString projectName;
     // Whether every gateway document carries the ClientID element.
     bool sendsClientId = true;
@@ -18,7 +18,9 @@ struct Edition {
     bool localSystemTime = false;
     // The first digits a ten-digit mobile number may begin with.
     QStringList mobilePrefixes;
-    // Path and query of the advertising page on the advertising site.
+    // The advertising site (scheme and host), and the path and query of the
+    // advertising page on it.
+    QString advertSite;
     QString advertPath;
     // Path of the gateway service's endpoint.
     QString servicePath;
@@ -27,6 +29,10 @@ struct Edition {
     // Defined size of the message basket's text field; a package holding a
     // message longer than 160 characters goes out as action 41.
     int basketMessageSize = 160;
+    // Path of the product site's login page, which the support window opens
+    // with a gateway-service account in its query; empty: the site's home
+    // page for every account.
+    QString supportLoginPath;
 };
 
 const Edition& CurrentEdition();

@@ -56,3 +56,19 @@ function(qm_help_file target source_dir output_dir)
     COMMENT "Compiling quillmere.chm for ${target}")
   add_custom_target(${target}_help ALL DEPENDS ${output_dir}/quillmere.chm)
 endfunction()
+
+# An edition's deliverable: build/addins/<folder>/quillmere.so, the add-in
+# library the host loads, linked from the given libraries, with the help file
+# beside it.
+function(qm_deliverable target folder entry)
+  set(dir ${CMAKE_BINARY_DIR}/addins/${folder})
+  add_library(${target} MODULE ${entry})
+  target_link_libraries(${target} PRIVATE ${ARGN})
+  qm_addin_code(${target})
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME quillmere PREFIX "" SUFFIX ".so"
+    LIBRARY_OUTPUT_DIRECTORY ${dir}
+    INSTALL_RPATH "$ORIGIN/../../lib")
+  target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  qm_help_file(${target} ${PROJECT_SOURCE_DIR}/addin/help ${dir})
+endfunction()

@@ -5,6 +5,7 @@
 #include "platform/vb/variant.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace mdlGenel {
 
@@ -33,7 +34,10 @@ QString FoldSmsText(const QString& text) {
 }
 
 QString NormalizeGsmNumber(const QString& cellText) {
-    QString s = vb::Trim(cellText);
+    QString blanks = cellText;
+    for (char16_t nonBreaking : {u'\u00A0', u'\u2007', u'\u202F'})
+        blanks.replace(QChar(nonBreaking), u' ');
+    QString s = vb::Trim(blanks);
     for (QChar c : {u' ', u'(', u')', u'[', u']', u'{', u'}', u'-', u'.', u',', u'+'})
         s.remove(c);
     if (s.size() > 9 && vb::IsNumeric(s)) {
@@ -47,6 +51,17 @@ QString NormalizeGsmNumber(const QString& cellText) {
                 return last;
     }
     return QString();
+}
+
+QString NormalizeGsmCell(const vb::Variant& value) {
+    if (value.isNull() || value.isEmpty())
+        return QString();
+    if (value.isNumber()) {
+        const double number = vb::CDbl(value);
+        if (!std::isfinite(number) || number != std::trunc(number))
+            return QString();
+    }
+    return NormalizeGsmNumber(vb::CStr(value));
 }
 
 } // namespace mdlGenel

@@ -16,7 +16,8 @@
 #include "platform/vb/error.h"
 #include "platform/vb/regional.h"
 #include "reports/reportparse.h"
-#include "sending/accountinfo.h"
+#include "gateway/replies.h"
+#include "sending/merge.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -146,7 +147,7 @@ inline void Report(const uint8_t* data, size_t size) {
 inline void Account(const uint8_t* data, size_t size) {
     const QString reply = TextOf(data, size);
     try {
-        const sending::AccountInformation info = sending::ParseAccountInformation(reply);
+        const quillmere::replies::AccountInfo info = quillmere::replies::ParseAccountInfo(reply);
         qsizetype length = info.credit.size() + 1;
         for (const QString& o : info.originators) {
             if (o.contains(u'\n'))
@@ -197,6 +198,58 @@ inline void Criteria(const uint8_t* data, size_t size) {
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                 rs.Fields(1).Value();
     } catch (const vb::Error&) {
+    }
+}
+
+// What a merge gives, or the number of the error it raises.
+struct Merged {
+    QString text;
+    int error = 0;
+    bool operator==(const Merged&) const = default;
+};
+
+template <typename F>
+Merged merged(F merge) {
+    try {
+        return {merge(), 0};
+    } catch (const vb::Error& e) {
+        return {{}, e.number()};
+    }
+}
+
+// A template, the first line of the input, merged with the rows of a small
+// recordset two ways: placeholder by placeholder, and by the merger that
+// parses the template once for a recordset. Both give the same, row by row.
+inline void Merge(const uint8_t* data, size_t size) {
+    const QString text = TextOf(data, size);
+    const qsizetype cut = text.indexOf(u'\n');
+    const QString templateText = cut < 0 ? text : text.left(cut);
+    ado::Recordset rs;
+    for (const char* name : {"Ad", "Ad Soyad", "GsmNo", "Tutar", "Tarih"})
+        rs.Fields().Append(QString::fromUtf8(name), ado::adVarChar, 255);
+    rs.Open();
+    const QString rows[][5] = {
+        {QStringLiteral("Çağrı"), QStringLiteral("Çağrı Işık"), QStringLiteral("5321234567"), QStringLiteral("12,5"),
+         QStringLiteral("29.02.2024")},
+        {QStringLiteral("[##Ad##]"), QString(), QStringLiteral("##]"), cut < 0 ? QString() : text.mid(cut + 1),
+         QStringLiteral("[##")},
+    };
+    for (const auto& row : rows) {
+        rs.AddNew();
+        for (int f = 0; f < 5; ++f)
+            rs.Fields(f).setValue(row[f].isNull() ? vb::Variant::Null() : vb::Variant(row[f]));
+        rs.Update();
+    }
+    sending::RowMerger merger(templateText);
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+        const Merged one = merged([&] {
+            return sending::MergeTemplate(templateText, [&](const QString& name) { return rs.Fields(name).Value(); });
+        });
+        const Merged all = merged([&] { return merger.Merge(rs); });
+        if (!(one == all))
+            Broken("the merger merges as the template is merged placeholder by placeholder");
+        if (!templateText.contains(QStringLiteral("[##")) && one.text != templateText)
+            Broken("a template without a placeholder goes out as it is");
     }
 }
 

@@ -6,21 +6,12 @@
 #include "platform/ado/ado.h"
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
+#include "platform/vb/error.h"
 #include "platform/vb/regional.h"
 #include "platform/vb/variant.h"
 #include "platform/win32/app.h"
 
-namespace {
-
-// One synchronous POST of a document; a local failure raises.
-QString post(const QString& document) {
-    msxml::XMLHTTPRequest request;
-    request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
-    request.send(document);
-    return request.responseText();
-}
-
-} // namespace
+#include <exception>
 
 namespace mdlGenel {
 
@@ -29,13 +20,36 @@ bool InGatewayCodeList(const QString& reply) {
     return codes.contains(reply);
 }
 
-QString PostToGateway(const QString& document) {
+GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
+
+GatewayPost PostDocumentTo(const QString& url, const QString& document) {
+    GatewayPost result;
+    result.reply = QStringLiteral("-1");
+    msxml::XMLHTTPRequest request;
     try {
-        return post(document);
-    } catch (...) {
-        return QStringLiteral("-1");
+        request.open(QStringLiteral("POST"), url, false);
+        request.send(document);
+        const int status = request.status();
+        if (status >= 200 && status < 300) {
+            result.reply = request.responseText();
+            return result;
+        }
+        result.errorNumber = msxml::errRequestFailed;
+        result.errorText = status >= 300 && status < 400
+                               ? QStringLiteral("The gateway's address redirects (HTTP status %1)").arg(status)
+                               : QStringLiteral("The gateway answered with the HTTP status %1").arg(status);
+    } catch (const vb::Error& e) {
+        result.replyLost = request.replyLost();
+        result.errorNumber = e.number();
+        result.errorText = e.description();
+    } catch (const std::exception& e) {
+        result.errorNumber = msxml::errRequestFailed;
+        result.errorText = QString::fromLocal8Bit(e.what());
     }
+    return result;
 }
+
+QString PostToGateway(const QString& document) { return PostDocument(document).reply; }
 
 std::optional<QString> ClientId() {
     if (!quillmere::CurrentEdition().sendsClientId)
@@ -60,10 +74,10 @@ Credentials credentials(const QString& user, const QString& password) {
     return {user, password, mdlGenel::ClientId()};
 }
 
-QString ask(int action, const QString& user, const QString& password,
+QString ask(const QString& url, int action, const QString& user, const QString& password,
             const std::vector<std::pair<QString, QString>>& elements = {}) {
     try {
-        return mdlGenel::PostToGateway(Query(action, credentials(user, password), elements));
+        return mdlGenel::PostDocumentTo(url, Query(action, credentials(user, password), elements)).reply;
     } catch (...) {
         return QStringLiteral("-1");
     }
@@ -75,6 +89,10 @@ Gateway::Gateway() : basket_(std::make_unique<ado::Recordset>()) {
     clearsmsbasket();
 }
 
+Gateway::Gateway(const QString& url) : Gateway() { url_ = url; }
+
+QString Gateway::address() const { return url_ ? *url_ : mdlGenel::GatewayUrl; }
+
 Gateway::~Gateway() {
     try {
         if (basket_->State() == ado::adStateOpen)
@@ -84,7 +102,7 @@ Gateway::~Gateway() {
 }
 
 QString Gateway::GetInfo(const QString& UserName, const QString& Password) {
-    return ask(kAccountInfo, UserName, Password);
+    return ask(address(), kAccountInfo, UserName, Password);
 }
 
 void Gateway::clearsmsbasket() {
@@ -127,9 +145,17 @@ vb::Variant Gateway::addtosmsbasket(const QString& MsgBody, const QString& GSMNo
 
 QString Gateway::sendsms(const QString& UserName, const QString& Password, const QString& Originator,
                          const QString& SDate) {
+    return sendsmsPost(UserName, Password, Originator, SDate).reply;
+}
+
+GatewayPost Gateway::sendsmsPost(const QString& UserName, const QString& Password, const QString& Originator,
+                                 const QString& SDate) {
     try {
-        if (basket_->Bof() && basket_->Eof())
-            return QStringLiteral("-2");
+        if (basket_->Bof() && basket_->Eof()) {
+            GatewayPost empty;
+            empty.reply = QStringLiteral("-2");
+            return empty;
+        }
         std::vector<Message> messages;
         messages.reserve(std::size_t(basket_->RecordCount()));
         int action = kMessagesAction;
@@ -139,26 +165,34 @@ QString Gateway::sendsms(const QString& UserName, const QString& Password, const
                 action = kLongMessagesAction;
             messages.push_back(std::move(m));
         }
-        const QString reply =
-            post(SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
-        clearsmsbasket();
-        return reply;
-    } catch (...) {
-        return QStringLiteral("-1");
+        GatewayPost result = mdlGenel::PostDocumentTo(
+            address(), SendMessages(credentials(UserName, Password), messages, Originator, SDate, action));
+        // A failed post keeps the rows for another try; whether to try again
+        // after a lost reply is the page's to decide.
+        if (result.errorNumber == 0)
+            clearsmsbasket();
+        return result;
+    } catch (const std::exception& e) {
+        GatewayPost failed;
+        failed.reply = QStringLiteral("-1");
+        const auto* error = dynamic_cast<const vb::Error*>(&e);
+        failed.errorNumber = error ? error->number() : msxml::errRequestFailed;
+        failed.errorText = vb::ErrorDescription(e);
+        return failed;
     }
 }
 
 QString Gateway::getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kPackageStatus, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatusundelivered(const QString& UserName, const QString& Password, const QString& MSGID) {
-    return ask(kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
+    return ask(address(), kUndelivered, UserName, Password, {{QStringLiteral("MsgID"), MSGID}});
 }
 
 QString Gateway::getmsgstatustodate(const QString& UserName, const QString& Password, const QString& FDate,
                                     const QString& LDate) {
-    return ask(kDateRangeStatus, UserName, Password,
+    return ask(address(), kDateRangeStatus, UserName, Password,
                {{QStringLiteral("FDate"), FDate}, {QStringLiteral("LDate"), LDate}});
 }
 
@@ -178,5 +212,5 @@ QString Gateway::GetSystemTime(const QString& UserName, const QString& Password)
             return QStringLiteral("-1");
         }
     }
-    return ask(kSystemTime, UserName, Password);
+    return ask(address(), kSystemTime, UserName, Password);
 }

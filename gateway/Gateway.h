@@ -10,6 +10,20 @@ namespace ado {
 class Recordset;
 }
 
+// How a post of a document to the gateway ended.
+struct GatewayPost {
+    // The gateway's reply text, or "-1" when there is none.
+    QString reply;
+    // The whole document went out and then the connection ended or a time
+    // bound ran out with no answer: the gateway may have acted on it. The
+    // reply is "-1" all the same.
+    bool replyLost = false;
+    // Why there is no reply (the request's error number and text); 0 and
+    // empty when the gateway answered.
+    int errorNumber = 0;
+    QString errorText;
+};
+
 // The gateway client. Its request operations never raise: they return the
 // gateway's reply text, or "-1" on any local failure; callers interpret the
 // codes.
@@ -19,6 +33,10 @@ class Recordset;
 class Gateway {
 public:
     Gateway();
+    // A client whose requests go to `url` rather than to
+    // mdlGenel::GatewayUrl: an account is checked at the gateway chosen for
+    // it before that choice is saved and loaded.
+    explicit Gateway(const QString& url);
     ~Gateway();
     Gateway(const Gateway&) = delete;
     Gateway& operator=(const Gateway&) = delete;
@@ -36,6 +54,10 @@ public:
     // rows for another try.
     QString sendsms(const QString& UserName, const QString& Password, const QString& Originator,
                     const QString& SDate);
+    // sendsms with the whole outcome, for a page that must tell a package
+    // that may have been accepted from one that failed.
+    GatewayPost sendsmsPost(const QString& UserName, const QString& Password, const QString& Originator,
+                            const QString& SDate);
     QString getmsgstatus(const QString& UserName, const QString& Password, const QString& MSGID);
     QString getmsgstatusundelivered(const QString& UserName, const QString& Password, const QString& MSGID);
     QString getmsgstatustodate(const QString& UserName, const QString& Password, const QString& FDate,
@@ -44,7 +66,10 @@ public:
     QString GetSystemTime(const QString& UserName, const QString& Password);
 
 private:
+    QString address() const;
+
     std::unique_ptr<ado::Recordset> basket_;
+    std::optional<QString> url_;
 };
 
 namespace mdlGenel {
@@ -53,8 +78,14 @@ namespace mdlGenel {
 // "-2,-1,01,...,13", so the empty reply and fragments such as "1" count too.
 bool InGatewayCodeList(const QString& reply);
 
-// Posts a document to mdlGenel::GatewayUrl and returns the reply text, or
-// "-1" on any local failure.
+// Posts a document to mdlGenel::GatewayUrl. Only an answer with a 2xx
+// status is a reply: an error status (a server's or a proxy's page) and a
+// redirect, which is not followed, are local failures, as are a connection
+// that fails, a time bound and a reply past the size bound.
+GatewayPost PostDocument(const QString& document);
+// The same to another address (an account checked at a gateway not yet saved).
+GatewayPost PostDocumentTo(const QString& url, const QString& document);
+// The reply text of PostDocument, or "-1".
 QString PostToGateway(const QString& document);
 
 // The client identification: the deliverable's module name followed by its

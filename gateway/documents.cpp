@@ -4,17 +4,40 @@ namespace quillmere::documents {
 
 namespace {
 
-// Appends a value escaped, without a copy when nothing needs escaping (the
-// message lists of large packages).
-void appendValue(QString& doc, QStringView value) {
+// How many units at i form a character XML 1.0 allows: 1 or 2 (a whole
+// surrogate pair), or 0 for one it does not.
+int allowedAt(QStringView value, qsizetype i) {
+    const char16_t c = value[i].unicode();
+    if (c < 0x20)
+        return c == u'\t' || c == u'\n' || c == u'\r' ? 1 : 0;
+    if (QChar::isHighSurrogate(c))
+        return i + 1 < value.size() && value[i + 1].isLowSurrogate() ? 2 : 0;
+    if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF)
+        return 0;
+    return 1;
+}
+
+// Appends a value escaped and without what a document cannot hold, without
+// a copy when nothing needs changing (the message lists of large packages).
+void appendValue(QString& doc, QStringView value, bool escape = true) {
     qsizetype from = 0;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
-        const char16_t* entity = c == u'&' ? u"&amp;" : c == u'<' ? u"&lt;" : c == u'>' ? u"&gt;" : nullptr;
-        if (!entity)
+        const char16_t* entity = !escape       ? nullptr
+                                 : c == u'&' ? u"&amp;"
+                                 : c == u'<' ? u"&lt;"
+                                 : c == u'>' ? u"&gt;"
+                                             : nullptr;
+        const int width = entity ? 1 : allowedAt(value, i);
+        if (width == 2) {
+            ++i;
+            continue;
+        }
+        if (width == 1 && !entity)
             continue;
         doc += value.mid(from, i - from);
-        doc += QStringView(entity);
+        if (entity)
+            doc += QStringView(entity);
         from = i + 1;
     }
     doc += value.mid(from);
@@ -44,11 +67,29 @@ void appendTail(QString& doc, const QString& originator, const QString& sdate) {
     doc += QStringLiteral("</MainmsgBody>");
 }
 
+void appendNumber(QString& doc, QStringView number) {
+    appendValue(doc, number);
+    doc += u',';
+}
+
+void appendMessage(QString& doc, const Message& m) {
+    doc += QStringLiteral("<Message>");
+    appendElement(doc, u"Mesgbody", m.text);
+    appendElement(doc, u"Number", m.number);
+    doc += QStringLiteral("</Message>");
+}
+
 } // namespace
 
 QString Escape(QStringView value) {
     QString out;
     appendValue(out, value);
+    return out;
+}
+
+QString Storable(QStringView value) {
+    QString out;
+    appendValue(out, value, false);
     return out;
 }
 
@@ -69,38 +110,61 @@ QString SendDate(const QString& sdate) {
 
 QString SendToNumbers(const Credentials& who, const QString& text, const QStringList& numbers,
                       const QString& originator, const QString& sdate) {
-    QString doc;
+    QString list;
     // Lists of tens of thousands of numbers: grow once.
-    doc.reserve(256 + text.size() + numbers.size() * 11);
+    list.reserve(numbers.size() * 11);
+    for (const QString& n : numbers)
+        appendNumber(list, n);
+    return SendToNumberList(who, text, list, originator, sdate);
+}
+
+QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
+                     const QString& sdate, int action) {
+    QString elements;
+    qsizetype size = 0;
+    for (const Message& m : messages)
+        size += 56 + m.text.size() + m.number.size();
+    elements.reserve(size);
+    for (const Message& m : messages)
+        appendMessage(elements, m);
+    return SendMessageElements(who, elements, originator, sdate, action);
+}
+
+QString MessageElement(const Message& message) {
+    QString out;
+    out.reserve(56 + message.text.size() + message.number.size());
+    appendMessage(out, message);
+    return out;
+}
+
+QString NumberListItem(QStringView number) {
+    QString out;
+    appendNumber(out, number);
+    return out;
+}
+
+QString SendToNumberList(const Credentials& who, const QString& text, const QString& numberList,
+                         const QString& originator, const QString& sdate) {
+    QString doc;
+    doc.reserve(256 + text.size() + numberList.size());
     doc += QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, 0);
     appendElement(doc, u"Mesgbody", text);
     doc += QStringLiteral("<Numbers>");
-    for (const QString& n : numbers) {
-        appendValue(doc, n);
-        doc += u',';
-    }
+    doc += numberList;
     doc += QStringLiteral("</Numbers>");
     appendTail(doc, originator, sdate);
     return doc;
 }
 
-QString SendMessages(const Credentials& who, const std::vector<Message>& messages, const QString& originator,
-                     const QString& sdate, int action) {
+QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
+                            const QString& sdate, int action) {
     QString doc;
-    qsizetype size = 256;
-    for (const Message& m : messages)
-        size += 56 + m.text.size() + m.number.size();
-    doc.reserve(size);
+    doc.reserve(256 + elements.size());
     doc += QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, action);
     doc += QStringLiteral("<Messages>");
-    for (const Message& m : messages) {
-        doc += QStringLiteral("<Message>");
-        appendElement(doc, u"Mesgbody", m.text);
-        appendElement(doc, u"Number", m.number);
-        doc += QStringLiteral("</Message>");
-    }
+    doc += elements;
     doc += QStringLiteral("</Messages>");
     appendTail(doc, originator, sdate);
     return doc;

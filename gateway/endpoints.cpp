@@ -9,7 +9,6 @@ namespace quillmere::endpoints {
 namespace {
 const QString kProductDomain = QStringLiteral("www.quillmere.example");
 const QString kServiceHost = QStringLiteral("gateway.quillmere.example");
-const QString kAdvertSite = QStringLiteral("http://reklam.quillmere.example");
 const QString kDataAccessDownload = QStringLiteral("http://downloads.dataaccess.example/mdac");
 } // namespace
 
@@ -32,7 +31,7 @@ QString ServiceUrl() {
     return base + e.servicePath;
 }
 
-QString AdvertUrl() { return kAdvertSite + CurrentEdition().advertPath; }
+QString AdvertUrl() { return CurrentEdition().advertSite + CurrentEdition().advertPath; }
 
 QString DataAccessDownloadUrl() { return kDataAccessDownload; }
 

@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Every outside address the add-in uses, kept in one place. The hosts are
-// fictitious names under the reserved .example domain; a deployment puts its
-// own here.
+// Every outside address the add-in uses, kept in one place but for the
+// advertising sites, which are each edition's own (its profile). The hosts
+// are fictitious names under the reserved .example domain; a deployment puts
+// its own here.
 namespace quillmere::endpoints {
 
 // The product's web site, by its domain name (the "Web" tooltips) and as an
@@ -17,7 +18,8 @@ QString ProductSite();
 // replaces the scheme and host, so that tests reach a local server.
 QString ServiceUrl();
 
-// The advertising page shown in the windows' browser controls.
+// The advertising page shown in the windows' browser controls: the
+// edition's advertising site and page.
 QString AdvertUrl();
 
 // Where the data-access components can be downloaded.

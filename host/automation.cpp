@@ -692,6 +692,25 @@ void Automation::addCommands() {
         host_.setAddinConnected(text(c, "path"), c.value(QLatin1String("connected")).toBool(true));
         return QJsonObject{};
     });
+    // A picture of the screen or of one loaded window, saved as PNG.
+    commands_.insert(QStringLiteral("screenshot"), [this](const QJsonObject& c) {
+        const QString path = text(c, "path");
+        QWidget* window = nullptr;
+        if (c.contains(QLatin1String("form"))) {
+            const QString name = text(c, "form");
+            for (forms::Form* f : forms::LoadedForms())
+                if (f->className().compare(name, Qt::CaseInsensitive) == 0)
+                    window = f;
+            if (!window)
+                throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(name));
+            if (!window->isVisible())
+                throw CommandError(QStringLiteral("the window \"%1\" is not shown").arg(name));
+        }
+        const QPixmap picture = host_.picture(window);
+        if (picture.isNull() || !picture.save(path, "PNG"))
+            throw CommandError(QStringLiteral("the picture could not be saved to %1").arg(path));
+        return QJsonObject{{QStringLiteral("width"), picture.width()}, {QStringLiteral("height"), picture.height()}};
+    });
     commands_.insert(QStringLiteral("wait"), [](const QJsonObject& c) {
         runEventLoop(number(c, "ms"));
         return QJsonObject{};

@@ -8,6 +8,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <QPoint>
 #include <algorithm>
 #include <QTimer>
@@ -35,6 +38,25 @@ Host::Host(Options options)
     app_->setQuitHandler([this] { requestQuit(); });
     excel::SetInstanceCreatedHandler([this](std::shared_ptr<excel::Application> app) { instanceCreated(app); });
     excel::SetInstanceShownHandler([this](std::shared_ptr<excel::Application> app) { instanceShown(app); });
+}
+
+QPixmap Host::picture(QWidget* window) const {
+    QPixmap out;
+    QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        if (!window) {
+            out = screen->grabWindow(0);
+        } else {
+            const QRect frame = window->frameGeometry().translated(-screen->geometry().topLeft());
+            out = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        }
+    }
+    if (out.isNull() || out.size().isEmpty()) {
+        QWidget* drawn = window ? window : static_cast<QWidget*>(mainWindow());
+        if (drawn)
+            out = drawn->grab();
+    }
+    return out;
 }
 
 Host::~Host() {

@@ -3,6 +3,7 @@
 #include "host/addins.h"
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -50,6 +51,10 @@ public:
     bool automation() const { return options_.automation; }
     const std::shared_ptr<excel::Application>& application() const { return app_; }
     MainWindow* mainWindow() const;
+    // A picture of one window as the screen shows it, with the frame a
+    // window manager gives it, or (null) of the whole screen; the window's
+    // own drawing, or the host's window, where the screen cannot be read.
+    QPixmap picture(QWidget* window = nullptr) const;
 
     // A click on a command-bar control: its add-in's handler runs. A failing
     // handler is reported; returns false with its error text.

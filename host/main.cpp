@@ -6,6 +6,7 @@
 #include "host/mainwindow.h"
 #include "host/registration.h"
 #include "platform/forms/browser.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/forms/services.h"
 #include "platform/vb/error.h"
@@ -14,8 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -80,12 +79,7 @@ void scheduleScreenshot(host::Host& host) {
     bool ok = false;
     int delay = qEnvironmentVariableIntValue("QUILLMERE_SCREENSHOT_DELAY", &ok);
     QTimer::singleShot(ok ? delay : 1500, qApp, [&host, path] {
-        QPixmap picture;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            picture = screen->grabWindow(0);
-        if (picture.isNull() && host.mainWindow())
-            picture = host.mainWindow()->grab();
-        if (!picture.save(path))
+        if (!host.picture().save(path))
             host::Report(QStringLiteral("the screenshot could not be saved to %1").arg(path));
     });
 }
@@ -142,6 +136,9 @@ int main(int argc, char** argv) {
     // The add-ins were written for a Turkish desktop; its regional settings
     // hold whatever the machine's locale.
     vb::SetRegional(vb::RegionalSettings::turkish());
+    // And its dialogs and standard buttons speak Turkish, the host's own too.
+    if (!forms::InstallTurkishTranslations())
+        host::Report(QStringLiteral("Qt's Turkish translations were not found (package qt6-translations-l10n)"));
 
     host::Host::Options options;
     options.automation = automation;

@@ -36,8 +36,6 @@ constexpr int kFileMenuId = 30002;
 constexpr int kToolsMenuId = 30007;
 constexpr int kWindowMenuId = 30009;
 
-const QString kTitle = QStringLiteral("Microsoft Excel");
-
 Qt::ToolBarArea areaFor(int position) {
     switch (position) {
     case excel::msoBarLeft: return Qt::LeftToolBarArea;
@@ -286,7 +284,7 @@ QMenu* MainWindow::buildMenu(const std::shared_ptr<excel::CommandBarControl>& po
     fillMenu(menu, popup);
     if (popup->BuiltIn() && popup->Id() == kFileMenuId) {
         menu->addSeparator();
-        QAction* exit = menu->addAction(hostWindow_ ? QStringLiteral("E&xit") : QStringLiteral("&Close"));
+        QAction* exit = menu->addAction(hostWindow_ ? QStringLiteral("Ç&ıkış") : QStringLiteral("Ka&pat"));
         connect(exit, &QAction::triggered, this, [this] { close(); });
     }
     if (popup->BuiltIn() && popup->Id() == kWindowMenuId)
@@ -364,14 +362,14 @@ QToolBar* MainWindow::buildToolBar(const std::shared_ptr<excel::CommandBar>& bar
 }
 
 void MainWindow::addFileItems(QMenu* menu) {
-    connect(menu->addAction(QStringLiteral("&New")), &QAction::triggered, this, [this] { newWorkbook(); });
-    QAction* open = menu->addAction(QStringLiteral("&Open..."));
+    connect(menu->addAction(QStringLiteral("&Yeni")), &QAction::triggered, this, [this] { newWorkbook(); });
+    QAction* open = menu->addAction(QStringLiteral("&Aç..."));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { openWorkbook(); });
-    QAction* save = menu->addAction(QStringLiteral("&Save"));
+    QAction* save = menu->addAction(QStringLiteral("&Kaydet"));
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, this, [this] { saveWorkbook(); });
-    connect(menu->addAction(QStringLiteral("Save &As...")), &QAction::triggered, this, [this] { saveWorkbookAs(); });
+    connect(menu->addAction(QStringLiteral("&Farklı Kaydet...")), &QAction::triggered, this, [this] { saveWorkbookAs(); });
     menu->addSeparator();
 }
 
@@ -399,12 +397,12 @@ void MainWindow::addWindowItems(QMenu* menu) {
 }
 
 void MainWindow::addToolsItems(QMenu* menu) {
-    QMenu* addins = menu->addMenu(QStringLiteral("COM &Add-Ins"));
+    QMenu* addins = menu->addMenu(QStringLiteral("&Eklentiler"));
     connect(addins, &QMenu::aboutToShow, addins, [this, addins] {
         addins->clear();
         const auto entries = host_.addinEntries();
         if (entries.empty())
-            addins->addAction(QStringLiteral("(none registered)"))->setEnabled(false);
+            addins->addAction(QStringLiteral("(kayıtlı eklenti yok)"))->setEnabled(false);
         for (const auto& e : entries) {
             QAction* a = addins->addAction(e.name);
             a->setToolTip(e.path);
@@ -440,7 +438,7 @@ void MainWindow::scheduleWorkbook() {
 void MainWindow::showActiveWorkbook() {
     syncing_ = true;
     const auto book = app_->ActiveWorkbook();
-    setWindowTitle(book ? kTitle + QStringLiteral(" - ") + book->Name() : kTitle);
+    setWindowTitle(book ? app_->Name() + QStringLiteral(" - ") + book->Name() : app_->Name());
     while (tabs_->count() > 0)
         tabs_->removeTab(0);
     std::shared_ptr<excel::Worksheet> sheet;
@@ -562,24 +560,24 @@ void MainWindow::commitFormula() {
 void MainWindow::failed(const QString& what, const QString& error) {
     Report(QStringLiteral("%1: %2").arg(what, error));
     if (!host_.automation())
-        QMessageBox::warning(this, kTitle, QStringLiteral("%1\n\n%2").arg(what, error));
+        QMessageBox::warning(this, app_->Name(), QStringLiteral("%1\n\n%2").arg(what, error));
 }
 
 void MainWindow::newWorkbook() {
     QString error;
     if (!Guarded(QStringLiteral("a new workbook"), [&] { app_->Workbooks().Add(); }, &error))
-        failed(QStringLiteral("A new workbook could not be made."), error);
+        failed(QStringLiteral("Yeni çalışma kitabı açılamadı."), error);
 }
 
 void MainWindow::openWorkbook() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open"), QString(),
-        QStringLiteral("Microsoft Excel files (*.xls *.xlsx *.csv);;All files (*)"));
+        this, QStringLiteral("Aç"), QString(),
+        QStringLiteral("Çalışma kitapları (*.xls *.xlsx *.csv);;Tüm dosyalar (*)"));
     if (path.isEmpty())
         return;
     QString error;
     if (!Guarded(QStringLiteral("opening %1").arg(path), [&] { app_->Workbooks().Open(path); }, &error))
-        failed(QStringLiteral("'%1' could not be opened.").arg(path), error);
+        failed(QStringLiteral("'%1' açılamadı.").arg(path), error);
 }
 
 bool MainWindow::saveWorkbook() {
@@ -592,7 +590,7 @@ bool MainWindow::saveWorkbook() {
         return false;
     QString error;
     if (!Guarded(QStringLiteral("saving %1").arg(book->Name()), [&] { book->Save(); }, &error)) {
-        failed(QStringLiteral("'%1' could not be saved.").arg(book->Name()), error);
+        failed(QStringLiteral("'%1' kaydedilemedi.").arg(book->Name()), error);
         return false;
     }
     return true;
@@ -603,9 +601,9 @@ bool MainWindow::saveWorkbookAs() {
     if (!book)
         return false;
     forms::SaveDialogRequest request;
-    request.title = QStringLiteral("Save As");
+    request.title = QStringLiteral("Farklı Kaydet");
     request.filter = QStringLiteral(
-        "Microsoft Excel 97-2003 Workbook|*.xls|Excel Workbook|*.xlsx|CSV (Comma delimited)|*.csv");
+        "Excel 97-2003 çalışma kitabı|*.xls|Excel çalışma kitabı|*.xlsx|CSV (virgülle ayrılmış)|*.csv");
     request.fileName = book->FullName();
     request.defaultExt = QStringLiteral("xls");
     const auto path = forms::SaveDialogs().askSave(this, request);
@@ -615,7 +613,7 @@ bool MainWindow::saveWorkbookAs() {
         return false;
     QString error;
     if (!Guarded(QStringLiteral("saving %1").arg(*path), [&] { book->SaveAs(*path); }, &error)) {
-        failed(QStringLiteral("'%1' could not be saved.").arg(*path), error);
+        failed(QStringLiteral("'%1' kaydedilemedi.").arg(*path), error);
         return false;
     }
     return true;
@@ -630,7 +628,8 @@ bool MainWindow::confirmClose() {
         if (book->Saved())
             continue;
         const auto answer = QMessageBox::question(
-            this, kTitle, QStringLiteral("Do you want to save the changes you made to '%1'?").arg(book->Name()),
+            this, app_->Name(),
+            QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(book->Name()),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel)
             return false;

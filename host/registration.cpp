@@ -77,14 +77,18 @@ void RegisterAddin(const QString& libraryPath, const QString& adoLibraryPath) {
 QStringList UnregisterAddin(const QString& libraryPath) {
     QStringList progIds;
     QString error;
+    const QString path = absolutePath(libraryPath);
     if (auto library = AddinLibrary::Load(libraryPath, &error)) {
         const QString progId = library->info().progId;
-        if (!progId.isEmpty() && Registry::keyExists(addinKey(progId)))
+        // ProgIDs are matched without regard to letter case, so another
+        // library (the other edition) may have taken this one's over since:
+        // its registration is not this library's to remove.
+        const QString server = serverPathOf(progId);
+        if (!progId.isEmpty() && Registry::keyExists(addinKey(progId)) && (server.isEmpty() || server == path))
             progIds << progId;
     }
     // The library may be gone or rebuilt under another ProgID: its path
     // still names its registrations.
-    const QString path = absolutePath(libraryPath);
     for (const RegisteredAddin& r : RegisteredAddins())
         if (r.path == path && !progIds.contains(r.progId))
             progIds << r.progId;

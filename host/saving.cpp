@@ -1,5 +1,6 @@
 #include "host/saving.h"
 
+#include "platform/excel/application.h"
 #include "platform/excel/workbook.h"
 #include "platform/vb/msgbox.h"
 
@@ -18,7 +19,7 @@ bool ConfirmLosses(const excel::Workbook& book, const QString& fileName, excel::
                   ? QStringLiteral("\n\nYine de kaydedilsin mi?")
                   : QStringLiteral("\n\nBunları korumak için Excel Çalışma Kitabı (.xlsx) biçiminde kaydedin. "
                                    "Yine de bu biçimde kaydedilsin mi?");
-    return vb::MsgBox(prompt, vb::vbYesNo | vb::vbExclamation, QStringLiteral("Microsoft Excel")) == vb::vbYes;
+    return vb::MsgBox(prompt, vb::vbYesNo | vb::vbExclamation, excel::Application::Name()) == vb::vbYes;
 }
 
 } // namespace host

@@ -2,24 +2,33 @@
 
 #include "addin/mdlGenel.h"
 #include "data/database.h"
+#include "data/export.h"
 #include "gateway/Gateway.h"
+#include "gateway/documents.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/browser.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/services.h"
+#include "platform/msxml/domdocument.h"
+#include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
+#include "reports/numberreport.h"
 #include "reports/reportparse.h"
+#include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "ui/common/formtop.h"
 #include "ui/common/frmBekle.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -182,16 +191,21 @@ public:
     }
     void counted(qint32 total) override {
         mdlGenel::ProgressTotal += 1;
-        total_->setText(QString::number(total));
+        pending_[kTotal] = total;
+        showCountsWhenDue();
     }
     void rowsStart() override {
+        showCounts();
         frmBekle& wait = forms::Get<frmBekle>();
         wait.lblIslemHiz->setVisible(true);
         wait.Timer1->setEnabled(true);
         wait.Label1->setCaption(kBuilding);
         vb::DoEvents();
     }
-    void statusCounted(reports::Status status, qint32 count) override { box_(status)->setText(QString::number(count)); }
+    void statusCounted(reports::Status status, qint32 count) override {
+        pending_[std::size_t(status)] = count;
+        showCountsWhenDue();
+    }
     void rowAdded() override { mdlGenel::ProgressDone += 1; }
     ado::Recordset& report() override {
         // A tab change meanwhile gives the rows left a new recordset.
@@ -201,10 +215,37 @@ public:
         return *rs;
     }
 
+    // Writes every count that changed into its box.
+    void showCounts() {
+        shown_.start();
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            if (pending_[i] == written_[i])
+                continue;
+            forms::TextBox* box = i == kTotal ? total_ : box_(reports::Status(i));
+            box->setText(QString::number(pending_[i]));
+            written_[i] = pending_[i];
+        }
+    }
+
 private:
+    // The boxes follow the counts at the pace the window is painted: a box
+    // rewritten for every line costs the window more than the whole parse,
+    // and no one sees a count that is replaced before the next paint.
+    void showCountsWhenDue() {
+        constexpr int kInterval = 16;
+        if (!shown_.isValid() || shown_.elapsed() >= kInterval)
+            showCounts();
+    }
+
+    static constexpr std::size_t kTotal = 4;  // after the four statuses
     forms::Adodc* report_;
     std::function<forms::TextBox*(reports::Status)> box_;
     forms::TextBox* total_;
+    // The counts so far and those the boxes show; 0 is never written, as a
+    // box is written only once its count changes.
+    std::array<qint32, 5> pending_{};
+    std::array<qint32, 5> written_{};
+    QElapsedTimer shown_;
 };
 
 } // namespace
@@ -290,6 +331,22 @@ frmRapor::frmRapor() : forms::Form(QStringLiteral("frmRapor")) {
     cmdVazgec_3->Click = [this] { cmdVazgec_3_Click(); };
     cmdRaporGoruntule_1->Click = [this] { cmdRaporGoruntule_1_Click(); };
     cmdRaporGoruntule_2->Click = [this] { cmdRaporGoruntule_2_Click(); };
+    cmdRaporGoruntule_3->Click = [this] { cmdRaporGoruntule_3_Click(); };
+    Check1->Click = [this] { Check1_Click(); };
+    Check2->Click = [this] { Check2_Click(); };
+    Check3->Click = [this] { Check3_Click(); };
+    Check4->Click = [this] { Check4_Click(); };
+    Check5->Click = [this] { Check5_Click(); };
+    Check6->Click = [this] { Check6_Click(); };
+    Check7->Click = [this] { Check7_Click(); };
+    Check8->Click = [this] { Check8_Click(); };
+    cmdMsgGoster->Click = [this] { cmdMsgGoster_Click(); };
+    cmdMesajGoster->Click = [this] { cmdMesajGoster_Click(); };
+    cmdExceleGonder_1->Click = [this] { cmdExceleGonder_1_Click(); };
+    cmdExceleGonder_2->Click = [this] { cmdExceleGonder_2_Click(); };
+    cmdExceleGonder_3->Click = [this] { cmdExceleGonder_3_Click(); };
+    cmdRedZaGonder_1->Click = [this] { cmdRedZaGonder_1_Click(); };
+    cmdRedZaGonder_2->Click = [this] { cmdRedZaGonder_2_Click(); };
 
     resize(forms::ToPixels(kWidth - 120), forms::ToPixels(kHeight - 405));
 }
@@ -377,7 +434,14 @@ void frmRapor::freshReport(const SummaryBoxes& boxes) {
 
 void frmRapor::parseInto(const QString& reply, const SummaryBoxes& boxes) {
     FetchSink sink(rsKopuk1, [&boxes](reports::Status s) { return boxes.of(s); }, boxes.total);
-    reports::ParseReport(reply, sink);
+    try {
+        reports::ParseReport(reply, sink);
+    } catch (...) {
+        // The counts of the lines read before the failing one.
+        sink.showCounts();
+        throw;
+    }
+    sink.showCounts();
 }
 
 void frmRapor::cmdRaporGoruntule_1_Click() {
@@ -501,5 +565,445 @@ void frmRapor::RaporCek2() {
         vb::MsgBox(mdlGenel::StartFlag + QStringLiteral(" Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol Ediniz")
                        + vb::ErrorDescription(e) + vb::vbCrLf + QStringLiteral("İnternete Bağlı Olmadan Rapor Güncelleyemezsiniz."),
                    vb::vbCritical, kTitle);
+    }
+}
+
+namespace {
+
+const QString kFetchFirst = QStringLiteral("Önce Rapor Çekmelisiniz");
+const QString kCheckNumber = QStringLiteral("GSMNo Alanını Kontrol Ediniz");
+const QString kRefused = QStringLiteral("Hatalı Kullanıcı Adı veya Parola");
+const QString kNothingSent = QStringLiteral("Bu Tarihler Arasında Gönderilmiş SMS Bulunamadı");
+const QString kFailedStatuses = QStringLiteral("Durum = 'Reddedildi' OR Durum = 'Zaman Aşımı'");
+
+bool noVisibleRow(const ado::RecordsetPtr& rs) { return !rs || (rs->Bof() && rs->Eof()); }
+
+// A number the number tab and its message display accept: ten characters,
+// the first a 5 (the others are not looked at).
+bool numberAccepted(const QString& text) { return !text.isEmpty() && text.startsWith(u'5') && text.size() == 10; }
+
+// The number report (14) and message-text (15) documents, which the window
+// builds itself; none for a gateway type it does not know.
+QString reportQuery(int action, const std::vector<std::pair<QString, QString>>& elements) {
+    if (!knownGateway())
+        return {};
+    return quillmere::documents::Query(action, {identity(), mdlGenel::Password, mdlGenel::ClientId()}, elements);
+}
+
+// The window's own request: a failed post raises into the handler, with no
+// "-1" in its place.
+QString postOwn(const QString& document) {
+    msxml::XMLHTTPRequest request;
+    request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
+    request.send(document);
+    return request.responseText();
+}
+
+// A reply code and what the window says to it. "-1" stands for a web page
+// too: a reply whose first six characters are "<HTML>".
+struct CodeMessage {
+    QStringList replies;
+    QString text;
+    int icon;
+};
+
+// Shows the message of the first entry the reply is one of; false when it is
+// none of them.
+bool codeMessage(const QString& reply, const std::vector<CodeMessage>& table) {
+    const QString code = reply.startsWith(QStringLiteral("<HTML>")) ? QStringLiteral("-1") : reply;
+    for (const CodeMessage& c : table) {
+        if (c.replies.contains(code)) {
+            vb::MsgBox(c.text, c.icon, kTitle);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The wait window closed only when it is there: the number check closes it
+// before it was ever shown.
+void closeWaitWindowIfLoaded() {
+    if (forms::IsLoaded<frmBekle>())
+        closeWaitWindow();
+}
+
+// The number tab's parse: the wait window's captions and figures follow it.
+class NumberFetchSink : public reports::NumberReportSink {
+public:
+    explicit NumberFetchSink(forms::Adodc* report) : report_(report) {}
+
+    void yield() override { yield_(); }
+    void countingStarts() override {
+        forms::Get<frmBekle>().Label1->setCaption(kCounting);
+        vb::DoEvents();
+    }
+    void counted(qint32) override { mdlGenel::ProgressTotal += 1; }
+    void rowsStart() override {
+        forms::Get<frmBekle>().Label1->setCaption(kBuilding);
+        vb::DoEvents();
+        // Named again: a "Vazgeç" during the yield unloads the window.
+        forms::Get<frmBekle>().Timer1->setEnabled(true);
+    }
+    void rowStarts() override { mdlGenel::ProgressDone += 1; }
+    // A tab change during the count gives the rows a new recordset.
+    ado::Recordset& report() override {
+        if (!report_->Recordset())
+            vb::Raise(vb::errObjectNotSet);
+        return *report_->Recordset();
+    }
+
+private:
+    forms::Adodc* report_;
+    vb::PacedYield yield_;
+};
+
+} // namespace
+
+void frmRapor::cmdRaporGoruntule_3_Click() {
+    const QList<forms::CommandButton*> buttons{cmdRaporGoruntule_3, cmdMesajGoster, cmdExceleGonder_3};
+    auto enableButtons = [&] {
+        for (forms::CommandButton* b : buttons) b->setEnabled(true);
+    };
+    for (forms::CommandButton* b : buttons) b->setEnabled(false);
+    try {
+        if (!numberAccepted(txtGsmNo->Text())) {
+            vb::MsgBox(kCheckNumber, vb::vbInformation, kTitle);
+            enableButtons();
+            cmdVazgec_3->setEnabled(true);
+            closeWaitWindowIfLoaded();
+            forms::SetFocus(txtGsmNo);
+            return;
+        }
+        forms::Get<frmBekle>().Show();
+        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        vb::DoEvents();
+
+        const QString document = reportQuery(quillmere::documents::kNumberReport,
+                                             {{QStringLiteral("GsmNo"), txtGsmNo->Text()},
+                                              {QStringLiteral("FDate"), isoDate(DTPicker3)},
+                                              {QStringLiteral("LDate"), isoDate(DTPicker4)}});
+        vb::DoEvents();
+        const QString reply = postOwn(document);
+
+        static const std::vector<CodeMessage> codes{
+            {{QStringLiteral("-1")},
+             QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz. Bir Güvenlik Uygulaması Internet "
+                            "Bağlantınızı Denetliyor Olabilir."),
+             vb::vbCritical},
+            {{QStringLiteral("01"), QStringLiteral("03"), QStringLiteral("04"), QStringLiteral("05")}, kRefused,
+             vb::vbCritical},
+            {{QStringLiteral("08")}, kNothingSent, vb::vbInformation},
+        };
+        // Any other gateway code is no report either: the account was
+        // refused, and the report on screen stays.
+        if (codeMessage(reply, codes) || refusedAccount(reply)) {
+            enableButtons();
+            cmdVazgec_3->setEnabled(true);
+            closeWaitWindow();
+            return;
+        }
+
+        mdlGenel::StartFlag = QStringLiteral("1");
+        CreateFields1();
+        mdlGenel::ProgressTotal = 0;
+        mdlGenel::ProgressDone = 0;
+        mdlGenel::ProgressMark = 0;
+        forms::Get<frmBekle>().lblIslemHiz->setVisible(true);
+        forms::Get<frmBekle>().Label2->setVisible(true);
+        if (!reply.isEmpty()) {
+            NumberFetchSink sink(rsKopuk1);
+            reports::ParseNumberReport(reply, sink);
+        }
+        enableButtons();
+        closeWaitWindow();
+    } catch (const std::exception&) {
+        vb::MsgBox(mdlGenel::StartFlag + QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz"), vb::vbCritical,
+                   kTitle);
+        if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
+            wait->Timer1->setEnabled(false);
+            forms::Unload(*wait);
+        }
+        // A failed post leaves the tab able to fetch again.
+        enableButtons();
+    }
+}
+
+void frmRapor::Check1_Click() { ApplyStatusFilter1(); }
+void frmRapor::Check2_Click() { ApplyStatusFilter1(); }
+void frmRapor::Check3_Click() { ApplyStatusFilter1(); }
+void frmRapor::Check4_Click() { ApplyStatusFilter1(); }
+void frmRapor::Check5_Click() { ApplyStatusFilter2(); }
+void frmRapor::Check6_Click() { ApplyStatusFilter2(); }
+void frmRapor::Check7_Click() { ApplyStatusFilter2(); }
+void frmRapor::Check8_Click() { ApplyStatusFilter2(); }
+
+void frmRapor::ApplyStatusFilter1() { applyStatusFilter({Check1, Check2, Check3, Check4}); }
+void frmRapor::ApplyStatusFilter2() { applyStatusFilter({Check5, Check6, Check7, Check8}); }
+
+void frmRapor::applyStatusFilter(const QList<forms::CheckBox*>& boxes) {
+    // Pending, delivered, timed out, rejected: the clauses keep this order
+    // whatever order the boxes were clicked in.
+    static const reports::Status statuses[] = {reports::Status::Pending, reports::Status::Delivered,
+                                               reports::Status::TimedOut, reports::Status::Rejected};
+    mdlGenel::ReportStatusFilter.clear();
+    for (int i = 0; i < 4; ++i) {
+        if (boxes[i]->Value() != 1)
+            continue;
+        if (!mdlGenel::ReportStatusFilter.isEmpty())
+            mdlGenel::ReportStatusFilter += QStringLiteral(" OR ");
+        mdlGenel::ReportStatusFilter += QStringLiteral("Durum = '") + reports::StatusWord(statuses[i]) + u'\'';
+    }
+    const ado::RecordsetPtr report = rsKopuk1->Recordset();
+    if (!report)
+        vb::Raise(vb::errObjectNotSet);
+    // No box ticked: no filter, every row.
+    report->setFilter(QString());
+    report->setFilter(mdlGenel::ReportStatusFilter);
+}
+
+void frmRapor::showMessages(const QString& reply, const QString& packageId, const QString& number) {
+    msxml::DOMDocument document;
+    document.loadXML(reply);
+    const QString xpath = QStringLiteral("//msgbody");
+    const msxml::NodeList bodies = document.selectNodes(xpath);
+    const QString about = packageId + QStringLiteral(" mesaj paketindeki ") + number
+                          + QStringLiteral(" numaralı GSM hattına giden ");
+    QString heading;
+    QString texts;
+    if (bodies.length() > 1) {
+        for (int i = 0; i < bodies.length(); ++i)
+            texts += QStringLiteral("Mesaj ") + QString::number(i + 1) + QStringLiteral(" : ") + bodies.item(i).text()
+                     + vb::vbCrLf;
+        heading = about + QStringLiteral("mesajlar :");
+    } else {
+        // No element at all fails here, reading the text of no node.
+        texts = document.selectSingleNode(xpath).text();
+        heading = about + QStringLiteral("mesaj :");
+    }
+    vb::MsgBox(heading + vb::vbCrLf + vb::vbCrLf + texts, vb::vbInformation, QStringLiteral("Quillmere"));
+}
+
+void frmRapor::cmdMsgGoster_Click() {
+    try {
+        const ado::RecordsetPtr report = rsKopuk1->Recordset();
+        if (noVisibleRow(report)) {
+            vb::MsgBox(kFetchFirst, vb::vbInformation, kTitle);
+            return;
+        }
+        mdlGenel::LastErrorText = QStringLiteral("Bağlantı Hatası! Lütfen Internet Explorer sürümünüzü kontrol ediniz");
+        const QString number = vb::CStr(report->Fields(0).Value());
+        const QString packageId = Text11->Text();
+        const QString document = reportQuery(quillmere::documents::kMessageText,
+                                             {{QStringLiteral("GsmNo"), number}, {QStringLiteral("MsgID"), packageId}});
+        vb::DoEvents();
+        mdlGenel::LastErrorText = QStringLiteral("Bağlantı Hatası! Mesaj merkezine bağlanılamıyor");
+        const QString reply = postOwn(document);
+
+        const QString connection = QStringLiteral("Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.");
+        static const std::vector<CodeMessage> codes{
+            {{QStringLiteral("-1")},
+             connection + vb::vbCrLf
+                 + QStringLiteral("İnternet Bağlantınız kapalı ya da bir güvenlik uygulaması internet bağlantınızı "
+                                  "kontrol ediyor olabilir."),
+             vb::vbCritical},
+            {{QStringLiteral("01"), QStringLiteral("03"), QStringLiteral("05")}, kRefused, vb::vbCritical},
+            {{QStringLiteral("04")},
+             connection + vb::vbCrLf
+                 + QStringLiteral("Proxy ya da güvenlik duvarı ayarlarınız programın çalışmasına izin vermiyor olabilir."),
+             vb::vbCritical},
+            {{QStringLiteral("08")}, kNothingSent, vb::vbInformation},
+        };
+        if (codeMessage(reply, codes))
+            return;
+        showMessages(reply, packageId, number);
+    } catch (const std::exception&) {
+        vb::MsgBox(mdlGenel::LastErrorText, vb::vbCritical, kTitle);
+    }
+}
+
+void frmRapor::cmdMesajGoster_Click() {
+    try {
+        const QString number = txtGsmNo->Text();
+        if (!numberAccepted(number)) {
+            vb::MsgBox(kCheckNumber, vb::vbInformation, kTitle);
+            forms::SetFocus(txtGsmNo);
+            return;
+        }
+        const ado::RecordsetPtr report = rsKopuk1->Recordset();
+        if (noVisibleRow(report)) {
+            vb::MsgBox(kFetchFirst, vb::vbInformation, kTitle);
+            return;
+        }
+        const QString packageId = vb::CStr(report->Fields(0).Value());
+        const QString document = reportQuery(quillmere::documents::kMessageText,
+                                             {{QStringLiteral("GsmNo"), number}, {QStringLiteral("MsgID"), packageId}});
+        vb::DoEvents();
+        const QString reply = postOwn(document);
+
+        static const std::vector<CodeMessage> codes{
+            {{QStringLiteral("-1")}, QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz"), vb::vbCritical},
+            {{QStringLiteral("01"), QStringLiteral("03"), QStringLiteral("04"), QStringLiteral("05")}, kRefused,
+             vb::vbCritical},
+            {{QStringLiteral("08")}, kNothingSent, vb::vbInformation},
+        };
+        if (codeMessage(reply, codes))
+            return;
+        showMessages(reply, packageId, number);
+    } catch (const std::exception& e) {
+        vb::MsgBox(QStringLiteral("Tanımlanamıyan Hata Oluştu") + vb::ErrorDescription(e), vb::vbCritical, kTitle);
+    }
+}
+
+QString frmRapor::GetExcelFileToSave() {
+    CommonDialog1->DialogTitle = QStringLiteral("Save As");
+    CommonDialog1->DefaultExt = QStringLiteral("xls");
+    CommonDialog1->InitDir = QStringLiteral("\\");
+    CommonDialog1->FileName = QString();
+    CommonDialog1->Filter = QStringLiteral("Microsoft Excel Dosyaları (*.xls)|*.xls");
+    CommonDialog1->Flags = forms::cdlOFNOverwritePrompt | forms::cdlOFNCreatePrompt;
+    CommonDialog1->ShowSave();
+    return CommonDialog1->FileName;
+}
+
+void frmRapor::cmdExceleGonder_1_Click() { exportReport(1); }
+void frmRapor::cmdExceleGonder_2_Click() { exportReport(2); }
+void frmRapor::cmdExceleGonder_3_Click() { exportReport(3); }
+
+void frmRapor::exportReport(int tab) {
+    try {
+        const ado::RecordsetPtr report = rsKopuk1->Recordset();
+        if (noVisibleRow(report)) {
+            vb::MsgBox(kFetchFirst, vb::vbInformation, kTitle);
+            return;
+        }
+        // The number tab's report is never filtered by status: it has no
+        // boxes to test.
+        const QList<forms::CheckBox*> boxes = tab == 1   ? QList<forms::CheckBox*>{Check1, Check2, Check3, Check4}
+                                              : tab == 2 ? QList<forms::CheckBox*>{Check5, Check6, Check7, Check8}
+                                                         : QList<forms::CheckBox*>{};
+        if (!boxes.isEmpty() && std::all_of(boxes.begin(), boxes.end(), [](forms::CheckBox* b) { return b->Value() == 0; })) {
+            vb::MsgBox(QStringLiteral("Lütfen Excel dosyası olarak kaydetmek istediğiniz durum bilgilerini seçin"),
+                       vb::vbInformation, QStringLiteral("Merivox"));
+            return;
+        }
+        if (vb::MsgBox(QStringLiteral("Mesaj Raporlarını Excele Kopyalamak İstediğinizden Eminmisiniz"),
+                       vb::vbYesNo + vb::vbQuestion, kTitle)
+            == vb::vbNo)
+            return;
+        QString fileName = GetExcelFileToSave();
+        if (tab == 2)
+            vb::DoEvents();
+        if (fileName.isEmpty())
+            return;
+        mdlGenel::LastErrorText = QStringLiteral("Veritabanı bağlantısı kurulamıyor");
+        if (tab == 3)
+            mdlGenel::OpenDatabase();
+        if (noVisibleRow(report)) {
+            vb::MsgBox(QStringLiteral("Aktarılacak Hiç Kayıt Yok"), vb::vbInformation, kTitle);
+            return;
+        }
+
+        auto copy = std::make_shared<ado::Recordset>();
+        for (int f = 0; f < report->Fields().Count(); ++f) {
+            const ado::Field field = report->Fields(f);
+            QString name = field.Name();
+            if (tab == 3)
+                name = f == 0 ? QStringLiteral("MSGID") : QStringLiteral("Tarih");
+            copy->Fields().Append(name, field.Type(), field.DefinedSize());
+        }
+        copy->Open();
+
+        // A "Vazgeç" pressed during an earlier fetch does not stop this copy.
+        mdlGenel::CancelRequested = false;
+        vb::PacedYield yield;
+        const int fields = copy->Fields().Count();
+        report->MoveFirst();
+        while (!report->Eof() && !mdlGenel::CancelRequested) {
+            copy->AddNew();
+            if (tab == 1)
+                yield();
+            for (int f = 0; f < fields; ++f)
+                copy->Fields(f).setValue(report->Fields(f).Value());
+            copy->UpdateBatch(ado::adAffectAll);
+            report->MoveNext();
+        }
+        if (!mdlGenel::CancelRequested) {
+            ExportHeaders.clear();
+            for (int f = 0; f < fields; ++f)
+                ExportHeaders << copy->Fields(f).Name();
+            ExportHeaders << QString();
+            forms::Get<frmBekle>().Show();
+            vb::DoEvents();
+            mdlGenel::ExportRecordsetToExcel(copy, fileName, ExportHeaders);
+            vb::DoEvents();
+        }
+        forms::UnloadDefault<frmBekle>();
+        if (const ado::RecordsetPtr shown = rsKopuk1->Recordset(); shown && shown->State() != ado::adStateClosed)
+            shown->Close();
+        copy->Close();
+        forms::Unload(*this);
+    } catch (const std::exception& e) {
+        if (tab == 1)
+            vb::MsgBox(QStringLiteral("Tanımlanamayan bir hata oluştu.") + vb::vbCrLf
+                           + QStringLiteral("Sistemin ürettiği hata mesajı : ") + vb::ErrorDescription(e),
+                       vb::vbCritical, kTitle);
+        else
+            vb::MsgBox(mdlGenel::LastErrorText + vb::ErrorDescription(e), vb::vbCritical, kTitle);
+    }
+}
+
+void frmRapor::cmdRedZaGonder_1_Click() { resend(1); }
+void frmRapor::cmdRedZaGonder_2_Click() { resend(2); }
+
+void frmRapor::resend(int tab) {
+    forms::CommandButton* cancel = tab == 1 ? cmdVazgec_1 : cmdVazgec_2;
+    try {
+        cancel->setEnabled(false);
+        if (tab == 2)
+            mdlGenel::StartFlag.clear();
+        const ado::RecordsetPtr report = rsKopuk1->Recordset();
+        if (noVisibleRow(report)) {
+            cancel->setEnabled(true);
+            return;
+        }
+        // In place of the boxes' filter, until a box changes.
+        report->setFilter(kFailedStatuses);
+        if (noVisibleRow(report)) {
+            cancel->setEnabled(true);
+            return;
+        }
+        report->setSort(QStringLiteral("GsmNo ASC"));
+
+        auto numbers = std::make_shared<ado::Recordset>();
+        numbers->Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, 10);
+        numbers->Open();
+        auto add = [&numbers](const vb::Variant& number) {
+            numbers->AddNew();
+            numbers->Fields(0).setValue(number);
+            numbers->UpdateBatch(ado::adAffectAll);
+        };
+        // Sorted, so each number once: a number rejected in one package and
+        // timed out in another is sent to once.
+        report->MoveFirst();
+        QString previous = vb::CStr(report->Fields(0).Value());
+        add(report->Fields(0).Value());
+        for (report->MoveNext(); !report->Eof(); report->MoveNext()) {
+            const QString number = vb::CStr(report->Fields(0).Value());
+            if (number != previous) {
+                add(report->Fields(0).Value());
+                previous = number;
+            }
+        }
+        cancel->setEnabled(true);
+
+        frmSMS_1& page = forms::Get<frmSMS_1>();
+        page.CallerForm = forms::FormRef(this);
+        page.SourceRecordset = numbers;
+        page.Show();
+        forms::Unload(*this);
+    } catch (const std::exception& e) {
+        // The date-range tab adds the start flag, which it has just emptied.
+        vb::MsgBox(tab == 2 ? vb::ErrorDescription(e) + mdlGenel::StartFlag : vb::ErrorDescription(e));
+        cancel->setEnabled(true);
     }
 }

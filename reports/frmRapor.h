@@ -2,6 +2,8 @@
 
 #include "platform/forms/form.h"
 
+#include <QStringList>
+
 #include <memory>
 
 namespace ado {
@@ -39,6 +41,25 @@ public:
     void cmdVazgec_3_Click();
     void cmdRaporGoruntule_1_Click();
     void cmdRaporGoruntule_2_Click();
+    void cmdRaporGoruntule_3_Click();
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+    void Check6_Click();
+    void Check7_Click();
+    void Check8_Click();
+    void cmdMsgGoster_Click();
+    void cmdMesajGoster_Click();
+    void cmdExceleGonder_1_Click();
+    void cmdExceleGonder_2_Click();
+    void cmdExceleGonder_3_Click();
+    void cmdRedZaGonder_1_Click();
+    void cmdRedZaGonder_2_Click();
+
+    // The workbook to export to, from the Save As dialog; "" when cancelled.
+    QString GetExcelFileToSave();
 
     // The sent list's columns.
     void Grid1Ayar();
@@ -126,9 +147,20 @@ public:
 
     forms::WebBrowser* WebBrowser1;
 
+    // The header row of the last export: the copy's field names and one
+    // empty entry after them.
+    QStringList ExportHeaders;
+
 private:
     struct SummaryBoxes;
     void cancelOrClose(forms::CommandButton* button);
     void freshReport(const SummaryBoxes& boxes);
     void parseInto(const QString& reply, const SummaryBoxes& boxes);
+
+    void ApplyStatusFilter1();
+    void ApplyStatusFilter2();
+    void applyStatusFilter(const QList<forms::CheckBox*>& boxes);
+    void showMessages(const QString& reply, const QString& packageId, const QString& number);
+    void exportReport(int tab);
+    void resend(int tab);
 };

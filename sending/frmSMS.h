@@ -1,11 +1,102 @@
 #pragma once
 
-#include "ui/common/placeholder.h"
+#include "platform/forms/form.h"
 
-// The template page (one message per worksheet row).
-class frmSMS : public PlaceholderForm {
+#include <memory>
+
+namespace ado {
+class Recordset;
+}
+namespace excel {
+class Application;
+}
+namespace forms {
+class Adodc;
+class ComboBox;
+class CommandButton;
+class DataGrid;
+class Frame;
+class Label;
+class ListBox;
+class OptionButton;
+class TextBox;
+class WebBrowser;
+} // namespace forms
+
+// The template page: the active workbook read as a database, the rows of
+// one of its tables narrowed by a list of conditions and sorted by a
+// column, the column that holds the numbers, and the message template into
+// which column placeholders "[##name##]" go from the column menu.
+class frmSMS : public forms::Form {
 public:
-    frmSMS() : PlaceholderForm(QStringLiteral("frmSMS"), QStringLiteral("Quillmere - SMS Gönderimi")) {}
-    // The page that opened this one (the welcome page).
+    frmSMS();
+
+    // The page that opened this one (the welcome page); nothing reads it.
     forms::FormRef OwnerForm;
+    // The workbook as the driver is given it: its full name less the
+    // extension's four characters.
+    QString WorkbookPath;
+    // The rows of the chosen table, as filtered and sorted here: what the
+    // grid shows and what the list is built from.
+    std::shared_ptr<ado::Recordset> rsSheet;
+    // The host's Application, held while the page loads its first table.
+    std::shared_ptr<excel::Application> xlApp;
+    // Set when the workbook cannot be read or the table has no rows: the
+    // page closes at its next activation.
+    bool CloseOnActivate = false;
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+    void Form_Unload(int& cancel) override;
+    void cbSayfa_Click();
+    void cmdAlanEkle_Click();
+    void cmdFEkle_Click();
+    void cmdFSil_Click();
+    void cmdFiltrele_Click();
+    void cmdFKaldir_Click();
+    void DataGrid1_HeadClick(int colIndex);
+    void txtMesaj_Change();
+    void txtMesaj_KeyPress(int& keyAscii);
+    // "İleri >>": the final screen, and its list merged from the rows in
+    // force, one row per number.
+    void cmdIleri_Click();
+    // "<< Geri": back to the welcome page.
+    void cmdGeri_Click();
+
+    forms::Frame* Frame3;
+    forms::Label* Label6;
+    forms::ComboBox* cbSayfa;
+    forms::DataGrid* DataGrid1;
+    forms::Adodc* Adodc1;
+    forms::Frame* Frame1;
+    forms::Label* Label1;
+    forms::Label* Label2;
+    forms::ComboBox* cbFAlani;
+    forms::Label* Label4;
+    forms::OptionButton* optFKarakter;
+    forms::OptionButton* optFSayi;
+    forms::ComboBox* cbFOperator;
+    forms::Label* Label3;
+    forms::TextBox* txtFDegeri;
+    forms::CommandButton* cmdFEkle;
+    forms::CommandButton* cmdFSil;
+    forms::ListBox* lstFiltreler;
+    forms::CommandButton* cmdFiltrele;
+    forms::CommandButton* cmdFKaldir;
+    forms::Frame* Frame2;
+    forms::TextBox* txtMesaj;
+    forms::CommandButton* cmdAlanEkle;
+    forms::Label* Label5;
+    forms::ComboBox* cbGsmNo;
+    forms::CommandButton* cmdGeri;
+    forms::CommandButton* cmdIleri;
+    forms::WebBrowser* WebBrowser1;
+
+private:
+    void LoadSheet();
+    void layOut();
+    // The load fills the table list itself and then loads the first table
+    // once; the list's own change notices meanwhile load nothing.
+    bool fillingTables_ = false;
 };

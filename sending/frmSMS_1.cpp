@@ -5,6 +5,7 @@
 #include "data/text.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"
+#include "gateway/replies.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -18,9 +19,9 @@
 #include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 #include "reports/frmRapor.h"
-#include "sending/accountinfo.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
+#include "sending/sendsteps.h"
 
 #include <QSet>
 
@@ -237,7 +238,7 @@ void frmSMS_1::buildList() {
                             const vb::Variant value = cell.Value();
                             if (value.isNull() || value.isEmpty())
                                 continue;
-                            const QString number = mdlGenel::NormalizeGsmNumber(vb::CStr(value));
+                            const QString number = mdlGenel::NormalizeGsmCell(value);
                             if (markMode && number.isEmpty()) {
                                 cell.Font().setBold(true);
                                 cell.Font().setColor(kRed);
@@ -282,44 +283,23 @@ void frmSMS_1::buildList() {
 }
 
 bool frmSMS_1::fetchAccountInformation() {
-    QString reply;
-    Gateway gateway;
-    if (mdlGenel::GatewayType == u"Quillmere")
-        reply = gateway.GetInfo(mdlGenel::UserName + u'-' + mdlGenel::ClientCode, mdlGenel::Password);
-    else if (mdlGenel::GatewayType == u"Palvori")
-        reply = gateway.GetInfo(mdlGenel::UserName, mdlGenel::Password);
-    if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply == u"01" || reply.isEmpty()) {
+    const QString reply = sending::RequestAccountInformation();
+    if (sending::AccountRequestFailed(reply)) {
         vb::MsgBox(kNoConnection, vb::vbCritical, QStringLiteral("Quillmere"));
         resetPickers();
         return false;
     }
     // A reply with no line feed at all cannot be read.
-    const sending::AccountInformation info = sending::ParseAccountInformation(reply);
-    lblKontor->setCaption(QStringLiteral(" ") + info.credit);
-    for (const QString& originator : info.originators)
-        cbGonderen->AddItem(originator);
+    const quillmere::replies::AccountInfo account = quillmere::replies::ParseAccountInfo(reply);
+    lblKontor->setCaption(QStringLiteral(" ") + account.credit);
+    cbGonderen->AddItems(account.originators);
     cbGonderen->setText(cbGonderen->List(0));
     return true;
 }
 
 void frmSMS_1::cmdListeCikart_Click() {
-    // Lists pass 32,767 numbers: the count is a long.
-    const qint32 count = vb::CLng(lblToplam->Caption());
-    if (vb::MsgBox(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
-                   vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere SMS Gönderimi")) == vb::vbNo)
-        return;
-    auto rs = list();
-    if (!rs || (rs->Bof() && rs->Eof()))
-        return;
-    // Only a valid current row is removed, so the count always matches the list.
-    if (rs->Bof() || rs->Eof())
-        return;
-    rs->Delete(ado::adAffectCurrent);
-    lblToplam->setCaption(QString::number(count - 1));
-    // Leave the cursor on a row that is still there.
-    rs->MoveNext();
-    if (rs->Eof() && rs->RecordCount() > 0)
-        rs->MoveLast();
+    if (const auto count = sending::RemoveCurrentRecipient(list(), lblToplam->Caption()))
+        lblToplam->setCaption(*count);
 }
 
 void frmSMS_1::cmdVazgec_Click() {
@@ -349,33 +329,16 @@ void frmSMS_1::cmdIleri_Click() {
 
         const long n = rs->RecordCount();
         const bool scheduled = chkIleriTarih->Value() != 0;
-        QString question;
-        if (!scheduled)
-            question = QStringLiteral("Mesajınız ") + QString::number(n)
-                       + QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
-        else
-            question = QStringLiteral("Mesajınız ") + QString::number(n) + QStringLiteral(" kişiye, ")
-                       + vb::CStr(DTPicker1->Value()) + QStringLiteral(" saat ") + vb::CStr(DTPicker2->Value())
-                       + QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+        const QString question = sending::SendQuestion(n, scheduled, DTPicker1->Value(), DTPicker2->Value());
         if (vb::MsgBox(question, vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı")) == vb::vbNo)
             return;
 
-        if (vb::CDbl(lblKontor->Caption()) < vb::CDbl(lblToplam->Caption())) {
-            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), vb::vbInformation,
-                       QStringLiteral("Quillmere Uyarı"));
+        if (!sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
+                                     [this] { forms::SetFocus(cbGonderen); }))
             return;
-        }
-        if (cbGonderen->Text().isEmpty()) {
-            vb::MsgBox(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), vb::vbInformation,
-                       QStringLiteral("Uyarı"));
-            forms::SetFocus(cbGonderen);
-            return;
-        }
 
         rs->MoveFirst();
-        const QString identity = mdlGenel::GatewayType == u"Quillmere"
-                                     ? mdlGenel::UserName + u'-' + mdlGenel::ClientCode
-                                     : mdlGenel::UserName;
+        const QString identity = sending::GatewayIdentity();
 
         DataGrid1->setDataSource(nullptr);
         Frame3->setVisible(true);
@@ -390,34 +353,35 @@ void frmSMS_1::cmdIleri_Click() {
         DataGrid1->setDataSource(rsKopukA);
         Frame3->setVisible(false);
 
-        const QString body = mdlGenel::FoldSmsText(vb::Left(text, kMaxText));
-        QString sdate;
-        if (scheduled)
-            sdate = DTPicker1->Value().date().toString(QStringLiteral("ddMMyyyy"))
-                    + DTPicker2->Value().time().toString(QStringLiteral("HHmm"));
+        const QString body = mdlGenel::FoldSmsText(vb::LeftWhole(text, kMaxText));
+        const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();
         const QString document = quillmere::documents::SendToNumbers(
             {identity, mdlGenel::Password, mdlGenel::ClientId()}, body, numbers, cbGonderen->Text(), sdate);
 
-        const QString reply = mdlGenel::PostToGateway(document);
+        const GatewayPost post = mdlGenel::PostDocument(document);
         const QString tarih = vb::CStr(vb::Now());
-        const QString gtarih = scheduled ? DTPicker1->Value().date().toString(QStringLiteral("dd.MM.yyyy")) + u' '
-                                               + DTPicker2->Value().time().toString(QStringLiteral("HH:mm")) + QStringLiteral(":00")
-                                         : vb::CStr(vb::Now());
+        const QString gtarih =
+            scheduled ? sending::ScheduledMoment(DTPicker1->Value(), DTPicker2->Value()) : vb::CStr(vb::Now());
 
-        if (reply == u"-1" || reply.contains(QStringLiteral("<HTML>")) || reply.contains(QStringLiteral("<html>"))) {
+        switch (sending::ClassifySendReply(post)) {
+        case sending::SendReply::Lost:
+            sending::ShowReplyLost(QStringLiteral("Quillmere Uyarı"));
+            forms::Unload(*this);
+            break;
+        case sending::SendReply::NoConnection:
             vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
             forms::Unload(*this);
-        } else if (reply == u"04" || reply == u"05") {
+            break;
+        case sending::SendReply::NotDelivered:
             vb::MsgBox(kNotDelivered, vb::vbCritical, QStringLiteral("Uyarı"));
-        } else if (reply.startsWith(QStringLiteral("ID"))) {
-            recordAccepted(vb::Trim(vb::Mid(reply, 4)), tarih, gtarih);
-        } else {
-            vb::MsgBox(QStringLiteral("Mesaj Gönderilemedi.") + vb::vbCrLf
-                           + QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + vb::vbCrLf
-                           + QStringLiteral("Gönerilecek SMS Olmayabilir."),
-                       vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
+            break;
+        case sending::SendReply::Accepted:
+            recordAccepted(sending::PackageId(post.reply), tarih, gtarih);
+            break;
+        case sending::SendReply::Refused:
+            sending::ShowSendRefused();
             forms::Unload(*this);
+            break;
         }
     } catch (const std::exception& e) {
         vb::MsgBox(QStringLiteral("Tanımlanamayan Hata Oluştu.") + vb::vbCrLf
@@ -454,10 +418,7 @@ void frmSMS_1::recordAccepted(const QString& packageId, const QString& tarih, co
         forms::Get<frmRapor>().Show();
         forms::Unload(*this);
     } else {
-        vb::MsgBox(QStringLiteral("Mesaj Başarı İle Gönderildi.") + vb::vbCrLf
-                       + QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor")
-                       + vb::vbCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı"),
-                   vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+        vb::MsgBox(sending::LogNotWrittenNotice(), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
         forms::Unload(*this);
     }
 }

@@ -29,6 +29,9 @@ frmSihirbaz::frmSihirbaz() : forms::Form(QStringLiteral("frmSihirbaz")) {
     forms::Place(Label1, 240, 120, 6200, 300);
     Label2 = new forms::Label(Frame1, QStringLiteral("Label2"),
                               QStringLiteral("Bu sihirbaz, Excel dosyası üzerinden SMS göndermenizde size yardımcı olacaktır."));
+    // The banner's style sheet keeps its labels from inheriting the window's
+    // font: each is given its own.
+    forms::SetFont(Label2, QStringLiteral("Tahoma"), 8.25);
     forms::Place(Label2, 240, 480, 6200, 300);
 
     Frame2 = new forms::Frame(this, QStringLiteral("Frame2"), QStringLiteral("İşlem seçiniz"));

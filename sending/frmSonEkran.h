@@ -1,8 +1,93 @@
 #pragma once
 
-#include "ui/common/placeholder.h"
+#include "platform/forms/form.h"
+#include "platform/vb/variant.h"
 
-class frmSonEkran : public PlaceholderForm {
+#include <QStringList>
+#include <memory>
+
+namespace ado {
+class Recordset;
+}
+namespace forms {
+class Adodc;
+class CheckBox;
+class ComboBox;
+class CommandButton;
+class DataGrid;
+class DatePicker;
+class Frame;
+class Label;
+class WebBrowser;
+} // namespace forms
+namespace vb {
+class Timer;
+}
+
+// The last page of the template road: the merged list (one number and one
+// message a row) with the account's credit and originators, an optional
+// schedule, and the send of the whole list in one request, as one text to a
+// number list when every message is the same and as one message per number
+// otherwise. After an accepted request: the send log, the rows whose message
+// was too long in a workbook of their own, and the report window.
+class frmSonEkran : public forms::Form {
 public:
-    frmSonEkran() : PlaceholderForm(QStringLiteral("frmSonEkran"), QStringLiteral("Quillmere - SMS gönderim onayı")) {}
+    frmSonEkran();
+
+    // The page that opened this one: "Kapat" goes back to it.
+    forms::FormRef CallerForm;
+    // Column headers of the workbook of set-aside rows: the field names and
+    // one slot more.
+    QStringList FieldNames;
+
+    // The list's column widths (1200 and 6500 twips); every error ignored.
+    vb::Variant Grid1Ayar();
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+    void Form_Unload(int& cancel) override;
+    void Timer1_Timer();
+    void cmdGonder_Click();
+    void cmdLstCikart_Click();
+    void cmdVazgec_Click();
+
+    forms::DataGrid* DataGrid1;
+    forms::Adodc* Adodc1;
+    forms::Frame* Frame3;
+    forms::Label* Label6;
+    forms::CommandButton* cmdLstCikart;
+    forms::Frame* Frame2;
+    forms::Frame* Frame1;
+    forms::Label* Label1;
+    forms::ComboBox* cbGonderen;
+    forms::Label* Label2;
+    forms::Label* lblToplam;
+    forms::Label* Label3;
+    forms::Label* lblKontor;
+    forms::Label* Label4;
+    forms::Label* Label5;
+    forms::CheckBox* chkIleriTarih;
+    forms::DatePicker* DTPicker1;
+    forms::DatePicker* DTPicker2;
+    forms::Label* lblNet;
+    forms::CommandButton* cmdGonder;
+    forms::CommandButton* cmdVazgec;
+    vb::Timer* Timer1;
+    forms::WebBrowser* WebBrowser1;
+
+private:
+    std::shared_ptr<ado::Recordset> list() const;
+    void resetPickers();
+    QString buildPackage(ado::Recordset& rs, const QString& sdate);
+    void recordAccepted(ado::Recordset& rs, const QString& reply, const QString& tarih, const QString& gtarih);
+    void exportSetAsideRows();
+    void closeWorkbookConnection();
+    void layOut();
+
+    // The recipient list made at loading; the window works on its clone in
+    // Adodc1.
+    std::shared_ptr<ado::Recordset> list_;
+    // The page "Kapat" went back to: closing this window leaves it open.
+    forms::FormRef returningTo_;
 };

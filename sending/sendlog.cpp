@@ -2,14 +2,19 @@
 
 #include "addin/mdlGenel.h"
 #include "data/database.h"
+#include "gateway/documents.h"
 #include "platform/ado/ado.h"
+#include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 
 namespace sending {
 
 namespace {
 
-QString q(const QString& value) { return mdlGenel::SqlQuote(value); }
+// Every value as the gateway got it: a character a document cannot hold (a
+// NUL, say) went nowhere, and in a statement it would end the text and fail
+// the log of a package the gateway accepted.
+QString q(const QString& value) { return mdlGenel::SqlQuote(quillmere::documents::Storable(value)); }
 
 void execute(const QString& statement) {
     mdlGenel::OpenDatabase();
@@ -27,18 +32,32 @@ QString PackageStatement(const SendLogRow& row) {
 }
 
 QString TemplateStatement(const QString& msgid, const QString& templateText) {
-    // The split counts the characters as typed, before the quotes are doubled.
-    const QString second = vb::Len(templateText) > kTemplatePartLength
-                               ? vb::Mid(templateText, kTemplatePartLength + 1)
-                               : QString();
+    // The split counts the characters as typed, before the quotes are
+    // doubled, and never parts the halves of a pair.
+    const QString text = quillmere::documents::Storable(templateText);
+    const QString first = vb::LeftWhole(text, kTemplatePartLength);
+    const QString second = text.mid(first.size());
     return QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_p1,sablon_p2) ") + QStringLiteral("VALUES('")
-           + q(msgid) + QStringLiteral("','") + q(vb::Left(templateText, kTemplatePartLength))
-           + QStringLiteral("','") + q(second) + QStringLiteral("')");
+           + q(msgid) + QStringLiteral("','") + q(first) + QStringLiteral("','") + q(second) + QStringLiteral("')");
 }
+
+const QString kReplyLostNotice =
+    QStringLiteral("Mesajınız mesaj merkezine gönderildi ancak mesaj merkezinden yanıt alınamadı.") + vb::vbCrLf
+    + QStringLiteral("Mesajınız mesaj merkezi tarafından kabul edilmiş olabilir.") + vb::vbCrLf
+    + QStringLiteral("Tekrar göndermeden önce Raporlar penceresindeki \"İki tarih arasındaki SMS raporları\" "
+                     "bölümünden gönderiminizi kontrol ediniz.");
+
+void ShowReplyLost(const QString& title) { vb::MsgBox(kReplyLostNotice, vb::vbInformation, title); }
 
 void WriteSendLog(const SendLogRow& row, const QString& templateText) {
     execute(PackageStatement(row));
     execute(TemplateStatement(row.msgid, templateText));
+}
+
+QString LogNotWrittenNotice() {
+    return QStringLiteral("Mesaj Başarı İle Gönderildi.") + vb::vbCrLf
+           + QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor")
+           + vb::vbCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı");
 }
 
 } // namespace sending

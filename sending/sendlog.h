@@ -20,6 +20,8 @@ struct SendLogRow {
 };
 
 // The templates' column holds 255 characters; the rest goes to a second one.
+// Every value is stored as the gateway's documents hold it, without the
+// characters they cannot hold.
 inline constexpr int kTemplatePartLength = 255;
 
 // The two statements. Every value is quoted, the package id too: it comes
@@ -32,5 +34,15 @@ QString TemplateStatement(const QString& msgid, const QString& templateText);
 // template row is not tried: it would log a template for a package the log
 // does not know.
 void WriteSendLog(const SendLogRow& row, const QString& templateText);
+
+// What a sending page tells the user when its package went out whole and no
+// answer came back: the gateway may have accepted it, so it is neither a
+// failure nor in the log, and the date-range report shows whether it went.
+extern const QString kReplyLostNotice;
+void ShowReplyLost(const QString& title);
+
+// What a page says in place of its success notices when the log cannot be
+// written: the package went out all the same and is not sent again.
+QString LogNotWrittenNotice();
 
 } // namespace sending

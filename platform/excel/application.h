@@ -27,7 +27,8 @@ public:
     ~Application();
 
     QString TypeName() const { return QStringLiteral("Application"); }
-    QString Name() const { return QStringLiteral("Microsoft Excel"); }
+    // The host program's own name: its window titles and messages carry it.
+    static QString Name() { return QStringLiteral("Sheet Host"); }
     QString Version() const { return QStringLiteral("11.0"); }
     bool CreatedForAutomation() const { return automation_; }
 

@@ -54,15 +54,16 @@ QString withoutAccelerator(const QString& caption) {
     return QString(caption).remove(QLatin1Char('&'));
 }
 
-// The menus of Excel's worksheet menu bar, with their built-in ids.
+// The menus of the worksheet menu bar, with their built-in ids, as a Turkish
+// desktop shows them. Add-ins find them by place or id, not by caption.
 struct StandardMenu {
     const char* caption;
     int id;
 };
 constexpr StandardMenu kStandardMenus[] = {
-    {"&File", 30002},   {"&Edit", 30003},  {"&View", 30004},
-    {"&Insert", 30005}, {"F&ormat", 30006}, {"&Tools", 30007},
-    {"&Data", 30011},   {"&Window", 30009}, {"&Help", 30010},
+    {"&Dosya", 30002}, {"Dü&zen", 30003},   {"&Görünüm", 30004},
+    {"&Ekle", 30005},  {"&Biçim", 30006},   {"&Araçlar", 30007},
+    {"&Veri", 30011},  {"&Pencere", 30009}, {"&Yardım", 30010},
 };
 
 } // namespace

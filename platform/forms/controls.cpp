@@ -1,11 +1,15 @@
 #include "platform/forms/controls.h"
 
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QStringListModel>
 #include <QVBoxLayout>
 
 namespace forms {
@@ -21,6 +25,7 @@ void init(W* w, const QString& name, const char* kind) {
 } // namespace
 
 void SetFont(QWidget* w, const QString& family, double points, bool bold) {
+    EnsureFontFamily(family);
     QFont f(family);
     f.setPointSizeF(points);
     f.setBold(bold);
@@ -147,7 +152,7 @@ QString TextBox::Text() const {
 void TextBox::setText(const QString& text) {
     QString t = text;
     if (maxLength_ > 0 && t.size() > maxLength_)
-        t.truncate(maxLength_);
+        t = vb::LeftWhole(t, maxLength_);
     if (line_) {
         line_->setText(t);
     } else {
@@ -175,16 +180,59 @@ void TextBox::setLocked(bool locked) {
         multi_->setReadOnly(locked);
 }
 
+namespace {
+
+// The language counts a multi-line box's line breaks as CR LF, two
+// characters; the editor holds one.
+int toLanguage(const QString& plain, int position) {
+    return position + int(QStringView(plain).left(position).count(u'\n'));
+}
+int toEditor(const QString& plain, int position) {
+    int p = 0;
+    for (int counted = 0; p < plain.size() && counted < position; ++p)
+        counted += plain[p] == u'\n' ? 2 : 1;
+    return p;
+}
+
+} // namespace
+
 int TextBox::SelStart() const {
-    return line_ ? line_->cursorPosition() : multi_->textCursor().position();
+    if (line_)
+        return line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
+    return toLanguage(multi_->toPlainText(), multi_->textCursor().selectionStart());
+}
+
+int TextBox::SelLength() const {
+    if (line_)
+        return line_->hasSelectedText() ? int(line_->selectedText().size()) : 0;
+    const QTextCursor c = multi_->textCursor();
+    const QString plain = multi_->toPlainText();
+    return toLanguage(plain, c.selectionEnd()) - toLanguage(plain, c.selectionStart());
 }
 
 void TextBox::setSelStart(int position) {
+    if (position < 0)
+        vb::Raise(vb::errInvalidProperty);
     if (line_) {
         line_->setCursorPosition(position);
     } else {
         QTextCursor c = multi_->textCursor();
-        c.setPosition(std::min(position, int(multi_->toPlainText().size())));
+        c.setPosition(toEditor(multi_->toPlainText(), position));
+        multi_->setTextCursor(c);
+    }
+}
+
+void TextBox::setSelLength(int length) {
+    if (length < 0)
+        vb::Raise(vb::errInvalidProperty);
+    const int start = SelStart();
+    if (line_) {
+        line_->setSelection(start, std::min(length, int(line_->text().size()) - start));
+    } else {
+        const QString plain = multi_->toPlainText();
+        QTextCursor c = multi_->textCursor();
+        c.setPosition(toEditor(plain, start));
+        c.setPosition(toEditor(plain, start + length), QTextCursor::KeepAnchor);
         multi_->setTextCursor(c);
     }
 }
@@ -265,8 +313,30 @@ void TextBox::typeText(const QString& text) {
 
 ComboBox::ComboBox(QWidget* parent, const QString& name, bool editable) : QComboBox(parent) {
     init(this, name, "combo");
+    // Texts only, without an item object each: an account may have a hundred
+    // thousand originators.
+    setModel(new QStringListModel(this));
     setEditable(editable);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int) { Form::RunEvent(Click); });
+}
+
+void ComboBox::AddItems(const QStringList& items) {
+    if (items.isEmpty())
+        return;
+    auto* list = static_cast<QStringListModel*>(model());
+    const int current = currentIndex();
+    const QString edited = currentText();
+    {
+        // Replacing the list resets the selection, which is put back as it was.
+        const QSignalBlocker quiet(this);
+        list->setStringList(list->stringList() + items);
+        setCurrentIndex(current);
+        if (isEditable())
+            setEditText(edited);
+    }
+    // As the first item added to an empty list is chosen.
+    if (current < 0 && count() == items.size())
+        setCurrentIndex(0);
 }
 
 void ComboBox::setListIndex(int index) {
@@ -301,6 +371,12 @@ QString ListBox::List(int index) const {
     if (index < 0 || index >= count())
         vb::Raise(vb::errInvalidProperty);
     return item(index)->text();
+}
+
+void ListBox::RemoveItem(int index) {
+    if (index < 0 || index >= count())
+        vb::Raise(vb::errInvalidCall);
+    delete takeItem(index);
 }
 
 QString ListBox::Text() const { return currentItem() ? currentItem()->text() : QString(); }

@@ -104,8 +104,13 @@ public:
     void setPasswordChar(QChar c);   // a null QChar shows the text
     void setLocked(bool locked);
     bool isMultiLine() const { return multi_ != nullptr; }
+    // The caret, or the start of the selection, and the selection's length,
+    // counted as Text() is (a multi-line box's line break is two).
+    // Setting SelStart clears the selection.
     int SelStart() const;
     void setSelStart(int position);
+    int SelLength() const;
+    void setSelLength(int length);
 
     // Types characters one by one through the key handling, as a person
     // would ("\r" is Enter).
@@ -132,6 +137,8 @@ class QM_EXPORT ComboBox : public QComboBox {
 public:
     ComboBox(QWidget* parent, const QString& name, bool editable = false);
     void AddItem(const QString& item) { addItem(item); }
+    // Many items at once, in order, as that many AddItem calls give them.
+    void AddItems(const QStringList& items);
     void Clear() { clear(); }
     int ListCount() const { return count(); }
     int ListIndex() const { return currentIndex(); }
@@ -153,6 +160,8 @@ public:
     void setListIndex(int index);
     QString List(int index) const;
     QString Text() const;
+    // Raises "Invalid procedure call or argument" for a position not there.
+    void RemoveItem(int index);
 
     std::function<void()> Click;
 };

@@ -3,6 +3,7 @@
 #include "platform/ado/ado.h"
 #include "platform/vb/export.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -11,6 +12,7 @@
 
 class QLabel;
 class QTableView;
+class QTimer;
 
 namespace forms {
 
@@ -108,6 +110,9 @@ public:
 
     std::function<void(int columnIndex)> HeadClick;
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
     friend class GridModel;
     struct ColumnState {
@@ -122,6 +127,10 @@ private:
     void resetColumns();
     void applyColumns();
     void showCurrentRecord();
+    void scheduleGrowth();
+    void grow();
+    void flushGrowth() const;
+    void fitRowsToFont();
 
     QLabel* caption_;
     QTableView* view_;
@@ -133,6 +142,11 @@ private:
     std::vector<ColumnState> columns_;
     bool syncing_ = false;
     bool syncPending_ = false;
+    // Rows added since the view was last told; see scheduleGrowth().
+    QTimer* growth_;
+    QElapsedTimer lastGrowth_;
+    bool selectWithGrowth_ = false;
+    bool refreshWithGrowth_ = false;
 };
 
 } // namespace forms

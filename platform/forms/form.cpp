@@ -3,6 +3,7 @@
 #include "platform/forms/controls.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
+#include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 
 #include <QApplication>
@@ -62,7 +63,9 @@ public:
     static constexpr int kPaintInterval = 16;
 
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() != QEvent::UpdateRequest || !o->isWidgetType())
+        // A wait on a request turns the event loop only once per interval,
+        // and the timer a put-off paint needs does not run meanwhile.
+        if (e->type() != QEvent::UpdateRequest || !o->isWidgetType() || vb::Waiting())
             return false;
         auto* form = dynamic_cast<Form*>(static_cast<QWidget*>(o));
         if (!form)
@@ -252,6 +255,16 @@ void Form::moveFlushRight() {
         flushRightOnShow_ = true;
 }
 
+void Form::centreOnScreen() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect screen = s->geometry(), frame = frameGeometry();
+    move(screen.x() + (screen.width() - frame.width()) / 2, screen.y() + (screen.height() - frame.height()) / 2);
+    if (!isVisible())
+        centreOnShow_ = true;
+}
+
 void Form::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     // The first showing adds the window manager's frame to the outer size;
@@ -263,6 +276,10 @@ void Form::showEvent(QShowEvent* e) {
             RunEvent([this] { Form_Resize(); });
             inResize_ = false;
         }
+    }
+    if (centreOnShow_) {
+        centreOnShow_ = false;
+        centreOnScreen();
     }
     if (flushRightOnShow_) {
         flushRightOnShow_ = false;

@@ -75,6 +75,9 @@ public:
     // Moves the window flush with the right edge of the screen, and again
     // once it is shown, when the frame the window manager adds is known.
     void moveFlushRight();
+    // Centres the window on the screen, now and again when it is first
+    // shown (its frame then known).
+    void centreOnScreen();
 
     // The buttons Enter and Esc press (set through CommandButton).
     CommandButton* defaultButton() const { return defaultButton_; }
@@ -100,6 +103,7 @@ private:
     bool loaded_ = false;
     bool inResize_ = false;
     bool flushRightOnShow_ = false;
+    bool centreOnShow_ = false;
     bool shownOnce_ = false;
     Form** slot_ = nullptr;
     CommandButton* defaultButton_ = nullptr;

@@ -1,9 +1,12 @@
 #include "platform/forms/services.h"
 
 #include "platform/vb/error.h"
+#include "platform/win32/paths.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -104,12 +107,30 @@ std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, con
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
         filters << parts[i] + QStringLiteral(" (") + parts[i + 1].replace(u';', u' ') + u')';
-    QString chosen = QFileDialog::getSaveFileName(owner, request.title, request.fileName, filters.join(QStringLiteral(";;")));
-    if (chosen.isEmpty())
-        return std::nullopt;
-    if (!request.defaultExt.isEmpty() && !chosen.contains(u'.', Qt::CaseInsensitive))
-        chosen += u'.' + request.defaultExt;
-    return chosen;
+    QString start = request.fileName;
+    if (!request.initDir.isEmpty())
+        start = request.fileName.isEmpty() ? request.initDir : QDir(request.initDir).filePath(request.fileName);
+    QFileDialog::Options options;
+    if (!request.overwritePrompt)
+        options |= QFileDialog::DontConfirmOverwrite;
+    for (;;) {
+        QString chosen = QFileDialog::getSaveFileName(owner, request.title, start, filters.join(QStringLiteral(";;")),
+                                                      nullptr, options);
+        if (chosen.isEmpty())
+            return std::nullopt;
+        if (!request.defaultExt.isEmpty() && !chosen.contains(u'.', Qt::CaseInsensitive))
+            chosen += u'.' + request.defaultExt;
+        // Declining to create the file goes back to the dialog, as the
+        // Windows dialog stays open.
+        if (request.createPrompt && !QFileInfo::exists(chosen)
+            && QMessageBox::question(owner, request.title,
+                                     QFileInfo(chosen).fileName() + QStringLiteral(" dosyası yok.\nOluşturulsun mu?"))
+                   != QMessageBox::Yes) {
+            start = chosen;
+            continue;
+        }
+        return chosen;
+    }
 }
 
 SaveDialogService& SaveDialogs() { return *saveService(); }
@@ -118,7 +139,16 @@ void SetSaveDialogService(std::shared_ptr<SaveDialogService> service) {
 }
 
 void CommonDialog::ShowSave() {
-    auto answer = SaveDialogs().askSave(owner, {DialogTitle, Filter, FileName, DefaultExt});
+    SaveDialogRequest request;
+    request.title = DialogTitle;
+    request.filter = Filter;
+    request.fileName = FileName;
+    request.defaultExt = DefaultExt;
+    if (!InitDir.isEmpty())
+        request.initDir = win32::LocalPath(InitDir);
+    request.overwritePrompt = (Flags & cdlOFNOverwritePrompt) != 0;
+    request.createPrompt = (Flags & cdlOFNCreatePrompt) != 0;
+    auto answer = SaveDialogs().askSave(owner, request);
     if (!answer) {
         FileName.clear();
         if (CancelError)

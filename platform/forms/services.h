@@ -57,6 +57,13 @@ QM_EXPORT int PopupMenu(QWidget* owner, const QStringList& captions);
 // The Save As dialog: a file name, or nothing when cancelled.
 struct QM_EXPORT SaveDialogRequest {
     QString title, filter, fileName, defaultExt;
+    // The folder it starts in, a path on this machine (empty: the dialog's
+    // own choice).
+    QString initDir;
+    // Ask before replacing a file that exists; ask before naming one that
+    // does not exist yet.
+    bool overwritePrompt = true;
+    bool createPrompt = false;
 };
 
 class QM_EXPORT SaveDialogService {
@@ -91,12 +98,18 @@ public:
 QM_EXPORT SaveDialogService& SaveDialogs();
 QM_EXPORT void SetSaveDialogService(std::shared_ptr<SaveDialogService> service);
 
+// Flags of the common dialog's Save As.
+inline constexpr long cdlOFNOverwritePrompt = 0x2;
+inline constexpr long cdlOFNCreatePrompt = 0x2000;
+
 // The common dialog control's Save As: with CancelError set a cancelled
 // dialog raises error 32755 "Cancel was selected."; otherwise FileName
-// becomes empty.
+// becomes empty. InitDir is a Windows path ("\" the root folder) or one of
+// this machine; Flags holds the cdlOFN flags above.
 class QM_EXPORT CommonDialog {
 public:
-    QString DialogTitle, Filter, FileName, DefaultExt;
+    QString DialogTitle, Filter, FileName, DefaultExt, InitDir;
+    long Flags = 0;
     bool CancelError = false;
     QWidget* owner = nullptr;
     void ShowSave();

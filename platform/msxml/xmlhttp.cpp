@@ -1,12 +1,20 @@
 #include "platform/msxml/xmlhttp.h"
 
 #include "platform/vb/error.h"
+#include "platform/vb/timer.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <curl/curl.h>
+#include <linux/tcp.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace msxml {
 
@@ -16,6 +24,9 @@ const QString kSource = QStringLiteral("msxml3.dll");
 
 std::atomic<long long> g_connectMs{Timeouts{}.connect.count()};
 std::atomic<long long> g_idleMs{Timeouts{}.idle.count()};
+std::atomic<long long> g_totalMs{Timeouts{}.total.count()};
+// How often a wait looks at the connection and lets the windows repaint.
+constexpr int kPollMs = 10;
 
 void ensureCurl() {
     static std::once_flag once;
@@ -32,33 +43,84 @@ struct UrlDeleter {
     void operator()(CURLU* u) const { curl_url_cleanup(u); }
 };
 
-// curl's own low-speed check averages over several seconds, so a peer that
-// goes quiet right after the request was sent would be given seconds more
-// than the bound; counting the bytes moved gives up on time.
-struct Stall {
-    using Clock = std::chrono::steady_clock;
-    std::chrono::milliseconds limit;
-    Clock::time_point lastMove = Clock::now();
-    curl_off_t moved = 0;
-    bool hit = false;
+struct MultiDeleter {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
 };
 
-int watchStall(void* data, curl_off_t dlNow, curl_off_t, curl_off_t ulNow, curl_off_t) {
-    auto* stall = static_cast<Stall*>(data);
-    const auto now = Stall::Clock::now();
-    if (dlNow + ulNow != stall->moved) {
-        stall->moved = dlNow + ulNow;
-        stall->lastMove = now;
-    } else if (now - stall->lastMove >= stall->limit) {
-        stall->hit = true;
-        return 1;
-    }
-    return 0;
-}
+// The reply as it comes in, held to the bound on its size.
+struct Sink {
+    QByteArray data;
+    bool tooLarge = false;
+};
 
 size_t collect(char* data, size_t size, size_t count, void* target) {
-    static_cast<QByteArray*>(target)->append(data, qsizetype(size * count));
+    auto* sink = static_cast<Sink*>(target);
+    const qint64 n = qint64(size * count);
+    if (sink->data.size() + n > kMaxReplyBytes) {
+        sink->tooLarge = true;
+        return 0;  // ends the transfer
+    }
+    sink->data.append(data, qsizetype(n));
     return size * count;
+}
+
+// The sockets a request opened (a name may give several addresses to try),
+// so that the bytes on them can be counted while the transfer runs.
+struct Sockets {
+    std::vector<curl_socket_t> open;
+};
+
+int sockopen(void* data, curl_socket_t fd, curlsocktype) {
+    static_cast<Sockets*>(data)->open.push_back(fd);
+    return CURL_SOCKOPT_OK;
+}
+
+int sockclose(void* data, curl_socket_t fd) {
+    auto& open = static_cast<Sockets*>(data)->open;
+    open.erase(std::remove(open.begin(), open.end(), fd), open.end());
+    return ::close(fd);
+}
+
+// Bytes moved on the connection either way, headers and TLS records
+// included: what the kernel counts on the sockets, and what curl counts, so
+// that any byte at all shows. curl's own low-speed check averages over
+// seconds and counts only body bytes, so a peer trickling its headers would
+// look silent.
+long long bytesMoved(CURL* h, const Sockets& sockets) {
+    long long moved = 0;
+    for (curl_socket_t socket : sockets.open) {
+        tcp_info info{};
+        socklen_t size = sizeof info;
+        if (::getsockopt(socket, IPPROTO_TCP, TCP_INFO, &info, &size) == 0
+            && size >= socklen_t(offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received))
+            moved += (long long)(info.tcpi_bytes_received + info.tcpi_bytes_acked);
+    }
+    curl_off_t down = 0, up = 0;
+    long headers = 0;
+    curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(h, CURLINFO_HEADER_SIZE, &headers);
+    return moved + down + up + headers;
+}
+
+bool connected(CURL* h) {
+    curl_off_t at = 0;
+    return curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &at) == CURLE_OK && at > 0;
+}
+
+// Whether the whole request, head and body, went out.
+bool requestWentOut(CURL* h, qsizetype bodySize) {
+    long head = 0;
+    curl_off_t body = 0;
+    curl_easy_getinfo(h, CURLINFO_REQUEST_SIZE, &head);
+    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &body);
+    return head > 0 && body >= curl_off_t(bodySize);
+}
+
+// The failures that leave a request that went out without its answer: the
+// server hung up or reset the connection part way.
+bool connectionEnded(CURLcode code) {
+    return code == CURLE_GOT_NOTHING || code == CURLE_RECV_ERROR || code == CURLE_PARTIAL_FILE;
 }
 
 int errorNumber(CURLcode code) {
@@ -74,6 +136,10 @@ int errorNumber(CURLcode code) {
         return errCannotConnect;
     case CURLE_OPERATION_TIMEDOUT:
         return errTimeout;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+        return errConnectionAborted;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
@@ -157,11 +223,17 @@ void XMLHTTPRequest::send(const QString& body) {
     if (!opened_)
         vb::Raise(errRequestFailed, QStringLiteral("The request has not been opened"), kSource);
     answered_ = false;
+    replyLost_ = false;
     reply_.clear();
     status_ = 0;
 
+    // Before the handles: curl writes to the first and closes its sockets
+    // through the second until the handles are cleaned up.
+    Sink sink;
+    Sockets sockets;
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    if (!easy)
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!easy || !multi)
         vb::Raise(errRequestFailed, QStringLiteral("Out of memory"), kSource);
     CURL* h = easy.get();
     char message[CURL_ERROR_SIZE] = {};
@@ -187,23 +259,27 @@ void XMLHTTPRequest::send(const QString& body) {
     // that a plain server never sends, and the request stalls a second.
     addHeader("Expect:");
 
+    const Timeouts bounds = timeouts();
     curl_easy_setopt(h, CURLOPT_URL, url_.constData());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    // A POST is never sent on to another address, least of all from https
+    // to plain http: the document carries the account's password.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, method_ == "POST" ? 0L : 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(h, CURLOPT_NOPROXY, noProxy.constData());
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(g_connectMs.load()));
-    Stall stall{std::chrono::milliseconds(g_idleMs.load())};
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, watchStall);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &stall);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxReplyBytes));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(bounds.connect.count()));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &reply_);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, sockopen);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, &sockets);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, sockclose);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, &sockets);
     if (method_ == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(payload.size()));
@@ -212,19 +288,81 @@ void XMLHTTPRequest::send(const QString& body) {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     }
 
-    const CURLcode rc = curl_easy_perform(h);
-    if (rc != CURLE_OK) {
-        reply_.clear();
-        if (stall.hit)
+    // The caller waits, as a synchronous request does, while its windows repaint.
+    enum class Bound { None, Idle, Total };
+    Bound hit = Bound::None;
+    CURLcode rc = CURLE_OK;
+    {
+        vb::WaitScope waiting;
+        curl_multi_add_handle(multi.get(), h);
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        Clock::time_point lastMove = start;
+        long long moved = -1;
+        for (;;) {
+            int running = 0;
+            if (CURLMcode mc = curl_multi_perform(multi.get(), &running); mc != CURLM_OK) {
+                rc = CURLE_FAILED_INIT;
+                qstrncpy(message, curl_multi_strerror(mc), sizeof message);
+                break;
+            }
+            if (running == 0) {
+                int left = 0;
+                while (CURLMsg* msg = curl_multi_info_read(multi.get(), &left))
+                    if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
+                        rc = msg->data.result;
+                break;
+            }
+            const Clock::time_point now = Clock::now();
+            if (const long long m = bytesMoved(h, sockets); m != moved) {
+                moved = m;
+                lastMove = now;
+            } else if (connected(h) && now - lastMove >= bounds.idle) {
+                hit = Bound::Idle;
+                break;
+            }
+            if (now - start >= bounds.total) {
+                hit = Bound::Total;
+                break;
+            }
+            vb::PaintWhileWaiting();
+            curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+        }
+        curl_multi_remove_handle(multi.get(), h);
+    }
+
+    if (hit != Bound::None || rc != CURLE_OK) {
+        sink.data.clear();
+        const bool wentOut = requestWentOut(h, payload.size());
+        if (hit == Bound::Idle) {
+            replyLost_ = wentOut;
             vb::Raise(errTimeout,
-                      QStringLiteral("No data moved for %1 ms; the server did not answer").arg(stall.limit.count()),
+                      QStringLiteral("No byte moved for %1 ms, the bound on a silent server").arg(bounds.idle.count()),
                       kSource);
+        }
+        if (hit == Bound::Total) {
+            replyLost_ = wentOut;
+            vb::Raise(errTimeout,
+                      QStringLiteral("The exchange went on for %1 ms, the bound on a whole exchange")
+                          .arg(bounds.total.count()),
+                      kSource);
+        }
+        if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
+            vb::Raise(errReplyTooLarge,
+                      QStringLiteral("The reply is larger than %1 bytes, the bound on a reply").arg(kMaxReplyBytes),
+                      kSource);
+        if (rc == CURLE_OPERATION_TIMEDOUT && !connected(h))
+            vb::Raise(errTimeout,
+                      QStringLiteral("No connection within %1 ms, the bound on connecting").arg(bounds.connect.count()),
+                      kSource);
+        replyLost_ = wentOut && connectionEnded(rc);
         const QString text = message[0] ? QString::fromUtf8(message).trimmed()
                                         : QString::fromUtf8(curl_easy_strerror(rc));
         vb::Raise(errorNumber(rc), text, kSource);
     }
     long code = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+    reply_ = std::move(sink.data);
     status_ = int(code);
     answered_ = true;
 }
@@ -247,10 +385,12 @@ void XMLHTTPRequest::setTimeouts(const Timeouts& timeouts) {
     // Zero would mean "no limit" to curl, which is the very fault the bounds exist for.
     g_connectMs = std::max<long long>(1, timeouts.connect.count());
     g_idleMs = std::max<long long>(1, timeouts.idle.count());
+    g_totalMs = std::max<long long>(1, timeouts.total.count());
 }
 
 Timeouts XMLHTTPRequest::timeouts() {
-    return {std::chrono::milliseconds(g_connectMs.load()), std::chrono::milliseconds(g_idleMs.load())};
+    return {std::chrono::milliseconds(g_connectMs.load()), std::chrono::milliseconds(g_idleMs.load()),
+            std::chrono::milliseconds(g_totalMs.load())};
 }
 
 } // namespace msxml

@@ -15,7 +15,9 @@ namespace msxml {
 enum RequestError : int {
     errRequestFailed = -2147467259,     // anything without a closer number
     errDataNotAvailable = -2147483638,  // the reply was read before one came
-    errTimeout = -2147012894,           // the peer went silent, or never connected
+    errTimeout = -2147012894,           // a time bound ran out (the text names which)
+    errConnectionAborted = -2147012866, // the server hung up before its reply was whole
+    errReplyTooLarge = -2147024882,     // the reply passed the bound on its size
     errInvalidUrl = -2147012891,
     errUnsupportedScheme = -2147012890,
     errNameNotResolved = -2147012889,
@@ -25,19 +27,30 @@ enum RequestError : int {
 
 // How long a request waits before it gives up. Nothing above a request ever
 // sets a time-out of its own, so without these a peer that accepts the
-// connection and then stays silent would freeze the calling window for good.
+// connection and then stays silent would hold the calling window for good.
 struct Timeouts {
     std::chrono::milliseconds connect{30000};
-    // An exchange in which not a byte moves either way for this long is abandoned.
+    // An exchange in which not a byte moves either way for this long is
+    // abandoned; every byte, of the headers too, starts the wait afresh.
     std::chrono::milliseconds idle{120000};
+    // However the bytes trickle, an exchange ends after this long.
+    std::chrono::milliseconds total{600000};
 };
+
+// The most a reply body may hold once decompressed: far beyond any real
+// report, and a compressed bomb cannot take the program's memory.
+inline constexpr qint64 kMaxReplyBytes = qint64(64) << 20;
 
 // A synchronous HTTP request: open, send, then read the reply.
 //
 // The reply text is whatever the server sent, whatever the HTTP status; only
 // a failure of the exchange itself (no server, a bad URL, a TLS failure, a
-// time-out) raises vb::Error. Certificates of HTTPS servers are always
-// verified against the system's trust store.
+// time bound, a reply past kMaxReplyBytes) raises vb::Error. A redirect of a
+// POST is not followed: it comes back as the reply, with its status, since
+// following it would post the document again to another address. Certificates
+// of HTTPS servers are always verified against the system's trust store.
+//
+// While send() waits, the program's windows keep repainting (vb::WaitScope).
 class QM_EXPORT XMLHTTPRequest {
 public:
     XMLHTTPRequest();
@@ -53,6 +66,10 @@ public:
     // Blocks until the whole reply is in. The body goes out as UTF-8, as
     // "text/xml; charset=utf-8" unless a Content-Type header was set.
     void send(const QString& body = {});
+    // After a send that raised: the whole request had gone out, and then the
+    // server hung up or a time bound ran out before the reply was whole. The
+    // server may have acted on the request.
+    bool replyLost() const { return replyLost_; }
 
     // Both raise until a reply has arrived.
     int status() const;
@@ -70,6 +87,7 @@ private:
     int status_ = 0;
     bool opened_ = false;
     bool answered_ = false;
+    bool replyLost_ = false;
 };
 
 } // namespace msxml

@@ -55,6 +55,16 @@ QM_EXPORT QString ErrorDescription(const std::exception& e);
 [[noreturn]] QM_EXPORT void Raise(int number, const QString& description = {},
                                   const QString& source = {});
 
+// A statement whose failure is ignored ("On Error Resume Next"): one that
+// fails is skipped and the code goes on with the next.
+template <class F>
+void ResumeNext(F&& statement) noexcept {
+    try {
+        statement();
+    } catch (...) {
+    }
+}
+
 // The common text of the windows' error handlers: the fixed sentence, a line
 // break and the run-time error's description.
 QM_EXPORT QString UnexpectedErrorText(const QString& description);

@@ -18,6 +18,13 @@ QString Left(const QString& s, int length) {
     return s.left(length);
 }
 
+QString LeftWhole(const QString& s, int length) {
+    QString left = Left(s, length);
+    if (left.size() < s.size() && !left.isEmpty() && left.back().isHighSurrogate() && s[left.size()].isLowSurrogate())
+        left.chop(1);
+    return left;
+}
+
 QString Right(const QString& s, int length) {
     if (length < 0)
         Raise(errInvalidCall);

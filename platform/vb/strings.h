@@ -19,6 +19,9 @@ inline int Len(const QString& s) { return int(s.size()); }
 // Mid(s, start[, length]): start < 1 or length < 0 raises error 5.
 QM_EXPORT QString Mid(const QString& s, int start, int length = -1);
 QM_EXPORT QString Left(const QString& s, int length);
+// Left that never ends on the first half of a surrogate pair (an emoji, say):
+// it then takes one unit fewer, so that a cut text holds no half character.
+QM_EXPORT QString LeftWhole(const QString& s, int length);
 QM_EXPORT QString Right(const QString& s, int length);
 
 // InStr([start,] s, find): 1-based position or 0. An empty find gives start

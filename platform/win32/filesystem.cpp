@@ -1,6 +1,7 @@
 #include "platform/win32/filesystem.h"
 
 #include "platform/vb/error.h"
+#include "platform/win32/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,18 +9,23 @@
 namespace win32 {
 
 bool FileSystemObject::FileExists(const QString& path) const {
-    QFileInfo fi(path);
+    QFileInfo fi(LocalPath(path));
     return fi.exists() && fi.isFile();
 }
 
-void FileSystemObject::DeleteFile(const QString& path) const {
+void FileSystemObject::DeleteFile(const QString& windowsPath) const {
+    const QString path = LocalPath(windowsPath);
     if (!FileExists(path))
         vb::Raise(vb::errFileNotFound);
-    if (!QFile::remove(path))
+    // The permission bits, not access(): a read-only file stays read-only
+    // for root too, as the attribute does on Windows.
+    constexpr auto writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!(QFileInfo(path).permissions() & writable) || !QFile::remove(path))
         vb::Raise(vb::errPermissionDenied);
 }
 
-QString FileSystemObject::GetFileVersion(const QString& path) const {
+QString FileSystemObject::GetFileVersion(const QString& windowsPath) const {
+    const QString path = LocalPath(windowsPath);
     if (!FileExists(path))
         vb::Raise(vb::errFileNotFound);
     QFile sidecar(path + QStringLiteral(".version"));

@@ -7,6 +7,8 @@
 #include "platform/forms/services.h"
 #include "platform/win32/app.h"
 #include "reports/frmRapor.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/frmSonEkran.h"
 #include "ui/common/frmGiris.h"
 
 #include "tests/support/temp_database.h"
@@ -62,8 +64,8 @@ TEST_F(ConnectTest, BuildsTheToolbarAndThePopup) {
     auto popup = menuBar()->Controls().Item(8);
     EXPECT_EQ(popup->Caption(), QStringLiteral("&Quillmere"));
     EXPECT_EQ(popup->Type(), 10);
-    EXPECT_EQ(menuBar()->Controls().Item(7)->Caption(), QStringLiteral("&Data"));
-    EXPECT_EQ(menuBar()->Controls().Item(9)->Caption(), QStringLiteral("&Window"));
+    EXPECT_EQ(menuBar()->Controls().Item(7)->Caption(), QStringLiteral("&Veri"));
+    EXPECT_EQ(menuBar()->Controls().Item(9)->Caption(), QStringLiteral("&Pencere"));
     const char* items[] = {"SMS Gönder", "Raporlar", "Ayarlar", "Quillmere Yardımı", "Web", "Quillmere Hakkında"};
     ASSERT_EQ(popup->Controls().Count(), 6);
     for (int i = 0; i < 6; ++i)
@@ -143,6 +145,17 @@ TEST_F(ConnectTest, DisconnectionRemovesEverythingAndQuitsOnlyAHostThatShutsDown
         EXPECT_EQ(quits, expectedQuits);
         EXPECT_EQ(ExcelApp, nullptr);
     }
+}
+
+TEST_F(ConnectTest, ARemovalWithTheFinalScreenOpenLeavesNoWindow) {
+    // The final screen shows the welcome page as it goes, after the welcome
+    // page's own turn to be unloaded has passed.
+    connect.OnConnection(app, excel::ext_cm_Startup, nullptr, started);
+    forms::Get<frmSonEkran>().Show();
+    connect.OnDisconnection(excel::ext_dm_UserClosed, started);
+    forms::FlushUnloaded();
+    EXPECT_TRUE(forms::LoadedForms().empty());
+    EXPECT_FALSE(forms::IsLoaded<frmSihirbaz>());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "data/text.h"
 
+#include "platform/vb/variant.h"
+
 #include <gtest/gtest.h>
 
 using mdlGenel::FoldSmsText;
@@ -41,9 +43,30 @@ TEST(NormalizeGsmNumber, FirstEditionAcceptsTheFourPrefixes) {
         {"4321234567", ""},
         {"0053153100531421.44e5", ""},   // a number to the language, ending in an exponent
         {"5321234e10", ""},
+        // Non-breaking spaces, as pasted cells have them between digit groups.
+        {"0532\u00A0123\u00A045\u00A067", "5321234567"},
+        {"\u00A0+90\u202F532\u2007123 45 67\u00A0", "5321234567"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NormalizeGsmNumber(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(NormalizeGsmCell, ANumberWithAFractionIsNoMobileNumber) {
+    const struct {
+        vb::Variant value;
+        const char* out;
+    } cases[] = {
+        {vb::Variant(5551234583.7), ""},  // "5551234583,7" under Turkish settings
+        {vb::Variant(5551234583.0), "5551234583"},
+        {vb::Variant(905321234567.0), "5321234567"},
+        {vb::Variant(QStringLiteral("5551234583")), "5551234583"},
+        // A text keeps the rule for texts: its separators are dropped.
+        {vb::Variant(QStringLiteral("0555.123.45.83")), "5551234583"},
+        {vb::Variant(), ""},
+        {vb::Variant::Null(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mdlGenel::NormalizeGsmCell(c.value), QString::fromUtf8(c.out)) << vb::CStr(c.value).toStdString();
 }
 
 } // namespace

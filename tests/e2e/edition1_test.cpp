@@ -3,6 +3,7 @@
 #include "tests/support/automation.h"
 
 #include "platform/ado/ado.h"
+#include "platform/excel/sheetdata.h"
 #include "platform/vb/variant.h"
 
 #include <QFile>
@@ -153,7 +154,7 @@ TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
     const QStringList left = observed();
     EXPECT_FALSE(left.contains(QStringLiteral("bar Quillmere")));
     EXPECT_FALSE(left.contains(QStringLiteral("menu &Quillmere")));
-    EXPECT_TRUE(left.contains(QStringLiteral("menu &Window")));
+    EXPECT_TRUE(left.contains(QStringLiteral("menu &Pencere")));
 }
 
 TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
@@ -220,7 +221,7 @@ TEST_F(Edition1, AToolbarOfTheSameNameGivesTheFailureMessageAndTheReset) {
     EXPECT_EQ(box.value(QStringLiteral("buttons")).toInt(), 64);
     EXPECT_TRUE(bar(*host, QStringLiteral("Quillmere")).isEmpty());
     EXPECT_EQ(captions(bar(*host, QStringLiteral("Worksheet Menu Bar"))),
-              (QStringList{"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}));
+              (QStringList{"&Dosya", "Dü&zen", "&Görünüm", "&Ekle", "&Biçim", "&Araçlar", "&Veri", "&Pencere", "&Yardım"}));
     EXPECT_EQ(host->finish(), 0);
 }
 
@@ -369,6 +370,344 @@ TEST_F(Edition1, ARefusedAccountOnTheFirstTabKeepsTheReport) {
     EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("buttons")).toInt(), 16);
     EXPECT_EQ(gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")).size(), 2);
     EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, ASavedWorkbookOpensInTheTemplatePageIsFilteredSortedAndGetsAPlaceholder) {
+    // A workbook LibreOffice wrote, with Turkish column names.
+    const QString workbook = dir.filePath(QStringLiteral("müşteriler.xls"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"), workbook));
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("open", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    EXPECT_OK(set(*host, QStringLiteral("frmSihirbaz.optTumu"), true));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+
+    QJsonObject page = form(*host, QStringLiteral("frmSMS"));
+    ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
+    QJsonObject controls = page.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("cbSayfa")).toObject().value(QStringLiteral("items")).toArray(),
+              (QJsonArray{"Müşteriler$", "Bayiler$", "Arşiv$"}));
+    QJsonObject grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 9"));
+    EXPECT_EQ(grid.value(QStringLiteral("columns")).toArray(), (QJsonArray{"Adı Soyadı", "Şehir", "GSM", "Borç", "Kod"}));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGsmNo")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Adı Soyadı"));
+
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFAlani"), QStringLiteral("Şehir")));
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbFOperator"), QStringLiteral("=")));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtFDegeri"}, {"text", "İstanbul"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFEkle"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdFiltrele"}})));
+    EXPECT_OK(host->send(cmd("header", {{"control", "frmSMS.DataGrid1"}, {"column", 3}})));
+    QStringList rows;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSMS"), QStringLiteral("DataGrid1")))
+        rows << row.toArray()[0].toString();
+    EXPECT_EQ(rows, (QStringList{"Şükrü Kılıç", "Ayşe Yılmaz", "Gülşen Ünal"}));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Adı Soyadı"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    controls = form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Sayın [##Adı Soyadı##]"));
+    EXPECT_TRUE(controls.value(QStringLiteral("txtMesaj")).toObject().value(QStringLiteral("focused")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("Frame2")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Mesaj içeriği: 138 / 160"));
+    grid = controls.value(QStringLiteral("DataGrid1")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("caption")).toString(), QStringLiteral("Toplam kayıt : 3"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, SettingsSwitchToAPalvoriGatewayAndTheNextCommandGoesThere) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Ayarlar"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+    signIn(*host, true);
+    QJsonObject settings = form(*host, QStringLiteral("frmAyarlar"));
+    ASSERT_TRUE(settings.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(settings.value(QStringLiteral("caption")).toString(), QStringLiteral("Quillmere - Ayarlar"));
+    QJsonObject controls = settings.value(QStringLiteral("controls")).toObject();
+    EXPECT_TRUE(controls.value(QStringLiteral("optAnaHesap")).toObject().value(QStringLiteral("value")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("txtUserName_m")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("txtClientKodu_m")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("DEMO"));
+
+    const QString palvori = emulator.base() + QStringLiteral("/palvori");
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.optPalvori"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtPalvoriYolu"}, {"text", palvori}})));
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.SSTab1"), 1));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtUserName_i"}, {"text", "demo"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmAyarlar.txtPassWord_i"}, {"text", "demo123"}})));
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.chkKaydet_i"), 1));
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdKaydet"}})));
+    const QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi."));
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("buttons")).toInt(), 64);
+    controls = form(*host, QStringLiteral("frmAyarlar")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("cmdVazgec")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Kapat"));
+    // The account was checked at the address just typed.
+    auto requests = receivedRequests(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().first, QStringLiteral("/palvori"));
+    EXPECT_TRUE(requests.back().second.contains(QStringLiteral("<UserName>demo</UserName>")));
+    EXPECT_TRUE(requests.back().second.contains(QStringLiteral("<Action>4</Action>")));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdVazgec"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmAyarlar")).isEmpty());
+
+    // The next command loads the Palvori gateway: its stored login is tested
+    // there, and the window opens.
+    const size_t before = requests.size();
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).isEmpty());
+    requests = receivedRequests(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_GT(requests.size(), before);
+    EXPECT_EQ(requests[before].first, QStringLiteral("/palvori"));
+    EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<Action>12</Action>")));
+    EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<UserName>demo</UserName>")));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, TheAboutBoxAndTheSupportPageAfterSignIn) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"},
+                                       {"path", QJsonArray{"&Quillmere", "Quillmere Hakkında"}}})));
+    signIn(*host, true);
+    const QJsonObject about = form(*host, QStringLiteral("frmHakkinda"));
+    ASSERT_TRUE(about.value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = about.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblKullanici")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("lblBayi")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("DEMO"));
+    const QJsonObject close = controls.value(QStringLiteral("TeskXpButton1")).toObject();
+    EXPECT_EQ(close.value(QStringLiteral("kind")).toString(), QStringLiteral("button"));
+    EXPECT_EQ(close.value(QStringLiteral("caption")).toString(), QStringLiteral("Kapat"));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmHakkinda.TeskXpButton1"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmHakkinda")).isEmpty());
+
+    // Each "Web" passes the gate and opens the login page again.
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Web"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmDestek")).isEmpty());
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"}, {"path", QJsonArray{"&Quillmere", "Web"}}})));
+    const QJsonArray calls = host->send(cmd("shell")).value(QStringLiteral("shell")).toArray();
+    ASSERT_EQ(calls.size(), 2);
+    for (const QJsonValue& c : calls) {
+        EXPECT_EQ(c.toObject().value(QStringLiteral("verb")).toString(), QStringLiteral("open"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("file")).toString(),
+                  QStringLiteral("http://www.quillmere.example/sms/login.asp?username=demo&password=demo123&company=DEMO"));
+        EXPECT_EQ(c.toObject().value(QStringLiteral("show")).toInt(), 5);
+    }
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+// After a quick send: the report of the request, a status filter, the
+// export of what it shows to a workbook on disk, and a resend to exactly
+// the numbers that failed.
+TEST_F(Edition1, AReportIsFilteredExportedAndItsFailedNumbersAreSentAgain) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    // Final statuses by the last digit: 7 delivered, 0 rejected, 9 timed out.
+    openQuickSend(*host, {{"A1", "05321234567"}, {"A2", "05551112230"}, {"A3", "05431112239"}}, "A1:A3");
+    sendText(*host, "Rapor denemesi");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    ASSERT_EQ(gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2")).size(), 3);
+
+    for (const char* box : {"frmRapor.Check1", "frmRapor.Check2", "frmRapor.Check3"})
+        EXPECT_OK(set(*host, QLatin1String(box), 0));
+    QJsonArray shown = gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid2"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].toArray()[0].toString(), QStringLiteral("5551112230"));
+
+    const QString workbook = dir.filePath(QStringLiteral("reddedilenler.xls"));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("save-dialog", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdExceleGonder_1"}})));
+    QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).isEmpty());
+    const QJsonArray instances = host->send(cmd("instances")).value(QStringLiteral("instances")).toArray();
+    ASSERT_EQ(instances.size(), 1);
+    EXPECT_TRUE(instances[0].toObject().value(QStringLiteral("visible")).toBool());
+
+    const excel::WorkbookData book = excel::ReadWorkbookFile(workbook);
+    ASSERT_EQ(book.sheets.size(), 1u);
+    QStringList written;
+    for (int r = 0; r < book.sheets[0].rowCount(); ++r)
+        for (int c = 0; c < 2; ++c)
+            if (const std::optional<excel::CellData> cell = book.sheets[0].cell(r, c))
+                written << vb::CStr(cell->value);
+    EXPECT_EQ(written, (QStringList{"GsmNo", "Durum", "5551112230", "Reddedildi"}));
+
+    // The window closed with the export; opened again, its report hands the
+    // failed numbers to the quick-send page.
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    signIn(*host);
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRedZaGonder_1"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).isEmpty());
+    const QJsonObject page = form(*host, QStringLiteral("frmSMS_1"));
+    ASSERT_TRUE(page.value(QStringLiteral("visible")).toBool());
+    QStringList numbers;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSMS_1"), QStringLiteral("DataGrid1")))
+        numbers << row.toArray()[0].toString();
+    EXPECT_EQ(numbers, (QStringList{"5431112239", "5551112230"}));
+    EXPECT_EQ(page.value(QStringLiteral("controls")).toObject().value(QStringLiteral("lblToplam")).toObject().value(
+                  QStringLiteral("caption")).toString(),
+              QStringLiteral(" 2"));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+// The number tab lists the package sent to a number, and shows its text.
+TEST_F(Edition1, TheReportOfANumberAndTheMessageItWasSent) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    openQuickSend(*host, {{"A1", "05321234567"}, {"A2", "05551112230"}}, "A1:A2");
+    sendText(*host, "Kargonuz yola cikti");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+    EXPECT_OK(set(*host, QStringLiteral("frmRapor.SSTab1"), 2));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmRapor.txtGsmNo"}, {"text", "5551112230"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_3"}})));
+    const QJsonArray packages = gridRows(*host, QStringLiteral("frmRapor"), QStringLiteral("DataGrid4"));
+    ASSERT_EQ(packages.size(), 1);
+    EXPECT_EQ(packages[0].toArray()[0].toString(), QStringLiteral("100001"));
+    EXPECT_TRUE(packages[0].toArray()[1].toString().startsWith(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))));
+
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdMesajGoster"}})));
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("100001 mesaj paketindeki 5551112230 numaralı GSM hattına giden mesaj :\r\n\r\n"
+                             "Kargonuz yola cikti"));
+    EXPECT_EQ(boxes[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Quillmere"));
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(Edition1, AMergedSendFromASavedWorkbookSendsOneMessageANumberAndSetsTheLongRowAside) {
+    // Where the README says the set-aside rows land.
+    const QString drive = dir.filePath(QStringLiteral("surucu"));
+    ASSERT_TRUE(QDir().mkpath(drive));
+    env.insert(QStringLiteral("QUILLMERE_WINDOWS_DRIVE"), drive);
+    auto host = start({QStringLiteral("--addin"), addin()});
+
+    // The user's own workbook: names, numbers as numbers, one name so long
+    // that its message cannot go out; saved before the template road.
+    const QString longName = QStringLiteral("Ömer ") + QString(150, u'x');
+    EXPECT_OK(host->send(cmd("new")));
+    const std::pair<const char*, QJsonValue> cells[] = {
+        {"A1", "Ad"},  {"B1", "GSM"},          {"A2", "Ali"},    {"B2", 5321112233.0},
+        {"A3", "Ayşe"}, {"B3", 5551112233.0}, {"A4", longName}, {"B4", 5431112233.0},
+    };
+    for (const auto& [address, value] : cells)
+        EXPECT_OK(host->send(cmd("set-cell", {{"address", address}, {"value", value}})));
+    EXPECT_OK(host->send(cmd("save-as", {{"path", dir.filePath(QStringLiteral("liste.xls"))}})));
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    EXPECT_OK(set(*host, QStringLiteral("frmSihirbaz.optTumu"), true));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(set(*host, QStringLiteral("frmSMS.cbGsmNo"), QStringLiteral("GSM")));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Ad"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", ", ödemeniz alındı."}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdIleri"}})));
+
+    const QJsonObject screen = form(*host, QStringLiteral("frmSonEkran"));
+    ASSERT_TRUE(screen.value(QStringLiteral("visible")).toBool());
+    EXPECT_FALSE(form(*host, QStringLiteral("frmSMS")).value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = screen.value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblToplam")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 2"));
+    EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 1000"));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGonderen")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+    QStringList listed;
+    for (const QJsonValue& row : gridRows(*host, QStringLiteral("frmSonEkran"), QStringLiteral("DataGrid1")))
+        listed << row.toArray()[0].toString() + u' ' + row.toArray()[1].toString();
+    EXPECT_EQ(listed, (QStringList{"5321112233 Sayın Ali, ödemeniz alındı.", "5551112233 Sayın Ayşe, ödemeniz alındı."}));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSonEkran.cmdGonder"}})));
+    QStringList texts;
+    for (const QJsonValue& box : host->send(cmd("messages")).value(QStringLiteral("messages")).toArray())
+        texts << box.toObject().value(QStringLiteral("text")).toString();
+    ASSERT_EQ(texts.size(), 3) << texts.join(u'|').toStdString();
+    EXPECT_EQ(texts[0], QStringLiteral("Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"));
+    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("Mesajınız başarıyla gönderildi.\r\nAncak")));
+    EXPECT_EQ(texts[2], QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSonEkran")).isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSMS")).isEmpty());
+
+    // The set-aside row under the sheet's column headers, in a workbook the
+    // export left open for the user.
+    const QString setAside = drive + QStringLiteral("/gitmeyen.xls");
+    ASSERT_TRUE(QFile::exists(setAside));
+    const QJsonArray instances = host->send(cmd("instances")).value(QStringLiteral("instances")).toArray();
+    ASSERT_EQ(instances.size(), 1);
+    EXPECT_TRUE(instances[0].toObject().value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("open", {{"path", setAside}})));
+    auto cell = [&](const char* address) {
+        return host->send(cmd("cell", {{"sheet", "Sayfa1"}, {"address", address}})).value(QStringLiteral("text")).toString();
+    };
+    EXPECT_EQ((QStringList{cell("A1"), cell("B1"), cell("A2"), cell("B2"), cell("A3")}),
+              (QStringList{"Ad", "GSM", longName, "5431112233", ""}));
+    EXPECT_EQ(host->finish(), 0);
+
+    // One package of one message a number, the merged texts folded.
+    QList<QPair<QString, QString>> messages;
+    int sends = 0;
+    for (const QString& document : receivedDocuments(dir.filePath(QStringLiteral("gateway.log")))) {
+        if (!document.startsWith(QStringLiteral("<MainmsgBody>")))
+            continue;
+        ++sends;
+        EXPECT_TRUE(document.contains(QStringLiteral("<Action>1</Action>")));
+        QXmlStreamReader xml(document);
+        QString text;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == u"Mesgbody")
+                text = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"Number")
+                messages.append({text, xml.readElementText()});
+        }
+    }
+    EXPECT_EQ(sends, 1);
+    EXPECT_EQ(messages, (QList<QPair<QString, QString>>{{"Sayin Ali, odemeniz alindi.", "5321112233"},
+                                                       {"Sayin Ayse, odemeniz alindi.", "5551112233"}}));
+
+    // The package in the send log, with the template that made it.
+    auto db = std::make_shared<ado::Connection>();
+    db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder + QStringLiteral("/tervane.mdb"));
+    auto rows = db->Execute(QStringLiteral("SELECT * FROM tbl_giden"));
+    ASSERT_FALSE(rows->Eof());
+    const QString id = vb::CStr(rows->Fields(QStringLiteral("msgid")).Value());
+    EXPECT_EQ(id, QStringLiteral("100001"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("msg_tip")).Value()), QStringLiteral("Dosya alanlarını kullan."));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("paket_boyut")).Value()), QStringLiteral("2"));
+    EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()), QStringLiteral("İlk Kayıt :Sayın Ali, ödemeniz alındı."));
+    auto templates = db->Execute(QStringLiteral("SELECT * FROM tbl_sablonlar"));
+    ASSERT_FALSE(templates->Eof());
+    EXPECT_EQ(vb::CStr(templates->Fields(QStringLiteral("msgid")).Value()), id);
+    EXPECT_EQ(vb::CStr(templates->Fields(QStringLiteral("sablon_p1")).Value()), QStringLiteral("Sayın [##Ad##], ödemeniz alındı."));
 }
 
 TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {

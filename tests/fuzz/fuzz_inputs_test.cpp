@@ -19,6 +19,7 @@ const Target kTargets[] = {
     {"xls", fuzz::Xls, true, "cfb"},   {"xlsx", fuzz::Xlsx, true},       {"csv", fuzz::Csv, true},
     {"cfb", fuzz::Compound, true},     {"xml", fuzz::Xml, false},        {"report", fuzz::Report, false},
     {"account", fuzz::Account, false}, {"filter", fuzz::Criteria, false}, {"text", fuzz::Text, false},
+    {"merge", fuzz::Merge, false},
 };
 
 void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }

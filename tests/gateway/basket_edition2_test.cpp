@@ -39,6 +39,7 @@ TEST_F(WideBasketTest, OneLongMessageMakesThePackageAction41) {
         {{160, 161, 20}, "<Action>41</Action>"},
         {{161, 20}, "<Action>41</Action>"},
         {{160, 20, 1}, "<Action>1</Action>"},
+        {{160, 160}, "<Action>1</Action>"},
     };
     for (const Case& c : cases) {
         for (int n : c.lengths)

@@ -2,6 +2,7 @@
 #include "gateway/Gateway.h"
 #include "platform/vb/error.h"
 #include "tests/support/fake_gateway.h"
+#include "tests/support/fault_server.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -59,7 +60,7 @@ TEST_F(BasketTest, ThePackageGoesOutInOrderAndEmptiesTheBasket) {
 }
 
 TEST_F(BasketTest, AnyReplyEmptiesTheBasket) {
-    server.answer("<HTML><BODY>Proxy error</BODY></HTML>", 502);
+    server.answer("<HTML><BODY>Proxy error</BODY></HTML>");
     gw.addtosmsbasket(QStringLiteral("a"), QStringLiteral("5321234567"));
     EXPECT_EQ(send(), QStringLiteral("<HTML><BODY>Proxy error</BODY></HTML>"));
     EXPECT_EQ(send(), QStringLiteral("-2"));
@@ -74,6 +75,28 @@ TEST_F(BasketTest, AFailedPostKeepsTheRowsForAnotherTry) {
     EXPECT_EQ(send(), QStringLiteral("ID 4711"));
     EXPECT_EQ(server.lastBody(), document(message(QStringLiteral("a"), QStringLiteral("5321234567"))
                                               + message(QStringLiteral("b"), QStringLiteral("5551112233"))));
+}
+
+TEST_F(BasketTest, AnErrorStatusOrALostReplyKeepsTheRowsAndALostReplyIsTold) {
+    const struct {
+        FaultServer::Act act;
+        bool lost;
+    } cases[] = {
+        {FaultServer::answer(502, "<HTML><BODY>Proxy error</BODY></HTML>"), false},
+        {FaultServer::closeAfterRequest(), true},
+    };
+    for (const auto& c : cases) {
+        FaultServer fault(c.act);
+        mdlGenel::GatewayUrl = fault.url();
+        gw.clearsmsbasket();
+        gw.addtosmsbasket(QStringLiteral("a"), QStringLiteral("5321234567"));
+        const GatewayPost post = gw.sendsmsPost(QStringLiteral("ali-K42"), QStringLiteral("pw"), QStringLiteral("FIRMA"), {});
+        EXPECT_EQ(post.reply, QStringLiteral("-1"));
+        EXPECT_EQ(post.replyLost, c.lost);
+        EXPECT_EQ(fault.bodies().size(), 1u);
+        mdlGenel::GatewayUrl = server.url();
+        EXPECT_EQ(send(), QStringLiteral("ID 4711"));
+    }
 }
 
 TEST_F(BasketTest, AValueLongerThanItsFieldFailsAndLeavesNoRow) {

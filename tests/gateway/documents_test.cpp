@@ -82,6 +82,9 @@ TEST(Documents, EveryValueIsEscapedAndReadsBackAsTyped) {
         Query(kPackageStatus, who, {{QStringLiteral("MsgID"), odd}}),
         SendToNumbers(who, odd, {odd, odd}, odd, odd),
         SendMessages(who, {{odd, odd}, {odd, odd}}, odd, odd),
+        // Built from pieces, as a caller with a buffer of its own does.
+        SendToNumberList(who, odd, NumberListItem(odd) + NumberListItem(odd), odd, odd),
+        SendMessageElements(who, MessageElement({odd, odd}) + MessageElement({odd, odd}), odd, odd),
     };
     for (const QString& doc : documents) {
         pugi::xml_document xml;
@@ -104,6 +107,32 @@ TEST(Documents, EveryValueIsEscapedAndReadsBackAsTyped) {
     // Plain values keep their bytes.
     EXPECT_EQ(Escape(u"Ödeme 5321234567 [x] - y"), QStringLiteral("Ödeme 5321234567 [x] - y"));
     EXPECT_EQ(Escape(u"<&>"), QStringLiteral("&lt;&amp;&gt;"));
+}
+
+TEST(Documents, CharactersXmlDoesNotAllowNeverReachADocument) {
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct {
+        QString value;
+        QString kept;
+    } cases[] = {
+        {QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QStringLiteral("ab")},
+        {QStringLiteral("\x01\x08\x0B\x0C\x1F<x>"), QStringLiteral("<x>")},
+        {QStringLiteral("\ttab\nsatır"), QStringLiteral("\ttab\nsatır")},
+        {QStringLiteral("bir ") + smile, QStringLiteral("bir ") + smile},
+        {QStringLiteral("yarım ") + QChar(0xD83D), QStringLiteral("yarım ")},
+        {QChar(0xDE00) + QStringLiteral(" yarım"), QStringLiteral(" yarım")},
+        {QChar(0xDE00) + smile + QChar(0xD83D), smile},
+        {QStringLiteral("x") + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFFFD), QStringLiteral("x") + QChar(0xFFFD)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Storable(c.value), c.kept);
+        const QString doc = SendMessages(kWho, {{c.value, QStringLiteral("5321234567")}}, c.value, {});
+        pugi::xml_document xml;
+        const QByteArray bytes = doc.toUtf8();
+        ASSERT_TRUE(xml.load_buffer(bytes.constData(), std::size_t(bytes.size()))) << doc.toStdString();
+        EXPECT_EQ(QString::fromUtf8(xml.select_node("//Mesgbody").node().text().get()), c.kept);
+        EXPECT_EQ(QString::fromUtf8(xml.select_node("//Originator").node().text().get()), c.kept);
+    }
 }
 
 } // namespace

@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -99,6 +101,7 @@ TEST_F(HostTest, ForeignWorkbooksOpenAndASaveThatWouldLoseFormulasAsksFirst) {
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("4 hücrenin formülü")))
         << asked[0].toObject().value(QStringLiteral("text")).toString().toStdString();
+    EXPECT_EQ(asked[0].toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Sheet Host"));
     EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
     EXPECT_TRUE(host->send(cmd("save-as", {{"path", xls}})).value(QStringLiteral("saved")).toBool());
     EXPECT_TRUE(QFile::exists(xls));
@@ -227,6 +230,37 @@ TEST_F(HostTest, GridRowsAndHeaderClicksReachTheGrid) {
     EXPECT_EQ(caption(*host, QStringLiteral("frmDenemeA"), QStringLiteral("lblCevap")), QStringLiteral("başlık=1"));
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.grdListe"}, {"row", 3}})).value(QStringLiteral("ok")).toBool());
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.txtAd"}, {"row", 0}})).value(QStringLiteral("ok")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+TEST_F(HostTest, PicturesOfAWindowAndOfTheScreen) {
+    auto host = start();
+    EXPECT_OK(press(*host, "DenemeA", "Pencere"));
+    const QJsonObject window = form(*host, QStringLiteral("frmDenemeA"));
+    const QString one = path(QStringLiteral("pencere.png")), all = path(QStringLiteral("ekran.png"));
+    const QJsonObject shot = host->send(cmd("screenshot", {{"path", one}, {"form", "frmDenemeA"}}));
+    EXPECT_OK(shot);
+    QImage picture(one);
+    ASSERT_FALSE(picture.isNull());
+    // Twips of the outer window, 15 to a pixel.
+    EXPECT_EQ(picture.width(), window.value(QStringLiteral("width")).toInt() / 15);
+    EXPECT_EQ(picture.height(), window.value(QStringLiteral("height")).toInt() / 15);
+    EXPECT_EQ(shot.value(QStringLiteral("width")).toInt(), picture.width());
+    // Not a blank: the window's controls are drawn in it.
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height(); y += 2)
+        for (int x = 0; x < picture.width(); x += 2)
+            colours.insert(picture.pixel(x, y));
+    EXPECT_GT(colours.size(), 2);
+    EXPECT_OK(host->send(cmd("screenshot", {{"path", all}})));
+    EXPECT_GE(QImage(all).width(), picture.width());
+
+    for (const QJsonObject& wrong : {cmd("screenshot", {{"path", one}, {"form", "frmYok"}}),
+                                     cmd("screenshot", {{"path", path(QStringLiteral("yok/yok.png"))}}),
+                                     cmd("screenshot", {})}) {
+        const QJsonObject reply = host->send(wrong);
+        EXPECT_FALSE(reply.value(QStringLiteral("ok")).toBool()) << QJsonDocument(wrong).toJson().toStdString();
+    }
     EXPECT_EQ(host->finish(), 0);
 }
 

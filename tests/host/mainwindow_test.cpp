@@ -5,15 +5,18 @@
 #include "platform/excel/application.h"
 #include "platform/forms/services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -126,19 +129,19 @@ TEST_F(HostWindow, FileMenuHoldsTheHostsItemsAndSavesThroughTheSaveAsDialog) {
     app->Workbooks().Add();
     app->Range(QStringLiteral("A1")).setValue(QStringLiteral("kayıt"));
     settle();
-    QMenu* file = menu(QStringLiteral("&File"));
+    QMenu* file = menu(QStringLiteral("&Dosya"));
     ASSERT_NE(file, nullptr);
-    for (const char* text : {"&New", "&Open...", "&Save", "Save &As...", "E&xit"})
+    for (const char* text : {"&Yeni", "&Aç...", "&Kaydet", "&Farklı Kaydet...", "Ç&ıkış"})
         EXPECT_NE(item(file, QString::fromUtf8(text)), nullptr) << text;
 
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("kitap.xlsx"));
     services.saveDialogs->queueAnswer(target);
-    item(file, QStringLiteral("Save &As..."))->trigger();
+    item(file, QStringLiteral("&Farklı Kaydet..."))->trigger();
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_EQ(app->ActiveWorkbook()->Name(), QStringLiteral("kitap.xlsx"));
     settle();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Microsoft Excel - kitap.xlsx"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Sheet Host - kitap.xlsx"));
     forms::InstallScriptedServices();
 }
 
@@ -192,6 +195,43 @@ TEST_F(HostWindow, CellsChangedByAnAddinAreRedrawnAndColumnsResized) {
     settle();
     EXPECT_EQ(window->grid()->columnWidth(1), 64);
     EXPECT_EQ(window->grid()->rowHeight(2), 17);
+}
+
+// A person's host (not automation) asks before closing a changed workbook,
+// in its own name and in Turkish.
+TEST(HostOwnWindow, AsksToSaveInItsOwnNameAndInTurkish) {
+    host::Host host(host::Host::Options{false, {}, {}});
+    host.start();
+    auto app = host.application();
+    ASSERT_NE(app->ActiveWorkbook(), nullptr) << "a person's host starts with an empty workbook";
+    const QString book = app->ActiveWorkbook()->Name();
+    app->Range(QStringLiteral("A1")).setValue(QStringLiteral("kayıt"));
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(host.mainWindow()->windowTitle(), QStringLiteral("Sheet Host - ") + book);
+
+    QString title, text;
+    QStringList buttons;
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->stop();
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text().remove(u'&');
+        box->button(QMessageBox::Cancel)->click();
+    });
+    poll->start(5);
+    EXPECT_FALSE(host.mainWindow()->confirmClose()) << "cancelled";
+    delete poll;
+    EXPECT_EQ(title, QStringLiteral("Sheet Host"));
+    EXPECT_EQ(text, QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(book));
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"Evet", "Hayır", "İptal"}));
+    host.shutdown();
 }
 
 } // namespace

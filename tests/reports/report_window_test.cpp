@@ -8,8 +8,8 @@
 #include "reports/frmRapor.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
-#include "tests/support/fake_gateway.h"
-#include "tests/support/temp_database.h"
+#include "tests/reports/report_window_fixture.h"
+#include "tests/support/fault_server.h"
 #include "ui/common/frmBekle.h"
 
 #include <QTimer>
@@ -19,23 +19,11 @@ namespace {
 
 const std::string kReport = "5321234567 3\n5551112233 2\n5431112239 5\n";
 
-class ReportWindowTest : public ::testing::Test {
+class ReportWindowTest : public ReportWindowFixture {
 protected:
-    forms::ScriptedServices services = forms::InstallScriptedServices();
-    TempDatabase db;
-    FakeGateway gateway;
-
     void SetUp() override {
-        mdlGenel::GatewayType = QStringLiteral("Quillmere");
-        mdlGenel::UserName = QStringLiteral("demo");
-        mdlGenel::ClientCode = QStringLiteral("DEMO");
-        mdlGenel::Password = QStringLiteral("demo123");
-        mdlGenel::GatewayUrl = gateway.url();
+        ReportWindowFixture::SetUp();
         gateway.answer(kReport);
-    }
-    void TearDown() override {
-        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
-        forms::FlushUnloaded();
     }
 
     static void log(const char* msgid, const char* gatewayType, const char* tarih) {
@@ -44,17 +32,11 @@ protected:
                                QStringLiteral("QUILLMERE"), QString::fromUtf8(tarih), QString::fromUtf8(tarih)},
                               QStringLiteral("Merhaba"));
     }
-    frmRapor& open() {
-        frmRapor& w = forms::Get<frmRapor>();
-        w.Show();
-        return w;
-    }
     static QStringList column(forms::DataGrid* grid, int c) {
         QStringList out;
         for (int r = 0; r < grid->RowCount(); ++r) out << grid->CellText(r, c);
         return out;
     }
-    const std::vector<vb::MessageRecord>& boxes() const { return services.msgBoxes->records(); }
 };
 
 TEST_F(ReportWindowTest, LoadingListsTheGatewaysRequestsNewestFirst) {
@@ -185,6 +167,57 @@ TEST_F(ReportWindowTest, DateRangeReport) {
     EXPECT_EQ(w.Text13->Text(), QStringLiteral("20.07.2006"));
     EXPECT_TRUE(w.Check5->isEnabled() && w.cmdRaporGoruntule_2->isEnabled());
     EXPECT_TRUE(boxes().empty());
+}
+
+// 30,000 lines, codes 0 to 9 in turn: pending 0 and 1, delivered 3, timed
+// out 5, rejected the six others.
+std::string largeReport() {
+    std::string text;
+    for (int i = 0; i < 30000; ++i)
+        text += "1000" + std::to_string(10 + i / 1000) + " 53" + QStringLiteral("%1").arg(i, 8, 10, QLatin1Char('0')).toStdString()
+                + " " + std::to_string(i % 10) + "\n";
+    return text;
+}
+
+int boxNumber(forms::TextBox* box) { return box->Text().isEmpty() ? 0 : box->Text().toInt(); }
+
+TEST_F(ReportWindowTest, ALargeReportIsShownWholeWithItsCounts) {
+    FaultServer server(FaultServer::answer(200, largeReport()));
+    mdlGenel::GatewayUrl = server.url();
+    frmRapor& w = open();
+    w.SSTab1->setTab(1);
+    w.cmdRaporGoruntule_2->click();
+    EXPECT_TRUE(boxes().empty());
+    ASSERT_EQ(w.DataGrid3->RowCount(), 30000);
+    EXPECT_EQ(w.DataGrid2->RowCount(), 30000);
+    EXPECT_EQ(w.DataGrid3->CellText(0, 0), QStringLiteral("5300000000"));
+    EXPECT_EQ(w.DataGrid3->CellText(29999, 0), QStringLiteral("5300029999"));
+    EXPECT_EQ(w.DataGrid3->CellText(29999, 1), QStringLiteral("Reddedildi"));
+    const std::pair<forms::TextBox*, const char*> counts[] = {
+        {w.Text6, "30000"}, {w.Text7, "6000"}, {w.Text8, "3000"}, {w.Text9, "3000"}, {w.Text10, "18000"}};
+    for (const auto& [box, count] : counts)
+        EXPECT_EQ(box->Text(), QString::fromLatin1(count)) << box->objectName().toStdString();
+    EXPECT_FALSE(forms::IsLoaded<frmBekle>());
+}
+
+TEST_F(ReportWindowTest, ALargeReportCancelledPartWayCountsWhatItShows) {
+    FaultServer server(FaultServer::answer(200, largeReport()));
+    mdlGenel::GatewayUrl = server.url();
+    frmRapor& w = open();
+    w.SSTab1->setTab(1);
+    // "Vazgeç" once a sixth of the rows are built.
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (mdlGenel::ProgressDone > 5000 && w.cmdVazgec_2->Caption() == u"Vazgeç")
+            w.cmdVazgec_2->click();
+    });
+    press.start(1);
+    w.cmdRaporGoruntule_2->click();
+    const int rows = w.DataGrid3->RowCount();
+    EXPECT_GT(rows, 5000);
+    EXPECT_LT(rows, 30000);
+    EXPECT_EQ(w.Text6->Text(), QStringLiteral("30000"));
+    EXPECT_EQ(boxNumber(w.Text7) + boxNumber(w.Text8) + boxNumber(w.Text9) + boxNumber(w.Text10), rows);
 }
 
 TEST_F(ReportWindowTest, DateRangeCodesEmptyTheReportWithTheirMessage) {

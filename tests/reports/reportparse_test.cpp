@@ -3,6 +3,7 @@
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
 #include "platform/vb/variant.h"
+#include "tests/support/report_recordset.h"
 
 #include <gtest/gtest.h>
 
@@ -37,14 +38,7 @@ public:
     void rowAdded() override { ++rows; }
     ado::Recordset& report() override { return rs; }
 
-    std::vector<std::pair<QString, QString>> table() {
-        std::vector<std::pair<QString, QString>> out;
-        if (rs.Bof() && rs.Eof())
-            return out;
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-            out.emplace_back(vb::CStr(rs.Fields(0).Value()), vb::CStr(rs.Fields(1).Value()));
-        return out;
-    }
+    std::vector<std::pair<QString, QString>> table() { return ReportRows(rs); }
 };
 
 struct LineCase {

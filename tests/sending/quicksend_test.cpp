@@ -12,8 +12,13 @@
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "tests/support/fake_gateway.h"
+#include "tests/support/fault_server.h"
+#include "platform/msxml/xmlhttp.h"
+#include "sending/sendlog.h"
 #include "tests/support/temp_database.h"
 
+#include <QApplication>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,11 +35,7 @@ protected:
     void SetUp() override {
         ExcelApp = excel::Application::New();
         sheet = ExcelApp->Workbooks().Add()->ActiveSheet();
-        mdlGenel::GatewayType = QStringLiteral("Quillmere");
-        mdlGenel::UserName = QStringLiteral("demo");
-        mdlGenel::ClientCode = QStringLiteral("DEMO");
-        mdlGenel::Password = QStringLiteral("demo123");
-        mdlGenel::GatewayUrl = gateway.url();
+        SignInDemoAccount(gateway.url());
         gateway.answer(kAccount);
     }
     void TearDown() override {
@@ -153,6 +154,17 @@ TEST_F(QuickSendTest, AWholeSheetSelectionWalksOnlyTheCellsInUse) {
     EXPECT_FALSE(boldRed("A1"));
 }
 
+TEST_F(QuickSendTest, AFractionIsNoNumberAndANonBreakingSpaceIsABlank) {
+    db.query(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_isaret'"));
+    cells({{"A1", 5551234583.7}, {"A2", QStringLiteral("0542\u00A0123\u00A045\u00A067")}, {"A3", 5551234583.0}});
+    select("A1:A3");
+    auto& page = open();
+    EXPECT_EQ(listed(page), (QStringList{"5421234567", "5551234583"}));
+    EXPECT_TRUE(boldRed("A1"));
+    EXPECT_EQ(sheet->Range(QStringLiteral("A1")).Value(), vb::Variant(5551234583.7));
+    EXPECT_FALSE(boldRed("A2"));
+}
+
 TEST_F(QuickSendTest, WithoutMarkModeTheSheetIsNotTouched) {
     cells({{"A1", QStringLiteral("abc")}, {"A3", QStringLiteral("5321234567")}});
     select("A1:A3");
@@ -247,6 +259,23 @@ TEST_F(QuickSendTest, RemovingKeepsTheCountAndTheListTogether) {
     EXPECT_TRUE(prompts().isEmpty());
 }
 
+TEST_F(QuickSendTest, TheListShowsTwelveNumbersAtOnce) {
+    for (int r = 1; r <= 20; ++r)
+        sheet->Range(QStringLiteral("A%1").arg(r)).setValue(QStringLiteral("053212345%1").arg(r, 2, 10, QLatin1Char('0')));
+    select("A1:A20");
+    auto& page = open();
+    ASSERT_EQ(page.DataGrid1->RowCount(), 20);
+    QTableView* view = page.DataGrid1->view();
+    QApplication::processEvents();
+    // Rows as high as their text, not the style's double height.
+    const int text = view->fontMetrics().height();
+    EXPECT_GE(view->rowHeight(0), text);
+    EXPECT_LE(view->rowHeight(0), text + 4);
+    EXPECT_EQ(view->rowHeight(19), view->rowHeight(0));
+    const int whole = view->viewport()->height() / view->rowHeight(0);
+    EXPECT_GE(whole, 12) << "row height " << view->rowHeight(0) << ", viewport " << view->viewport()->height();
+}
+
 TEST_F(QuickSendTest, CountsPast32767AreReadBackWhole) {
     cells({{"A1", QStringLiteral("5321234567")}, {"A2", QStringLiteral("5551112233")}});
     select("A1:A2");
@@ -277,6 +306,40 @@ TEST_F(QuickSendTest, AnAccountWithoutOriginatorsShowsItsCreditAndTheCheckSpeaks
     page.cmdIleri->click();
     EXPECT_EQ(prompts().last(), QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"));
     EXPECT_EQ(gateway.bodies().size(), posts);
+}
+
+TEST_F(QuickSendTest, ALongOriginatorListIsReadWholeAndInOrder) {
+    // 3 MB: the credit, then 250,000 originators, and a last line left open.
+    std::string account = "250000\n";
+    for (int i = 0; i < 250000; ++i)
+        account += "GONDEREN" + std::to_string(i) + "\n";
+    FaultServer server(FaultServer::answer(200, account + "YARIM"));
+    mdlGenel::GatewayUrl = server.url();
+    cells({{"A1", QStringLiteral("5321234567")}});
+    select("A1");
+    auto& page = open();
+    EXPECT_TRUE(prompts().isEmpty());
+    EXPECT_EQ(page.lblKontor->Caption(), QStringLiteral(" 250000"));
+    ASSERT_EQ(page.cbGonderen->ListCount(), 250000);
+    EXPECT_EQ(page.cbGonderen->List(0), QStringLiteral("GONDEREN0"));
+    EXPECT_EQ(page.cbGonderen->List(249999), QStringLiteral("GONDEREN249999"));
+    EXPECT_EQ(page.cbGonderen->Text(), QStringLiteral("GONDEREN0"));
+}
+
+TEST_F(QuickSendTest, AnErrorPageIsNoAccount) {
+    cells({{"A1", QStringLiteral("5321234567")}});
+    select("A1");
+    for (int status : {404, 500, 502}) {
+        gateway.answer("<html>\n<body>Hata</body>\n</html>\n", status);
+        services.msgBoxes->clearRecords();
+        auto& page = open();
+        EXPECT_EQ(prompts().size(), 1) << status;
+        EXPECT_TRUE(prompts().value(0).startsWith(QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. "))) << status;
+        EXPECT_EQ(page.lblKontor->Caption(), QString()) << status;
+        EXPECT_EQ(page.cbGonderen->ListCount(), 0) << status;
+        forms::Unload(page);
+        forms::FlushUnloaded();
+    }
 }
 
 TEST_F(QuickSendTest, KapatAfterTheWelcomePageWasClosedShowsItAfresh) {
@@ -376,6 +439,70 @@ TEST_F(SendTest, ReplyCodes) {
             EXPECT_EQ(listed(*page).size(), 2);
         }
     }
+}
+
+// The package went out whole and no answer came back: the gateway may have
+// it, so the page neither calls it a failure nor logs it.
+TEST_F(SendTest, APackageWhoseReplyWasLostIsNoFailure) {
+    const QString notDelivered = QStringLiteral("Mesaj Merkezine İlgili Bilgiler Gönderilemiyor\r\n"
+                                                "Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız");
+    const msxml::Timeouts saved = msxml::XMLHTTPRequest::timeouts();
+    msxml::XMLHTTPRequest::setTimeouts({std::chrono::seconds(5), std::chrono::seconds(1)});
+    const struct {
+        const char* what;
+        FaultServer::Act act;
+        bool lost;
+    } cases[] = {
+        {"hang-up after the package", FaultServer::closeAfterRequest(), true},
+        {"hang-up in the reply", FaultServer::closeMidReply("ID 4711", 2), true},
+        {"silence after the package", FaultServer::stall(), true},
+        {"error page", FaultServer::answer(500, "ID 4711"), false},
+        {"redirect", FaultServer::redirect(307, "http://127.0.0.1:1/"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!forms::IsLoaded<frmSMS_1>()) {
+            mdlGenel::GatewayUrl = gateway.url();
+            page = &open();
+            page->txtMesaj->setText(QStringLiteral("Merhaba"));
+        }
+        FaultServer server(c.act);
+        mdlGenel::GatewayUrl = server.url();
+        services.msgBoxes->clearRecords();
+        services.msgBoxes->queueAnswer(vb::vbYes);
+        page->cmdIleri->click();
+        ASSERT_EQ(services.msgBoxes->records().size(), 2u);
+        const vb::MessageRecord& told = services.msgBoxes->records()[1];
+        if (c.lost) {
+            EXPECT_EQ(told.prompt, sending::kReplyLostNotice);
+            EXPECT_EQ(told.buttons, vb::vbInformation);
+            EXPECT_EQ(told.title, QStringLiteral("Quillmere Uyarı"));
+        } else {
+            EXPECT_EQ(told.prompt, notDelivered);
+        }
+        EXPECT_EQ(server.bodies().size(), 1u);
+        EXPECT_EQ(logged(), 0);
+        EXPECT_FALSE(forms::IsLoaded<frmSMS_1>());
+    }
+    msxml::XMLHTTPRequest::setTimeouts(saved);
+}
+
+// A pasted emoji at the 160th character and a NUL: the box and the cut keep
+// the pair whole, the document holds neither half nor NUL, and the package
+// the gateway accepted is logged.
+TEST_F(SendTest, OddCharactersNeitherBreakTheDocumentNorTheLog) {
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    page->txtMesaj->setText(QString(159, u'a') + smile);
+    EXPECT_EQ(page->txtMesaj->Text(), QString(159, u'a'));
+    page->txtMesaj->setText(QStringLiteral("Mer") + QChar(0) + QStringLiteral("haba ") + smile);
+    send("ID 808");
+    const QString body = gateway.lastBody();
+    EXPECT_TRUE(body.contains(QStringLiteral("<Mesgbody>Merhaba ") + smile + QStringLiteral("</Mesgbody>")))
+        << body.toStdString();
+    EXPECT_FALSE(body.contains(QChar(0)));
+    EXPECT_EQ(prompts().last(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(db.query(QStringLiteral("SELECT mesaj FROM tbl_giden"))->Fields(0).Value(),
+              vb::Variant(QStringLiteral("İlk Kayıt :Merhaba ") + smile));
 }
 
 TEST_F(SendTest, TheChecksBeforeTheSend) {

@@ -72,6 +72,19 @@ TEST_F(SendLogTest, BothRowsAreWrittenWithEveryQuoteIntact) {
     EXPECT_EQ(vb::CStr(t->Fields(2).Value()), QString());
 }
 
+TEST_F(SendLogTest, ATextHoldingANulIsLoggedAsTheGatewayGotIt) {
+    SendLogRow r = row();
+    r.mesaj = QStringLiteral("İlk Kayıt :Mer") + QChar(0) + QStringLiteral("haba\x01 ") + QChar(0xD83D);
+    r.originator = QStringLiteral("FIR") + QChar(0) + QStringLiteral("MA");
+    sending::WriteSendLog(r, QStringLiteral("Şab") + QChar(0) + QStringLiteral("lon"));
+    auto p = select(QStringLiteral("SELECT mesaj, originator FROM tbl_giden"));
+    ASSERT_FALSE(p->Eof());
+    EXPECT_EQ(vb::CStr(p->Fields(0).Value()), QStringLiteral("İlk Kayıt :Merhaba "));
+    EXPECT_EQ(vb::CStr(p->Fields(1).Value()), QStringLiteral("FIRMA"));
+    EXPECT_EQ(vb::CStr(select(QStringLiteral("SELECT sablon_p1 FROM tbl_sablonlar"))->Fields(0).Value()),
+              QStringLiteral("Şablon"));
+}
+
 TEST_F(SendLogTest, AnIdFromTheReplyCannotReachTheStatement) {
     const QString id = QStringLiteral("1','x',0,'','','','');DELETE FROM tbl_sablonlar;--");
     sending::WriteSendLog(row(QStringLiteral("keep")), QString());
@@ -94,6 +107,11 @@ TEST_F(SendLogTest, TheTemplateSplitsAt255Characters) {
         // The quotes count once, as typed.
         {QString(254, u'a') + QStringLiteral("''b"), QString(254, u'a') + u'\'', QStringLiteral("'b")},
         {QString(255, u'\'') + QString(300, u'c'), QString(255, u'\''), QString(300, u'c')},
+        // The halves of a pair stay together, in the second part.
+        {QString(254, u'a') + QString::fromUtf8("\xF0\x9F\x98\x80") + u'b', QString(254, u'a'),
+         QString::fromUtf8("\xF0\x9F\x98\x80") + u'b'},
+        // A character no document holds was never sent and is not stored.
+        {QStringLiteral("a") + QChar(0) + QString(255, u'b'), QStringLiteral("a") + QString(254, u'b'), QStringLiteral("b")},
     };
     int n = 0;
     for (const Case& c : cases) {

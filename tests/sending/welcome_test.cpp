@@ -51,6 +51,8 @@ TEST_F(WelcomeTest, TheQuickSendRoadIsTheDefault) {
 }
 
 TEST_F(WelcomeTest, TheTemplateRoadOpensTheTemplatePageOnce) {
+    // The template page reads a workbook saved on disk.
+    ExcelApp->Workbooks().Open(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"));
     auto& w = forms::Get<frmSihirbaz>();
     w.Show();
     w.optTumu->setValue(true);

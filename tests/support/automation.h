@@ -4,20 +4,23 @@
 // automation mode, and the local gateway emulator.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace automation {
 
-QString buildPath(const QString& relative) {
+inline QString buildPath(const QString& relative) {
     return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../../") + relative).absolutePath();
 }
 
-QString hostProgram() { return buildPath(QStringLiteral("bin/sheet-host")); }
-QString addin(const char* name) { return buildPath(QStringLiteral("tests/addins/%1.so").arg(QLatin1String(name))); }
+inline QString hostProgram() { return buildPath(QStringLiteral("bin/sheet-host")); }
+inline QString addin(const char* name) { return buildPath(QStringLiteral("tests/addins/%1.so").arg(QLatin1String(name))); }
 
 // One run of sheet-host --automation.
 class HostProcess {
@@ -83,7 +86,7 @@ private:
     QString stderr_;
 };
 
-QJsonObject cmd(const char* name, QJsonObject fields = {}) {
+inline QJsonObject cmd(const char* name, QJsonObject fields = {}) {
     fields.insert(QStringLiteral("cmd"), QLatin1String(name));
     return fields;
 }
@@ -96,11 +99,27 @@ QJsonObject cmd(const char* name, QJsonObject fields = {}) {
             << QJsonDocument(r_).toJson(QJsonDocument::Compact).toStdString();                               \
     } while (0)
 
-QJsonObject findByName(const QJsonArray& list, const QString& name) {
+inline QJsonObject findByName(const QJsonArray& list, const QString& name) {
     for (const QJsonValue& v : list)
         if (v.toObject().value(QStringLiteral("name")).toString() == name)
             return v.toObject();
     return {};
+}
+
+// The requests the emulator received, in order, from its log: the path each
+// was posted to and its document.
+inline std::vector<std::pair<QString, QString>> receivedRequests(const QString& logFile) {
+    std::vector<std::pair<QString, QString>> out;
+    QFile f(logFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QJsonObject entry = QJsonDocument::fromJson(line).object();
+        const QString path = entry.value(QStringLiteral("path")).toString();
+        if (!entry.isEmpty() && path != u"/control")
+            out.emplace_back(path, entry.value(QStringLiteral("body")).toString());
+    }
+    return out;
 }
 
 // The local gateway emulator on a free loopback port.

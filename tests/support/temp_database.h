@@ -25,3 +25,13 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The module state after the demo account signed in at a gateway of the
+// Quillmere type.
+inline void SignInDemoAccount(const QString& gatewayUrl) {
+    mdlGenel::GatewayType = QStringLiteral("Quillmere");
+    mdlGenel::UserName = QStringLiteral("demo");
+    mdlGenel::ClientCode = QStringLiteral("DEMO");
+    mdlGenel::Password = QStringLiteral("demo123");
+    mdlGenel::GatewayUrl = gatewayUrl;
+}

@@ -4,12 +4,21 @@
 #include "platform/forms/controls.h"
 #include "platform/forms/services.h"
 #include "tests/support/fake_gateway.h"
+#include "tests/support/fault_server.h"
+#include "ui/common/frmBekle.h"
+#include "platform/vb/timer.h"
 #include "ui/common/frmGiris.h"
 #include "ui/common/placeholder.h"
 
 #include "tests/support/temp_database.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -114,8 +123,12 @@ TEST_F(LoginTest, EveryRefusalRestoresTheWindow) {
     static const char* const kNoConnection =
         "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız kapalı olabilir ya "
         "da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir.";
-    struct Case { std::string reply; const char* message; } cases[] = {
+    struct Case { std::string reply; const char* message; int status = 200; } cases[] = {
         {"-1", kNoConnection},
+        // A server's error page, whatever it holds, is no answer of the gateway.
+        {"1500\nFIRMA\n", kNoConnection, 500},
+        {"<html><body>Bad gateway</body></html>", kNoConnection, 502},
+        {"", kNoConnection, 404},
         {"01", "Girmiş olduğunuz kullanıcı bilgilerinde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."},
         {"03", "Girmiş olduğunuz kullanıcı bilgilerinde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."},
         {"04", "Kullanıcı bilgileri mesaj merkezine gönderilemiyor\r\nBilgisayarınızdaki güvenlik uygulamalarından biri "
@@ -131,7 +144,7 @@ TEST_F(LoginTest, EveryRefusalRestoresTheWindow) {
     };
     auto& w = open();
     for (const auto& c : cases) {
-        gateway.answer(c.reply);
+        gateway.answer(c.reply, c.status);
         services.msgBoxes->clearRecords();
         fill(QStringLiteral("ali"), QStringLiteral("pw"), QStringLiteral("K42"), true);
         w.btnOturumAc->click();
@@ -238,6 +251,93 @@ TEST_F(LoginTest, ADatabaseThatCannotBeWrittenIsSaidSoInTurkish) {
     EXPECT_TRUE(services.msgBoxes->records()[0].prompt.startsWith(QStringLiteral("Veri tabanı salt okunur: '")))
         << services.msgBoxes->records()[0].prompt.toStdString();
     EXPECT_FALSE(forms::IsLoaded<frmHedef>());
+}
+
+// While the login waits on a gateway that answers slowly, the windows go on
+// repainting and the wait window's timer ticks; nothing else of the program
+// runs: no other timer, no input, no close. What was held back comes once
+// the wait is over.
+TEST_F(LoginTest, WhileTheRequestWaitsTheWindowsRepaintAndNothingElseRuns) {
+    FaultServer slow(FaultServer::trickle("01", 250, 12));
+    mdlGenel::GatewayUrl = slow.url();
+    auto& w = open();
+    fill(QStringLiteral("ali"), QStringLiteral("pw"));
+
+    auto& wait = forms::Get<frmBekle>();
+    wait.Show();
+    mdlGenel::ProgressTotal = 4;
+    mdlGenel::ProgressDone = 1;
+    wait.Timer1->setInterval(50);
+    wait.Timer1->setEnabled(true);
+    // Paints of the wait window's bar, with the value they showed.
+    struct PaintLog : QObject {
+        QWidget* bar = nullptr;
+        std::vector<int> shown;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (o == bar && e->type() == QEvent::Paint)
+                shown.push_back(static_cast<forms::ProgressBar*>(bar)->Value());
+            return false;
+        }
+    } paints;
+    paints.bar = wait.ProgressBar1;
+    qApp->installEventFilter(&paints);
+
+    // A timer of the program that does more than show progress.
+    vb::Timer other;
+    int otherTicks = 0;
+    other.onTimer = [&] { ++otherTicks; };
+    other.setInterval(300);
+    QPushButton elsewhere(QStringLiteral("Başka"));
+    elsewhere.show();
+    int clicks = 0;
+    QObject::connect(&elsewhere, &QPushButton::clicked, [&] { ++clicks; });
+    // What a person does meanwhile, arriving while the request waits. The
+    // events are made here: making one needs the main thread.
+    auto click = [&] {
+        const QPointF at(5, 5);
+        return std::vector<QEvent*>{
+            new QMouseEvent(QEvent::MouseButtonPress, at, elsewhere.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier),
+            new QMouseEvent(QEvent::MouseButtonRelease, at, elsewhere.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier)};
+    };
+    std::vector<QEvent*> meanwhile = click();
+    auto* key = new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    auto* close = new QCloseEvent;
+    std::thread person([&] {
+        QThread::msleep(400);
+        for (QEvent* e : meanwhile) QCoreApplication::postEvent(&elsewhere, e);
+        QCoreApplication::postEvent(w.txtUserName->editor(), key);
+        QCoreApplication::postEvent(&w, close);
+    });
+
+    other.setEnabled(true);
+    QElapsedTimer clock;
+    clock.start();
+    w.btnOturumAc->click();
+    const qint64 waited = clock.elapsed();
+    person.join();
+    qApp->removeEventFilter(&paints);
+
+    EXPECT_GT(waited, 1000);
+    EXPECT_EQ(services.msgBoxes->records().size(), 1u);  // the refusal "01", after the wait
+    EXPECT_GE(wait.TickCount, 5);
+    EXPECT_EQ(wait.Caption(), QStringLiteral("1/4 (%25)"));
+    EXPECT_NE(std::find(paints.shown.begin(), paints.shown.end(), 25), paints.shown.end());
+    EXPECT_EQ(otherTicks, 0);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(w.txtUserName->Text(), QStringLiteral("ali"));
+    EXPECT_TRUE(forms::IsLoaded<frmGiris>());
+
+    // Held back, not lost: the input and the close come after the wait, as a
+    // blocked window's queued messages do, and the other timer ticks again.
+    QApplication::processEvents();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(w.txtUserName->Text(), QStringLiteral("alix"));
+    EXPECT_FALSE(forms::IsLoaded<frmGiris>());
+    while (otherTicks == 0 && clock.elapsed() < waited + 5000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(otherTicks, 1);
+    wait.Timer1->setEnabled(false);
 }
 
 } // namespace

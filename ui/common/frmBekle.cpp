@@ -7,20 +7,6 @@
 #include "platform/vb/variant.h"
 #include "ui/common/formtop.h"
 
-namespace {
-
-// Each statement of a tick is on its own: one that fails is skipped and the
-// tick goes on.
-template <class F>
-void step(F&& statement) {
-    try {
-        statement();
-    } catch (...) {
-    }
-}
-
-} // namespace
-
 frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     setCaption(QString());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -32,7 +18,10 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     Label1 = new forms::Label(this, QStringLiteral("Label1"), QStringLiteral("İşleminiz Yapılıyor. Lütfen Bekleyiniz ..."));
     forms::SetFont(Label1, QStringLiteral("Tahoma"), 8.25);
     Label1->setAutoFillBackground(true);
-    forms::Place(Label1, 120, 120, 2775, 195);
+    // As wide as the bar below: the status line's own text runs a few pixels
+    // past 2775 twips in the Tahoma drawn here, and the operations write
+    // longer ones into it.
+    forms::Place(Label1, 120, 120, 4935, 195);
     ProgressBar1 = new forms::ProgressBar(this, QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     forms::Place(ProgressBar1, 120, 360, 4935, 495);
@@ -48,6 +37,8 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     Timer1->setInterval(1000);
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1_Timer(); };
+    // Its ticks only show progress, so they go on while a request waits.
+    Timer1->setRunsWhileWaiting(true);
 
     setFixedSize(forms::ToPixels(5160), forms::ToPixels(1095));
     // Centred on the screen; loading moves it to the right edge.
@@ -60,10 +51,10 @@ void frmBekle::Form_Load() {
 }
 
 void frmBekle::Timer1_Timer() {
-    step([&] { TickCount += 1; });
+    vb::ResumeNext([&] { TickCount += 1; });
     double p = 0;
     bool computed = false;
-    step([&] {
+    vb::ResumeNext([&] {
         if (mdlGenel::ProgressTotal == 0)
             vb::Raise(vb::errDivisionByZero);
         p = double(mdlGenel::ProgressDone) / double(mdlGenel::ProgressTotal) * 100.0;
@@ -71,7 +62,7 @@ void frmBekle::Timer1_Timer() {
     });
     // A failure in the test leads into the first branch, so the bar never
     // shows 0.
-    step([&] {
+    vb::ResumeNext([&] {
         const double rounded = vb::RoundHalfEven(p);
         if (!computed || rounded == 0)
             ProgressBar1->setValue(1);
@@ -80,13 +71,13 @@ void frmBekle::Timer1_Timer() {
         else
             ProgressBar1->setValue(int(rounded));
     });
-    step([&] {
+    vb::ResumeNext([&] {
         setCaption(QString::number(mdlGenel::ProgressDone) + u'/' + QString::number(mdlGenel::ProgressTotal)
                    + QStringLiteral(" (%") + QString::number(ProgressBar1->Value()) + u')');
     });
-    step([&] {
+    vb::ResumeNext([&] {
         lblIslemHiz->setCaption(QString::number(qint64(vb::RoundHalfEven(double(mdlGenel::ProgressDone) / TickCount)))
                                 + QStringLiteral(" kayıt/saniye"));
     });
-    step([] { vb::DoEvents(); });
+    vb::ResumeNext([] { vb::DoEvents(); });
 }

@@ -104,6 +104,13 @@ void frmGiris::showWaiting(bool waiting) {
 
 void frmGiris::btnVazgec_Click() { forms::Unload(*this); }
 
+void frmGiris::OpenTarget() {
+    Hide();
+    if (TargetForm)
+        TargetForm.Show();
+    forms::Unload(*this);
+}
+
 void frmGiris::btnOturumAc_Click() {
     try {
         const QString user = txtUserName->Text();
@@ -183,10 +190,7 @@ void frmGiris::btnOturumAc_Click() {
             mdlGenel::ClientCode = txtClientKodu->Text();
         mdlGenel::Password = password;
 
-        Hide();
-        if (TargetForm)
-            TargetForm.Show();
-        forms::Unload(*this);
+        OpenTarget();
     } catch (const std::exception& e) {
         vb::MsgBox(vb::ErrorDescription(e), vb::vbOKOnly);
         // The login did not happen: the user may try again or leave.

@@ -42,6 +42,11 @@ public:
     forms::Picture* imgInfo;
     forms::Picture* imgHour;
 
+protected:
+    // What a successful login ends with, once the account is saved and in
+    // the module state: the window goes and the target window opens.
+    virtual void OpenTarget();
+
 private:
     void showWaiting(bool waiting);
 };

@@ -134,6 +134,33 @@ TEST_F(DataGridTest, TheSelectedRowAndTheCurrentRecordFollowEachOther) {
     EXPECT_EQ(grid->view()->currentIndex().row(), 2);
 }
 
+// A report adds its rows one by one and yields after each: the view hears of
+// them in a few batches, not once per row, and anyone asking the grid gets
+// every row at once.
+TEST_F(DataGridTest, RowsAddedInABurstReachTheViewInBatches) {
+    auto report = MadeUp({"GsmNo", "Durum"}, {});
+    auto shownReport = report->Clone();
+    grid->setDataSource(shownReport);
+    int insertions = 0;
+    QObject::connect(grid->view()->model(), &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    constexpr int kRows = 2000;
+    for (int i = 0; i < kRows; ++i) {
+        add(shownReport, QStringLiteral("53%1").arg(i, 8, 10, QLatin1Char('0')), QStringLiteral("Beklemede"));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(grid->RowCount(), kRows);
+    EXPECT_EQ(grid->view()->model()->rowCount(), kRows);
+    EXPECT_EQ(grid->CellText(kRows - 1, 0), QStringLiteral("5300001999"));
+    EXPECT_LT(insertions, kRows / 10);
+    // The selection follows the record added last once the view has caught up.
+    QTest::qWait(40);
+    EXPECT_EQ(grid->view()->currentIndex().row(), kRows - 1);
+    // A value changed meanwhile shows too.
+    shownReport->MoveFirst();
+    shownReport->Fields(1).setValue(QStringLiteral("İletildi"));
+    EXPECT_EQ(grid->CellText(0, 1), QStringLiteral("İletildi"));
+}
+
 TEST_F(DataGridTest, CaptionColumnWidthsInTwipsAndHiddenColumns) {
     auto sent = MadeUp({"id", "msgid", "mesaj"}, {{"1", "12345", "İlk Kayıt :deneme"}});
     grid->setDataSource(sent);
@@ -207,6 +234,18 @@ TEST_F(DataGridTest, DetachedItShowsNothingAndAttachedAgainEverything) {
     EXPECT_EQ(grid->Row(), -1);
     walker->MoveFirst();
     EXPECT_EQ(grid->Row(), 0);
+}
+
+TEST_F(DataGridTest, RowsAreAsHighAsTheirTextInEveryFont) {
+    grid->setDataSource(MadeUp({"GsmNo"}, {{"5321111111"}, {"5322222222"}}));
+    for (double points : {8.25, 14.0, 6.0}) {
+        SetFont(&f, QStringLiteral("Tahoma"), points);
+        const int text = grid->view()->fontMetrics().height();
+        for (int row : {0, 1}) {
+            EXPECT_GE(grid->view()->rowHeight(row), text) << points << " pt";
+            EXPECT_LE(grid->view()->rowHeight(row), text + 4) << points << " pt";
+        }
+    }
 }
 
 TEST(Adodc, RefreshOpensTheRecordSourceThroughItsConnectionString) {

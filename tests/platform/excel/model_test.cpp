@@ -21,7 +21,7 @@ QStringList captions(const CommandBarControls& controls) {
 }
 
 const QStringList kStandardMenus = {
-    "&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"};
+    "&Dosya", "Dü&zen", "&Görünüm", "&Ekle", "&Biçim", "&Araçlar", "&Veri", "&Pencere", "&Yardım"};
 
 class ExcelModel : public ::testing::Test {
 protected:
@@ -37,7 +37,7 @@ protected:
 
 // ---- command bars
 
-TEST_F(ExcelModel, TheWorksheetMenuBarHoldsExcelsMenusInOrder) {
+TEST_F(ExcelModel, TheWorksheetMenuBarHoldsTheStandardMenusInOrder) {
     const auto bar = menuBar();
     EXPECT_TRUE(bar->BuiltIn());
     EXPECT_TRUE(bar->Visible());
@@ -47,7 +47,7 @@ TEST_F(ExcelModel, TheWorksheetMenuBarHoldsExcelsMenusInOrder) {
         EXPECT_EQ(bar->Controls().Item(i)->Type(), msoControlPopup);
         EXPECT_TRUE(bar->Controls().Item(i)->BuiltIn());
     }
-    EXPECT_EQ(bar->Controls().Item(QStringLiteral("tools"))->Caption(), QStringLiteral("&Tools"));
+    EXPECT_EQ(bar->Controls().Item(QStringLiteral("ARAÇLAR"))->Caption(), QStringLiteral("&Araçlar"));
     EXPECT_EQ(app->CommandBars().ActiveMenuBar(), bar);
 }
 
@@ -158,15 +158,15 @@ TEST_F(ExcelModel, ResetRestoresTheStandardMenusAndRemovesEveryAddedControl) {
     const auto popup = bar->Controls().Add(msoControlPopup, 8);
     const auto items = popup->Controls();
     const auto item = items.Add();
-    const auto tools = bar->Controls().Item(QStringLiteral("&Tools"));
+    const auto tools = bar->Controls().Item(QStringLiteral("&Araçlar"));
     tools->Controls().Add()->setCaption(QStringLiteral("Eklenti"));
-    bar->Controls().Item(QStringLiteral("&Help"))->Delete();
-    bar->Controls().Item(1)->setCaption(QStringLiteral("Dosya"));
+    bar->Controls().Item(QStringLiteral("&Yardım"))->Delete();
+    bar->Controls().Item(1)->setCaption(QStringLiteral("Belge"));
     bar->setVisible(false);
 
     bar->Reset();
     EXPECT_EQ(captions(bar->Controls()), kStandardMenus);
-    EXPECT_EQ(bar->Controls().Item(QStringLiteral("&Tools"))->Controls().Count(), 0);
+    EXPECT_EQ(bar->Controls().Item(QStringLiteral("&Araçlar"))->Controls().Count(), 0);
     EXPECT_TRUE(popup->isDeleted());
     EXPECT_TRUE(item->isDeleted());
     EXPECT_EQ(ErrorOf([&] { items.Add(); }), vb::errAutomation);

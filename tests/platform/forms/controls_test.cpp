@@ -4,6 +4,7 @@
 #include "platform/forms/services.h"
 #include "platform/vb/error.h"
 #include "platform/vb/timer.h"
+#include "platform/win32/paths.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,10 +57,40 @@ TEST_F(ControlsTest, MaxLengthAndMultiLineText) {
     EXPECT_EQ(t->Text(), QStringLiteral("ab\r\nc"));
     t->setText(QStringLiteral("1234567"));
     EXPECT_EQ(t->Text(), QStringLiteral("12345"));
+    // The cut never keeps half of a pair.
+    t->setText(QStringLiteral("abcd") + QString::fromUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_EQ(t->Text(), QStringLiteral("abcd"));
     auto* single = new TextBox(&f, QStringLiteral("txtKisa"));
     single->setMaxLength(3);
     single->typeText(QStringLiteral("abcd"));
     EXPECT_EQ(single->Text(), QStringLiteral("abc"));
+}
+
+// The caret and the selection are counted as Text() is: a multi-line box's
+// line break is two characters; SelStart is the start of a selection,
+// whichever way it was made.
+TEST_F(ControlsTest, SelectionCountsLineBreaksAsTwo) {
+    auto* multi = new TextBox(&f, QStringLiteral("txtMesaj"), true);
+    auto* single = new TextBox(&f, QStringLiteral("txtAd"));
+    f.Show();
+    multi->setText(QStringLiteral("ab\r\ncd\r\nef"));
+    multi->setSelStart(5);
+    multi->setSelLength(4);
+    EXPECT_EQ(multi->SelStart(), 5);
+    EXPECT_EQ(multi->SelLength(), 4);
+    EXPECT_EQ(static_cast<QPlainTextEdit*>(multi->editor())->textCursor().selectedText(), QStringLiteral("d\u2029e"));
+    multi->setSelStart(multi->Text().size());
+    EXPECT_EQ(multi->SelStart(), 10);
+    EXPECT_EQ(multi->SelLength(), 0);
+
+    single->setText(QStringLiteral("Sayın müşterimiz"));
+    // Selected from right to left: the caret stands at the start.
+    static_cast<QLineEdit*>(single->editor())->setSelection(16, -10);
+    EXPECT_EQ(single->SelStart(), 6);
+    EXPECT_EQ(single->SelLength(), 10);
+    single->setSelStart(2);
+    EXPECT_EQ(single->SelLength(), 0);
+    EXPECT_THROW(single->setSelLength(-1), vb::Error);
 }
 
 TEST_F(ControlsTest, CheckBoxClickRunsWhenCodeChangesTheValue) {
@@ -144,6 +175,60 @@ TEST_F(ControlsTest, ComboListAndTabs) {
     EXPECT_EQ(ControlKind(&timer), QStringLiteral("timer"));
 }
 
+// Many items at once end as that many AddItem calls end: the same list,
+// choice, text and clicks, whatever the combo held before.
+TEST_F(ControlsTest, AddItemsIsManyAddItems) {
+    const QStringList items{QStringLiteral("FIRMA"), QStringLiteral("DİĞER"), QStringLiteral("ÜÇÜNCÜ")};
+    struct State {
+        QStringList list;
+        int index;
+        QString text;
+        int clicks;
+        bool operator==(const State&) const = default;
+    };
+    // What the combo holds before: nothing, a choice, a typed text, items
+    // without a choice.
+    const std::function<void(ComboBox*)> befores[] = {
+        [](ComboBox*) {},
+        [](ComboBox* c) {
+            c->AddItem(QStringLiteral("ESKİ"));
+            c->AddItem(QStringLiteral("İKİNCİ"));
+            c->setListIndex(1);
+        },
+        [](ComboBox* c) { c->setText(QStringLiteral("yazılan")); },
+        [](ComboBox* c) {
+            c->AddItem(QStringLiteral("ESKİ"));
+            c->setListIndex(-1);
+        },
+    };
+    for (bool editable : {true, false}) {
+        for (std::size_t b = 0; b < std::size(befores); ++b) {
+            if (!editable && b == 2)
+                continue;
+            auto after = [&](bool many) {
+                auto* c = new ComboBox(&f, QStringLiteral("cbGonderen"), editable);
+                befores[b](c);
+                int clicks = 0;
+                c->Click = [&] { ++clicks; };
+                if (many) {
+                    c->AddItems(items);
+                } else {
+                    for (const QString& item : items) c->AddItem(item);
+                }
+                State s{{}, c->ListIndex(), c->Text(), clicks};
+                for (int i = 0; i < c->ListCount(); ++i) s.list << c->List(i);
+                delete c;
+                return s;
+            };
+            const State one = after(false), many = after(true);
+            EXPECT_EQ(many.list, one.list) << editable << b;
+            EXPECT_EQ(many.index, one.index) << editable << b;
+            EXPECT_EQ(many.text, one.text) << editable << b;
+            EXPECT_EQ(many.clicks, one.clicks) << editable << b;
+        }
+    }
+}
+
 TEST_F(ControlsTest, ScriptedDialogsAnswerFromTheirQueues) {
     auto s = InstallScriptedServices();
     s.popups->queueChoice(QStringLiteral("Soyad"));
@@ -164,6 +249,31 @@ TEST_F(ControlsTest, ScriptedDialogsAnswerFromTheirQueues) {
         EXPECT_EQ(e.number(), cdlCancel);
     }
     EXPECT_EQ(s.saveDialogs->records().size(), 2u);
+}
+
+// The dialog starts in the folder a Windows path names, and asks before
+// replacing or creating a file only when its flags say so.
+TEST_F(ControlsTest, SaveAsStartsInTheWindowsFolderWithItsPrompts) {
+    auto s = InstallScriptedServices();
+    CommonDialog dlg;
+    dlg.InitDir = QStringLiteral("\\");
+    dlg.Flags = cdlOFNOverwritePrompt | cdlOFNCreatePrompt;
+    dlg.ShowSave();
+    dlg.InitDir = QStringLiteral("\\Raporlar");
+    dlg.Flags = cdlOFNOverwritePrompt;
+    dlg.ShowSave();
+    dlg.InitDir.clear();
+    dlg.Flags = 0;
+    dlg.ShowSave();
+    const auto& asked = s.saveDialogs->records();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].initDir, win32::WindowsDriveFolder());
+    EXPECT_TRUE(asked[0].overwritePrompt && asked[0].createPrompt);
+    EXPECT_EQ(asked[1].initDir, win32::WindowsDriveFolder() + QStringLiteral("/Raporlar"));
+    EXPECT_TRUE(asked[1].overwritePrompt && !asked[1].createPrompt);
+    EXPECT_TRUE(asked[2].initDir.isEmpty());
+    EXPECT_FALSE(asked[2].overwritePrompt || asked[2].createPrompt);
+    EXPECT_TRUE(dlg.FileName.isEmpty());
 }
 
 TEST_F(ControlsTest, BrowserRecordsTheAddressAndStaysBlankOffline) {

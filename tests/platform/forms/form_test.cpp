@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -152,6 +153,27 @@ TEST_F(FormTest, GeometryInTwips) {
     EXPECT_GT(ScreenWidth(), 0);
     f.setLeft(ScreenWidth() - f.Width());
     EXPECT_EQ(f.Left() + f.Width(), ScreenWidth());
+}
+
+TEST_F(FormTest, AWindowCentredBeforeItIsShownStaysCentredWithItsFrame) {
+    auto& f = Get<frmProbe>();
+    f.centreOnScreen();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // As much room on either side, give or take the odd pixel.
+    auto centred = [&] {
+        const QRect frame = f.frameGeometry();
+        return std::abs((frame.left() - screen.left()) - (screen.right() - frame.right())) <= 1 &&
+               std::abs((frame.top() - screen.top()) - (screen.bottom() - frame.bottom())) <= 1;
+    };
+    EXPECT_TRUE(centred());
+    f.Show();
+    QApplication::processEvents();
+    EXPECT_TRUE(centred()) << f.frameGeometry().x() << "," << f.frameGeometry().y();
+    // Moved by the user afterwards, a second showing leaves it there.
+    f.move(10, 10);
+    f.Hide();
+    f.Show();
+    EXPECT_EQ(f.frameGeometry().topLeft(), QPoint(10, 10));
 }
 
 TEST_F(FormTest, SizeHoldingPinsAFixedWindow) {

@@ -1,5 +1,6 @@
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/error.h"
+#include "tests/support/fault_server.h"
 
 #include <httplib.h>
 #include <openssl/evp.h>
@@ -198,16 +199,17 @@ TEST_F(XmlHttpTest, RepliesAreDecodedAsUtf8AndBadBytesAreReplaced) {
     }
 }
 
-TEST_F(XmlHttpTest, ARedirectIsFollowed) {
-    LocalServer server;
-    server.routes().Post("/old", [](const httplib::Request&, httplib::Response& res) {
-        res.set_redirect("/new", 307);
-    });
-    server.routes().Post("/new", [](const httplib::Request& req, httplib::Response& res) {
-        res.set_content("moved: " + req.body, "text/plain");
-    });
-    server.start();
-    EXPECT_EQ(post(server.url(QStringLiteral("/old")), QStringLiteral("<a/>")), QStringLiteral("moved: <a/>"));
+TEST_F(XmlHttpTest, APostIsNeverSentOnToTheAddressOfARedirect) {
+    for (int code : {301, 302, 307, 308}) {
+        SCOPED_TRACE(code);
+        FaultServer target(FaultServer::answer(200, "moved"));
+        FaultServer server(FaultServer::redirect(code, target.url().toStdString()));
+        XMLHTTPRequest request;
+        request.open(QStringLiteral("POST"), server.url());
+        request.send(QStringLiteral("<MainReportRoot/>"));
+        EXPECT_EQ(request.status(), code);
+        EXPECT_EQ(target.connections(), 0);
+    }
 }
 
 TEST_F(XmlHttpTest, LoopbackNeverGoesThroughAProxy) {
@@ -326,6 +328,99 @@ TEST_F(XmlHttpTest, MisuseRaises) {
     request.open(QStringLiteral("POST"), QStringLiteral("http://127.0.0.1/"));
     EXPECT_EQ(raised([&] { request.responseText(); }), msxml::errDataNotAvailable);
     EXPECT_EQ(raised([&] { request.status(); }), msxml::errDataNotAvailable);
+}
+
+// The number and the text of the error the call raised.
+std::pair<int, QString> failure(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const vb::Error& e) {
+        return {e.number(), e.description()};
+    }
+    return {0, QString()};
+}
+
+TEST_F(XmlHttpTest, EveryByteStartsTheSilentWaitAfreshHeadersIncluded) {
+    // One header line in pieces of 6 bytes 250 ms apart: for 2 s, twice the
+    // bound on silence, bytes come but no line is whole.
+    FaultServer::Act act;
+    act.steps = {{"HTTP/1.1 200 OK\r\n"},
+                 {"X-Bekle: " + std::string(40, '.') + "\r\n", 250, 6},
+                 {"Content-Length: 7\r\nConnection: close\r\n\r\nID 4711"}};
+    FaultServer server(act);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(post(server.url(), QStringLiteral("<MainmsgBody/>")), QStringLiteral("ID 4711"));
+    EXPECT_GT(clock.elapsed(), 1800);
+    // The body trickles as well.
+    FaultServer body(FaultServer::trickle("ID 4711", 300, 32));
+    EXPECT_EQ(post(body.url(), QStringLiteral("<MainmsgBody/>")), QStringLiteral("ID 4711"));
+}
+
+TEST_F(XmlHttpTest, EachBoundNamesItselfWhenItEndsTheExchange) {
+    XMLHTTPRequest::setTimeouts({5s, 1s, 2s});
+    FaultServer endless(FaultServer::trickle(std::string(100000, 'x'), 200, 8));
+    FaultServer stalling(FaultServer::stall());
+    struct {
+        FaultServer* server;
+        const char* bound;
+    } cases[] = {{&endless, "the bound on a whole exchange"}, {&stalling, "the bound on a silent server"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bound);
+        QElapsedTimer clock;
+        clock.start();
+        const auto [number, text] = failure([&] { post(c.server->url(), QStringLiteral("<a/>")); });
+        EXPECT_EQ(number, msxml::errTimeout);
+        EXPECT_TRUE(text.contains(QLatin1String(c.bound))) << text.toStdString();
+        EXPECT_LT(clock.elapsed(), 4000);
+    }
+}
+
+TEST_F(XmlHttpTest, ARepliesBodyIsBoundAfterDecompression) {
+    const FaultServer::Act acts[] = {
+        FaultServer::oversized(msxml::kMaxReplyBytes + 1),
+        FaultServer::oversized(msxml::kMaxReplyBytes + (1 << 20), false),
+        FaultServer::deflateBomb(msxml::kMaxReplyBytes + 1),
+    };
+    for (const auto& act : acts) {
+        FaultServer server(act);
+        XMLHTTPRequest request;
+        request.open(QStringLiteral("POST"), server.url());
+        const auto [number, text] = failure([&] { request.send(QStringLiteral("<a/>")); });
+        EXPECT_EQ(number, msxml::errReplyTooLarge) << text.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String("the bound on a reply")));
+        EXPECT_FALSE(request.replyLost());
+    }
+    // Up to the bound, a compressed reply is read whole.
+    FaultServer server(FaultServer::deflateBomb(1 << 20));
+    EXPECT_EQ(post(server.url(), QStringLiteral("<a/>")), QString(1 << 20, u'0'));
+}
+
+TEST_F(XmlHttpTest, AReplyLostAfterTheWholeRequestWentOutIsToldApart) {
+    const std::string body = "ID 4711";
+    const struct {
+        const char* what;
+        FaultServer::Act act;
+        bool listening;
+        bool lost;
+    } cases[] = {
+        {"hang-up after the request", FaultServer::closeAfterRequest(), true, true},
+        {"hang-up in the reply", FaultServer::closeMidReply(body, 3), true, true},
+        {"silence after the request", FaultServer::stall(), true, true},
+        {"refused", {}, false, false},
+        {"garbage", FaultServer::raw("\x01\x02 not http\r\n\r\n"), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FaultServer server(c.act, c.listening);
+        XMLHTTPRequest request;
+        request.open(QStringLiteral("POST"), server.url());
+        EXPECT_NE(failure([&] { request.send(QStringLiteral("<MainmsgBody/>")); }).first, 0);
+        EXPECT_EQ(request.replyLost(), c.lost);
+        if (c.lost) {
+            EXPECT_EQ(server.bodies(), std::vector<std::string>{"<MainmsgBody/>"});
+        }
+    }
 }
 
 } // namespace

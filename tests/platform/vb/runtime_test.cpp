@@ -4,6 +4,7 @@
 #include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -93,6 +94,41 @@ TEST(Timer, ZeroIntervalNeverTicksAndFireRunsTheHandler) {
     EXPECT_EQ(ticks, 0);
     t.fire();
     EXPECT_EQ(ticks, 1);
+}
+
+// A loop that yields once per record: the first yield turns the event loop,
+// the ones soon after it do not, and a yield once the interval has passed
+// does again, so that a timer of the loop's window ticks while it runs.
+TEST(PacedYield, TurnsTheEventLoopOncePerInterval) {
+    PacedYield yield(std::chrono::milliseconds(200));
+    int delivered = 0;
+    auto post = [&] { QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ++delivered; }, Qt::QueuedConnection); };
+    post();
+    yield();
+    EXPECT_EQ(delivered, 1);
+    post();
+    yield();
+    yield();
+    EXPECT_EQ(delivered, 1);
+    QThread::msleep(250);
+    yield();
+    EXPECT_EQ(delivered, 2);
+
+    Timer t;
+    int ticks = 0;
+    t.onTimer = [&] { ++ticks; };
+    t.setInterval(20);
+    t.setEnabled(true);
+    PacedYield often;
+    QElapsedTimer clock;
+    clock.start();
+    long yields = 0;
+    while (ticks < 3 && clock.elapsed() < 5000) {
+        often();
+        ++yields;
+    }
+    EXPECT_EQ(ticks, 3);
+    EXPECT_GT(yields, 3);
 }
 
 } // namespace

@@ -30,6 +30,28 @@ TEST(Strings, LengthsCountUtf16Units) {
     EXPECT_EQ(Len(QString::fromUtf8("\xF0\x9F\x98\x80")), 2);  // one emoji, two units
 }
 
+TEST(Strings, LeftWholeNeverKeepsHalfAPair) {
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct {
+        QString text;
+        int length;
+        QString left;
+    } cases[] = {
+        {QStringLiteral("ab") + smile, 3, QStringLiteral("ab")},
+        {QStringLiteral("ab") + smile, 4, QStringLiteral("ab") + smile},
+        {QStringLiteral("ab") + smile, 2, QStringLiteral("ab")},
+        {smile + smile, 3, smile},
+        {smile, 1, QString()},
+        {QStringLiteral("abc"), 2, QStringLiteral("ab")},
+        {QStringLiteral("abc"), 10, QStringLiteral("abc")},
+        // A half that is already alone is no pair to keep whole.
+        {QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b"), 2, QStringLiteral("a") + QChar(0xD83D)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LeftWhole(c.text, c.length), c.left) << c.length;
+    EXPECT_THROW(LeftWhole(smile, -1), Error);
+}
+
 TEST(Strings, TrimRemovesBlanksOnly) {
     EXPECT_EQ(Trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
     EXPECT_EQ(Trim(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));

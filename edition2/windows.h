@@ -1,0 +1,34 @@
+#pragma once
+
+// The second edition's windows, in one place. Inside namespace edition2 a
+// window's name means the second edition's own variant where it has one
+// (its login window), and the window it shares with the first edition
+// otherwise.
+#include "addin/windows.h"
+#include "edition2/frmGiris.h"
+#include "reports/frmRapor.h"
+#include "sending/frmPop.h"
+#include "sending/frmSMS.h"
+#include "sending/frmSMS_1.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/frmSonEkran.h"
+#include "ui/common/frmAyarlar.h"
+#include "ui/common/frmBekle.h"
+#include "ui/common/frmDestek.h"
+#include "ui/common/frmHakkinda.h"
+
+namespace edition2 {
+
+using quillmere::WindowList;
+
+// Every window of the second edition.
+using Windows = WindowList<frmAyarlar, frmBekle, frmDestek, frmGiris, frmHakkinda, frmPop, frmRapor, frmSihirbaz,
+                           frmSMS, frmSMS_1, frmSonEkran>;
+
+// The windows the disconnection unloads, in its order. The about box and the
+// template page's column menu are not among them: an about box the user has
+// open stays open.
+using UnloadedAtDisconnection =
+    WindowList<frmBekle, frmSihirbaz, frmRapor, frmSMS, frmSMS_1, frmAyarlar, frmSonEkran, frmGiris, frmDestek>;
+
+} // namespace edition2

@@ -1,0 +1,68 @@
+// What the windows get from the desktop they were made for: the font they
+// ask for and Qt's own texts in Turkish.
+#include "platform/forms/controls.h"
+#include "platform/forms/desktop.h"
+#include "platform/forms/services.h"
+#include "platform/vb/msgbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Desktop, TahomaIsDrawnAsTahomaInBothWeights) {
+    ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")))
+        << "no Tahoma: the package fonts-wine provides the compatible one";
+    QWidget w;
+    for (bool bold : {false, true}) {
+        forms::SetFont(&w, QStringLiteral("Tahoma"), 8.25, bold);
+        const QFontInfo drawn(w.font());
+        EXPECT_EQ(drawn.family(), QStringLiteral("Tahoma"));
+        EXPECT_EQ(drawn.bold(), bold);
+        EXPECT_DOUBLE_EQ(drawn.pointSizeF(), 8.25);
+    }
+    EXPECT_FALSE(forms::EnsureFontFamily(QStringLiteral("Hiç Olmayan Yazı Tipi")));
+}
+
+TEST(Desktop, StandardButtonsSpeakTurkish) {
+    ASSERT_TRUE(forms::InstallTurkishTranslations()) << "no Qt translations: the package qt6-translations-l10n";
+    forms::DialogMsgBoxService boxes;
+    struct Case {
+        int buttons;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {vb::vbYesNo, {"Evet", "Hayır"}},
+        {vb::vbOKCancel, {"Tamam", "İptal"}},
+        {vb::vbYesNoCancel, {"Evet", "Hayır", "İptal"}},
+        {vb::vbOKOnly, {"Tamam"}},
+    };
+    for (const Case& c : cases) {
+        auto texts = std::make_shared<QStringList>();
+        QTimer::singleShot(0, qApp, [texts] {
+            auto* poll = new QTimer(qApp);
+            QObject::connect(poll, &QTimer::timeout, poll, [poll, texts] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                poll->stop();
+                poll->deleteLater();
+                for (QAbstractButton* b : box->buttons())
+                    *texts << b->text().remove(u'&');
+                box->reject();
+            });
+            poll->start(5);
+        });
+        boxes.show(QStringLiteral("Devam etmek istiyor musunuz?"), c.buttons, QStringLiteral("Quillmere"));
+        QStringList sorted = *texts, wanted = c.texts;
+        sorted.sort();
+        wanted.sort();
+        EXPECT_EQ(sorted, wanted) << c.buttons;
+    }
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+#pragma once
+
+// The template road of the wizard over a workbook LibreOffice wrote, with a
+// local gateway and a database of the test's own: the template page, its
+// list builder and the final screen.
+#include "addin/mdlGenel.h"
+#include "data/database.h"
+#include "platform/ado/ado.h"
+#include "platform/excel/application.h"
+#include "platform/excel/workbook.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/datagrid.h"
+#include "platform/forms/services.h"
+#include "platform/vb/clock.h"
+#include "platform/vb/msgbox.h"
+#include "sending/frmSMS.h"
+#include "sending/frmSihirbaz.h"
+#include "sending/frmSonEkran.h"
+#include "tests/support/fake_gateway.h"
+#include "tests/support/temp_database.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+class WizardTest : public ::testing::Test {
+protected:
+    forms::ScriptedServices services = forms::InstallScriptedServices();
+    TempDatabase db;
+    FakeGateway gateway;
+    QTemporaryDir dir;
+
+    static constexpr const char* kAccount = "1500\nQUILLMERE\nDEMO FIRMA\n";
+
+    void SetUp() override {
+        ExcelApp = excel::Application::New();
+        mdlGenel::GatewayType = QStringLiteral("Quillmere");
+        mdlGenel::UserName = QStringLiteral("demo");
+        mdlGenel::ClientCode = QStringLiteral("DEMO");
+        mdlGenel::Password = QStringLiteral("demo123");
+        mdlGenel::GatewayUrl = gateway.url();
+        gateway.answer(kAccount);
+    }
+    void TearDown() override {
+        vb::SetClock(std::nullopt);
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+    }
+
+    // A copy of a fixture open in the host as the active workbook, and the
+    // template page over it.
+    frmSMS& templatePage(const char* fixture) {
+        const QString path = dir.filePath(QLatin1String(fixture));
+        QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/") + QLatin1String(fixture), path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        ExcelApp->Workbooks().Open(path)->Activate();
+        auto& welcome = forms::Get<frmSihirbaz>();
+        welcome.Show();
+        welcome.optTumu->setValue(true);
+        welcome.cmdIleri->click();
+        EXPECT_TRUE(forms::IsLoaded<frmSMS>());
+        return forms::Get<frmSMS>();
+    }
+    // "İleri >>" with a template and the number column.
+    frmSonEkran& build(frmSMS& page, const QString& templateText, const QString& numbers = QStringLiteral("GSM")) {
+        page.txtMesaj->setText(templateText);
+        page.cbGsmNo->setText(numbers);
+        page.cmdIleri->click();
+        EXPECT_TRUE(forms::IsLoaded<frmSonEkran>());
+        return forms::Get<frmSonEkran>();
+    }
+
+    using Row = std::pair<QString, QString>;
+    // The final screen's list, number and message, in its order.
+    static std::vector<Row> listed(const frmSonEkran& screen) {
+        std::vector<Row> out;
+        auto rs = screen.Adodc1->Recordset()->Clone();
+        for (; !rs->Eof(); rs->MoveNext())
+            out.emplace_back(mdlGenel::NullToEmpty(rs->Fields(0).Value()), mdlGenel::NullToEmpty(rs->Fields(1).Value()));
+        return out;
+    }
+    // One column of a recordset, by name.
+    static QStringList column(const ado::RecordsetPtr& source, const QString& name) {
+        QStringList out;
+        auto rs = source->Clone();
+        for (; !rs->Eof(); rs->MoveNext())
+            out << mdlGenel::NullToEmpty(rs->Fields(name).Value());
+        return out;
+    }
+    QStringList prompts() const {
+        QStringList out;
+        for (const auto& r : services.msgBoxes->records()) out << r.prompt;
+        return out;
+    }
+};
