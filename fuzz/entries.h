@@ -231,7 +231,8 @@ inline void Merge(const uint8_t* data, size_t size) {
     const QString rows[][5] = {
         {QStringLiteral("Çağrı"), QStringLiteral("Çağrı Işık"), QStringLiteral("5321234567"), QStringLiteral("12,5"),
          QStringLiteral("29.02.2024")},
-        {QStringLiteral("[##Ad##]"), QString(), QStringLiteral("##]"), cut < 0 ? QString() : text.mid(cut + 1),
+        // The rest of the input as a value, as long as the field takes.
+        {QStringLiteral("[##Ad##]"), QString(), QStringLiteral("##]"), cut < 0 ? QString() : text.mid(cut + 1, 255),
          QStringLiteral("[##")},
     };
     for (const auto& row : rows) {
