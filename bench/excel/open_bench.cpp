@@ -84,9 +84,13 @@ private:
     std::unique_ptr<host::Host> host_;
 };
 
+// Made at the first benchmark, gone before the application is.
+std::unique_ptr<OpenFixture> theFixture;
+
 OpenFixture& fixture() {
-    static OpenFixture f;
-    return f;
+    if (!theFixture)
+        theFixture = std::make_unique<OpenFixture>();
+    return *theFixture;
 }
 
 void openInTheHost(benchmark::State& state, const char* name) {
@@ -132,5 +136,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theFixture.reset();
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <cstring>
 #include <optional>
 #include <pugixml.hpp>
@@ -148,6 +149,17 @@ bool isLocal(const char* qualified, const char* local) {
         return true;
     const char* colon = std::strchr(qualified + i, ':');
     return colon && std::strcmp(colon + 1, local) == 0;
+}
+
+// Names and types compared without a call for each: they are a letter or
+// a few.
+bool is(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
 
 bool named(const pugi::xml_node& node, const char* name) {
@@ -303,9 +315,9 @@ void readRichText(XmlPull& x, RichText& text) {
     for (;;) {
         switch (x.next()) {
         case XmlPull::Token::Start:
-            if (!phonetic && x.name() == "rPh")
+            if (!phonetic && is(x.name(), "rPh"))
                 phonetic = x.depth();
-            else if (!phonetic && x.name() == "t")
+            else if (!phonetic && is(x.name(), "t"))
                 inText = x.depth();
             break;
         case XmlPull::Token::End:
@@ -349,13 +361,22 @@ void readPlainText(XmlPull& x, RichText& text) {
     }
 }
 
+// A whole number written in decimal digits only; nothing for anything else
+// or for one too big for T. Read here rather than with from_chars: the
+// numbers of a sheet (rows, styles, string indexes) are short and many.
 template <typename T>
 std::optional<T> wholeNumber(std::string_view text) {
-    T v{};
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+    if (text.empty() || text.size() > 18)
         return std::nullopt;
-    return v;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        v = v * 10 + uint64_t(c - '0');
+    }
+    if (v > uint64_t(std::numeric_limits<T>::max()))
+        return std::nullopt;
+    return T(v);
 }
 
 // A number as the formats write it, whatever the C library's locale.
@@ -599,7 +620,7 @@ private:
             const std::string_view name = x.name();
             if (inSheetData && x.depth() <= sheetDataDepth)
                 inSheetData = false;
-            if (inSheetData && name == "c") {
+            if (inSheetData && is(name, "c")) {
                 if (row < 0)
                     row = 0;  // a cell outside any row: the first
                 column = columnOf(x.attribute("r"), column + 1);
@@ -614,10 +635,10 @@ private:
                 cell.type = x.attribute("t");
                 readCellContent(x, cell);
                 putCell(cell, sheet);
-            } else if (name == "sheetData") {
+            } else if (is(name, "sheetData")) {
                 inSheetData = true;
                 sheetDataDepth = x.depth();
-            } else if (inSheetData && name == "row") {
+            } else if (inSheetData && is(name, "row")) {
                 const std::string_view r = x.attribute("r");
                 if (r.empty()) {
                     row += 1;
@@ -630,10 +651,10 @@ private:
                 if (row >= kGridRows)
                     RaiseBeyondGrid(path_, sheet.name);
                 column = -1;
-            } else if (name == "mergeCell") {
+            } else if (is(name, "mergeCell")) {
                 if (const auto range = rangeOf(x.attribute("ref")))
                     sheet.merges.push_back(*range);
-            } else if (name == "col" && !inSheetData) {
+            } else if (is(name, "col") && !inSheetData) {
                 const std::string_view hidden = x.attribute("hidden");
                 if (hidden == "1" || hidden == "true")
                     return;
@@ -665,13 +686,13 @@ private:
                 return;
             if (t != XmlPull::Token::Start || x.depth() != depth + 1)
                 continue;
-            if (x.name() == "v") {
+            if (is(x.name(), "v")) {
                 cell.hasValue = true;
                 readPlainText(x, cell.value);
-            } else if (x.name() == "is") {
+            } else if (is(x.name(), "is")) {
                 cell.inlineText = true;
                 readRichText(x, cell.value);
-            } else if (x.name() == "f") {
+            } else if (is(x.name(), "f")) {
                 cell.hasFormula = true;
                 cell.formulaKind = x.attribute("t");
                 readPlainText(x, cell.formula);
@@ -700,26 +721,26 @@ private:
         const std::string& raw = cell.value.utf8;
         const int r = cell.row, c = cell.column;
         bool written = true;
-        if (type == "inlineStr" && cell.inlineText) {
+        if (is(type, "inlineStr") && cell.inlineText) {
             sheet.setValue(r, c, vb::Variant(text(cell.value, cell, sheet)));
         } else if (!cell.hasValue) {
             // no value: an empty cell that may carry a font, or a formula
             // whose result was never stored
             written = false;
-        } else if (type == "s") {
+        } else if (is(type, "s")) {
             const auto index = wholeNumber<size_t>(raw);
             if (!index)
                 RaiseUnreadable(path_, QStringLiteral("sharedStrings"));
             sheet.setText(r, c, sharedString(*index, cell, sheet));
-        } else if (type == "str") {
+        } else if (is(type, "str")) {
             sheet.setValue(r, c, vb::Variant(text(cell.value, cell, sheet)));
-        } else if (type == "e") {
+        } else if (is(type, "e")) {
             const QString errorText = QString::fromUtf8(raw.data(), qsizetype(raw.size())).trimmed();
             const auto code = ErrorCodeOfText(errorText);
             sheet.setValue(r, c, code ? ErrorValue(*code) : vb::Variant(errorText.left(kMaxTextLength)));
-        } else if (type == "b") {
+        } else if (is(type, "b")) {
             sheet.setValue(r, c, vb::Variant(raw == "1" || raw == "true"));
-        } else if (type == "d") {
+        } else if (is(type, "d")) {
             const QDateTime when = QDateTime::fromString(QString::fromUtf8(raw.data(), qsizetype(raw.size())), Qt::ISODate);
             if (when.isValid())
                 sheet.setValue(r, c, vb::Variant(QDateTime(when.date(), when.time())));

@@ -12,6 +12,24 @@ namespace {
 constexpr qsizetype kFirstBuffer = 256 * 1024;
 constexpr qsizetype kLongestEntity = 12;  // "&#x10FFFF;" and a little room
 
+// The first of the characters at or after p (before end) that is one of
+// the two given; end when none is. The runs the reader scans are short
+// (a value, a name, a number), too short for memchr to pay.
+const char* findEither(const char* p, const char* end, char a, char b) {
+    while (p < end && *p != a && *p != b)
+        ++p;
+    return p;
+}
+
+bool same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -255,8 +273,8 @@ qsizetype XmlPull::parseTag(const char* tag, qsizetype n) {
         if (tag[p] != '"' && tag[p] != '\'')
             fail("an attribute value without quotes");
         const char q = tag[p++];
-        const char* valueEnd = static_cast<const char*>(std::memchr(tag + p, q, size_t(n - p)));
-        if (!valueEnd)
+        const char* valueEnd = findEither(tag + p, tag + n, q, q);
+        if (valueEnd == tag + n)
             return 0;
         const std::string_view value(tag + p, size_t(valueEnd - (tag + p)));
         if (value.find('<') != std::string_view::npos)
@@ -280,8 +298,8 @@ XmlPull::Token XmlPull::endTag() {
     for (;;) {
         const char* from = buffer_.data() + pos_;
         const qsizetype n = end_ - pos_;
-        const char* gt = static_cast<const char*>(std::memchr(from, '>', size_t(n)));
-        if (!gt) {
+        const char* gt = findEither(from, from + n, '>', '>');
+        if (gt == from + n) {
             if (n > kMaxMarkup)
                 fail("a tag is too long");
             if (!more(n + 1))
@@ -291,7 +309,7 @@ XmlPull::Token XmlPull::endTag() {
         std::string_view name(from + 2, size_t(gt - from - 2));
         while (!name.empty() && isSpace(name.back()))
             name.remove_suffix(1);
-        if (openAt_.empty() || std::string_view(openNames_).substr(openAt_.back()) != name)
+        if (openAt_.empty() || !same(std::string_view(openNames_).substr(openAt_.back()), name))
             fail("an end tag does not match its start tag");
         closeElement();
         local_ = localOf(name);
@@ -308,7 +326,8 @@ void XmlPull::closeElement() {
 // Keeps text as XML reads it: a line break written CR LF or CR is one LF.
 void XmlPull::keep(const char* p, qsizetype n) {
     for (qsizetype i = 0; i < n;) {
-        const char* cr = static_cast<const char*>(std::memchr(p + i, '\r', size_t(n - i)));
+        const char* found = findEither(p + i, p + n, '\r', '\r');
+        const char* cr = found < p + n ? found : nullptr;
         const qsizetype run = (cr ? cr - p : n) - i;
         if (run > 0) {
             if (afterCr_ && p[i] == '\n') {
@@ -358,9 +377,10 @@ void XmlPull::readText() {
     for (;;) {
         const char* from = buffer_.data() + pos_;
         const qsizetype n = end_ - pos_;
-        const char* lt = static_cast<const char*>(std::memchr(from, '<', size_t(n)));
-        const qsizetype span = lt ? lt - from : n;
-        const char* amp = static_cast<const char*>(std::memchr(from, '&', size_t(span)));
+        const char* stop = findEither(from, from + n, '<', '&');
+        const char* lt = stop < from + n && *stop == '<' ? stop : nullptr;
+        const char* amp = stop < from + n && *stop == '&' ? stop : nullptr;
+        const qsizetype span = stop - from;
         if (amp) {
             keep(from, amp - from);
             pos_ += amp - from;
@@ -405,14 +425,14 @@ void XmlPull::readCdata() {
 
 bool XmlPull::hasAttribute(std::string_view local) const {
     for (const Attribute& a : attributes_)
-        if (a.local == local)
+        if (same(a.local, local))
             return true;
     return false;
 }
 
 std::string_view XmlPull::attribute(std::string_view local) {
     for (Attribute& a : attributes_) {
-        if (a.local != local)
+        if (!same(a.local, local))
             continue;
         if (a.raw.find('&') == std::string_view::npos)
             return a.raw;
