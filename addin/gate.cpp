@@ -96,7 +96,14 @@ bool LoadGateSettings() {
     return true;
 }
 
-void ShowGateFailure() { vb::MsgBox(LastErrorText, vb::vbCritical, QStringLiteral("Quillmere")); }
+void ShowGateFailure(const std::exception& failure) {
+    // A file the database itself finds damaged is not the doing of a
+    // restricted user account: that is said instead.
+    if (ado::DatabaseFailureOf(failure) == ado::DatabaseFailure::Damaged)
+        LastErrorText = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + vb::vbCrLf
+                        + vb::ErrorDescription(failure);
+    vb::MsgBox(LastErrorText, vb::vbCritical, QStringLiteral("Quillmere"));
+}
 
 QString AskSystemTime() {
     if (GatewayType == u"Quillmere")

@@ -29,8 +29,9 @@ void CheckMdacVersion();
 // LastErrorText prepared for the gate's handler.
 bool LoadGateSettings();
 
-// The gate's handler: LastErrorText as prepared when the failure came.
-void ShowGateFailure();
+// The gate's handler: LastErrorText as prepared when the failure came; for a
+// database file that is damaged, that it is.
+void ShowGateFailure(const std::exception& failure);
 
 // Shows the edition's login window, then hands it the command's window.
 template <class Login>
@@ -54,8 +55,8 @@ void RunGate(const forms::FormRef& form, StoredLoginStep&& storedLogin) {
         if (LoadGateSettings() && storedLogin(form))
             return;
         ShowLoginFor<Login>(form);
-    } catch (const std::exception&) {
-        ShowGateFailure();
+    } catch (const std::exception& e) {
+        ShowGateFailure(e);
     }
 }
 

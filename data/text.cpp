@@ -4,6 +4,7 @@
 #include "platform/vb/strings.h"
 #include "platform/vb/variant.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mdlGenel {
@@ -58,6 +59,10 @@ QString NormalizeGsmNumber(const QString& cellText) {
         s.remove(c);
     if (s.size() > 9 && vb::IsNumeric(s)) {
         QString last = vb::Right(s, 10);
+        // A text the language reads as a number may end in something else
+        // than digits ("1,44e5" is one): a number is ten digits.
+        if (std::any_of(last.begin(), last.end(), [](QChar c) { return c < u'0' || c > u'9'; }))
+            return QString();
         for (const QString& prefix : quillmere::CurrentEdition().mobilePrefixes)
             if (last.startsWith(prefix))
                 return last;

@@ -480,7 +480,7 @@ void Automation::addCommands() {
         const excel::Range cell = sheetOf(c)->Range(text(c, "address"));
         const long color = cell.Font().Color();
         const auto sheet = cell.Worksheet();
-        const excel::CellData* data = sheet->cell(cell.Row(), cell.Column());
+        const std::optional<excel::CellData> data = sheet->cell(cell.Row(), cell.Column());
         QJsonObject out{
             {QStringLiteral("value"), json(cell.Value())},
             {QStringLiteral("text"), cell.Text()},

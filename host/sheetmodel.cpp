@@ -22,6 +22,14 @@ vb::Variant TypedCellValue(const QString& text) {
     return typed;
 }
 
+QString ShownText(const QString& text) {
+    if (text.size() <= kShownCharacters)
+        return text;
+    // Not half of a character written as a surrogate pair.
+    const qsizetype cut = text[kShownCharacters - 1].isHighSurrogate() ? kShownCharacters - 1 : kShownCharacters;
+    return text.left(cut);
+}
+
 int ColumnPixels(double characters) {
     // Seven pixels a character of the standard font, and the cell's margins.
     return characters <= 0 ? 0 : int(std::lround(characters * 7 + 5));
@@ -88,7 +96,7 @@ int SheetModel::columnCount(const QModelIndex& parent) const {
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (!sheet_ || sheet_->isDeleted() || !index.isValid())
         return {};
-    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    const std::optional<excel::CellData> cell = sheet_->cell(index.row() + 1, index.column() + 1);
     if (!cell)
         return {};
     switch (role) {
@@ -99,7 +107,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         // Null never reaches a cell (the model stores it as Empty), but a
         // failing conversion must not break painting.
         try {
-            return excel::CellText(cell->value);
+            const QString text = excel::CellText(cell->value);
+            return role == Qt::DisplayRole ? ShownText(text) : text;
         } catch (...) {
             return {};
         }
@@ -146,7 +155,7 @@ bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int ro
         return false;
     // Leaving an editor without a change keeps the cell as it is, formula
     // and all.
-    const excel::CellData* cell = sheet_->cell(index.row() + 1, index.column() + 1);
+    const std::optional<excel::CellData> cell = sheet_->cell(index.row() + 1, index.column() + 1);
     if (cell && !cell->value.isEmpty() && value.toString() == data(index, Qt::EditRole).toString())
         return true;
     // The cellsChanged event that follows redraws the cell.

@@ -48,6 +48,13 @@ private:
 // empties the cell.
 vb::Variant TypedCellValue(const QString& text);
 
+// The part of a cell's text the grid draws: its first kShownCharacters,
+// more than any screen shows of one line, so that drawing a cell costs the
+// same whatever its text's length. The editor and the formula bar get the
+// whole text.
+constexpr qsizetype kShownCharacters = 1024;
+QString ShownText(const QString& text);
+
 // Excel's units on the screen: a column width in characters and a row
 // height in points, in pixels.
 int ColumnPixels(double characters);

@@ -228,11 +228,16 @@ void frmSMS_1::buildList() {
         if (ExcelApp->ActiveSheet()) {
             openList();
             if (ExcelApp->SelectionTypeName() != u"Nothing") {
-                excel::Range selection = ExcelApp->Selection();
+                // Only the part of the selection inside the sheet's used range
+                // is walked: no cell outside it holds a number, so a whole
+                // column or sheet selected costs what its cells in use cost,
+                // and no empty cell out there is marked.
+                const excel::Range selection =
+                    ExcelApp->Intersect(ExcelApp->Selection(), ExcelApp->ActiveSheet()->UsedRange());
                 // Each listed number once; the seen set starts with a number
                 // that is never listed.
                 QSet<QString> seen{QStringLiteral("5000000000")};
-                const int areas = selection.Areas().Count();
+                const int areas = selection.isNothing() ? 0 : selection.Areas().Count();
                 selectionWalkStarts();
                 for (int a = 1; a <= areas; ++a) {
                     excel::Range area = selection.Areas().Item(a);

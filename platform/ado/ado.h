@@ -56,6 +56,13 @@ inline constexpr int errSqlStatement = -2147217900;   // syntax, missing table o
 inline constexpr int errMultipleStep = -2147217887;   // a value the field cannot take
 inline constexpr int errDataSource = -2147467259;     // the data source cannot be used
 
+// What a failure of a database file was, where the provider can tell: the
+// file could not be written to, another program held it locked, or it is
+// no database or a damaged one (the provider said so itself). Anything
+// else, and every failure that is no database's, is Other.
+enum class DatabaseFailure { Other, ReadOnly, Locked, Damaged };
+QM_EXPORT DatabaseFailure DatabaseFailureOf(const std::exception& failure);
+
 class Recordset;
 class Connection;
 using RecordsetPtr = std::shared_ptr<Recordset>;

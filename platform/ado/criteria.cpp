@@ -196,17 +196,22 @@ private:
     Literal value_;
 };
 
+// Clauses joined by one of AND or OR, tried left to right until one
+// decides. A list rather than a tree of pairs: a filter of ten thousand
+// clauses is matched and dropped without a call a clause.
 class Junction : public Criteria {
 public:
-    Junction(bool all, std::shared_ptr<const Criteria> a, std::shared_ptr<const Criteria> b)
-        : all_(all), a_(std::move(a)), b_(std::move(b)) {}
+    Junction(bool all, std::vector<std::shared_ptr<const Criteria>> parts) : all_(all), parts_(std::move(parts)) {}
     bool matches(const Row& row) const override {
-        return all_ ? a_->matches(row) && b_->matches(row) : a_->matches(row) || b_->matches(row);
+        for (const auto& part : parts_)
+            if (part->matches(row) != all_)
+                return !all_;
+        return all_;
     }
 
 private:
     bool all_;
-    std::shared_ptr<const Criteria> a_, b_;
+    std::vector<std::shared_ptr<const Criteria>> parts_;
 };
 
 std::optional<QDateTime> readDate(const QString& text) {
@@ -243,21 +248,30 @@ private:
     std::shared_ptr<const Criteria> parseAll() { return parseJoined("and", &Parser::parseOne); }
 
     std::shared_ptr<const Criteria> parseJoined(const char* keyword, std::shared_ptr<const Criteria> (Parser::*part)()) {
-        auto left = (this->*part)();
+        std::vector<std::shared_ptr<const Criteria>> parts{(this->*part)()};
         while (isKeyword(tok_, keyword)) {
             advance();
-            left = std::make_shared<Junction>(keyword[0] == 'a', left, (this->*part)());
+            parts.push_back((this->*part)());
         }
-        return left;
+        if (parts.size() == 1)
+            return parts.front();
+        return std::make_shared<Junction>(keyword[0] == 'a', std::move(parts));
     }
+
+    // Groups nest this deep at most: deeper is no filter a person writes,
+    // and each level costs the parser a call.
+    static constexpr int kDeepestGroup = 100;
 
     std::shared_ptr<const Criteria> parseOne() {
         if (tok_.kind == Tok::Open) {
+            if (++depth_ > kDeepestGroup)
+                malformed();
             advance();
             auto e = parseAny();
             if (tok_.kind != Tok::Close)
                 malformed();
             advance();
+            --depth_;
             return e;
         }
         if (tok_.kind != Tok::Word && tok_.kind != Tok::Field)
@@ -300,7 +314,10 @@ private:
             vb::Variant t(v.text);
             if ((v.numeric = vb::IsNumeric(t)))
                 v.number = vb::CDbl(t);
-            if (auto d = readDate(v.text)) {
+            // Every date is written with a digit; the readings of a date
+            // are not tried on texts without one.
+            const bool digits = std::any_of(v.text.begin(), v.text.end(), [](QChar c) { return c.isDigit(); });
+            if (auto d = digits ? readDate(v.text) : std::nullopt) {
                 v.dated = true;
                 v.date = *d;
             }
@@ -337,6 +354,7 @@ private:
 
     Lexer lexer_;
     const std::vector<FieldInfo>& fields_;
+    int depth_ = 0;
     Token tok_;
 };
 

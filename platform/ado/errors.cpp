@@ -39,3 +39,12 @@ void Fail(int number) { vb::Raise(number, describe(number)); }
 void Fail(int number, const QString& description) { vb::Raise(number, description); }
 
 } // namespace ado::detail
+
+namespace ado {
+
+DatabaseFailure DatabaseFailureOf(const std::exception& failure) {
+    const auto* database = dynamic_cast<const detail::DatabaseError*>(&failure);
+    return database ? database->kind() : DatabaseFailure::Other;
+}
+
+} // namespace ado

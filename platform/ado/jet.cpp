@@ -4,9 +4,13 @@
 #include "platform/ado/errors.h"
 #include "platform/vb/error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
@@ -114,6 +118,64 @@ struct Statement {
 
 QString messageOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+// A failure of the database file in the words the windows show the user;
+// any other failure (a statement the database refuses) as the database
+// gives it. Only the database's own verdict counts as a damaged file: not
+// a database (NOTADB) or a malformed one (CORRUPT).
+[[noreturn]] void failFile(int code, const QString& path, int number, const QString& message) {
+    const QString file = QDir::toNativeSeparators(path);
+    switch (code & 0xFF) {
+    case SQLITE_READONLY:
+        throw DatabaseError(errDataSource,
+                            QStringLiteral("Veri tabanı salt okunur: '%1' dosyasına yazılamıyor. Dosyanın ve "
+                                           "bulunduğu klasörün yazma iznini denetleyin.").arg(file),
+                            DatabaseFailure::ReadOnly);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw DatabaseError(errDataSource,
+                            QStringLiteral("Veri tabanı başka bir program tarafından kilitlenmiş: '%1' şu anda "
+                                           "kullanılamıyor. Veri tabanını kullanan programı kapatıp yeniden "
+                                           "deneyin.").arg(file),
+                            DatabaseFailure::Locked);
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        throw DatabaseError(errDataSource,
+                            QStringLiteral("'%1' bir veri tabanı değil ya da bozuk.").arg(file),
+                            DatabaseFailure::Damaged);
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        throw DatabaseError(errDataSource, QStringLiteral("'%1' veri tabanı dosyası açılamıyor.").arg(file),
+                            DatabaseFailure::Other);
+    case SQLITE_FULL:
+        throw DatabaseError(errDataSource,
+                            QStringLiteral("Diskte yer kalmadığından '%1' veri tabanına yazılamıyor.").arg(file),
+                            DatabaseFailure::Other);
+    case SQLITE_IOERR:
+        throw DatabaseError(errDataSource,
+                            QStringLiteral("'%1' veri tabanı dosyası okunurken ya da yazılırken bir hata oluştu.")
+                                .arg(file),
+                            DatabaseFailure::Other);
+    default:
+        Fail(number, message);
+    }
+}
+
+// A new database file, readable and writable by its owner only: it holds
+// the stored logins. False when another program made it meanwhile.
+bool createPrivateFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return false;
+        throw DatabaseError(errDataSource, QStringLiteral("'%1' veri tabanı dosyası oluşturulamıyor.")
+                                               .arg(QDir::toNativeSeparators(path)),
+                            DatabaseFailure::Other);
+    }
+    ::close(fd);
+    return true;
+}
+
 // How a declared column type reads: its field type and size, and the value
 // kind its cells are given back as.
 struct ColumnKind {
@@ -186,29 +248,35 @@ vb::Variant cell(sqlite3_stmt* stmt, int column, int type) {
 
 class JetProvider : public Provider {
 public:
-    explicit JetProvider(const QString& path) {
-        bool fresh = !QFileInfo::exists(path);
+    explicit JetProvider(const QString& path) : path_(path) {
+        // SQLite would make a missing file readable by everyone: it is made
+        // here first. An existing file keeps the permissions it has.
+        const bool fresh = !QFileInfo::exists(path) && createPrivateFile(path);
         QByteArray file = QFile::encodeName(path);
-        int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
-        if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) != SQLITE_OK) {
+        if (const int rc = sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr); rc != SQLITE_OK) {
             sqlite3_close_v2(db_);
             db_ = nullptr;
-            Fail(errDataSource, QStringLiteral("Could not find file '%1'.").arg(path));
+            if (fresh)
+                QFile::remove(path);
+            failFile(rc, path, errDataSource, QStringLiteral("Could not find file '%1'.").arg(path));
         }
         sqlite3_busy_timeout(db_, 2000);
         sqlite3_create_collation_v2(db_, kDateCollation, SQLITE_UTF8, &collation_, &DateCollation::compare, nullptr);
         if (fresh) {
             if (!run("BEGIN") || !run(kCreateDatabase) || !run("COMMIT")) {
+                const int rc = sqlite3_extended_errcode(db_);
                 QString message = messageOf(db_);
                 sqlite3_close_v2(db_);
                 db_ = nullptr;
                 QFile::remove(path);
-                Fail(errDataSource, message);
+                failFile(rc, path, errDataSource, message);
             }
         } else if (!run("SELECT count(*) FROM sqlite_master")) {
+            const int rc = sqlite3_extended_errcode(db_);
+            const QString message = messageOf(db_);
             sqlite3_close_v2(db_);
             db_ = nullptr;
-            Fail(errDataSource, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+            failFile(rc, path, errDataSource, message);
         }
     }
 
@@ -236,7 +304,7 @@ public:
             result.rows.push_back(std::move(row));
         }
         if (rc != SQLITE_DONE)
-            Fail(errDataSource, messageOf(db_));
+            failFile(sqlite3_extended_errcode(db_), path_, errDataSource, messageOf(db_));
         settleUndeclared(result);
         if (recordsAffected)
             *recordsAffected = columns > 0 ? -1 : long(sqlite3_changes(db_));
@@ -267,7 +335,7 @@ private:
         const char16_t* end = begin + text.size();
         const void* tail = nullptr;
         if (sqlite3_prepare16_v2(db_, begin, int((end - begin) * 2), &s.stmt, &tail) != SQLITE_OK)
-            Fail(errSqlStatement, messageOf(db_));
+            failFile(sqlite3_extended_errcode(db_), path_, errSqlStatement, messageOf(db_));
         if (!s.stmt)
             Fail(errSqlStatement, QStringLiteral("Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
                                                  "'SELECT', or 'UPDATE'."));
@@ -305,6 +373,7 @@ private:
         }
     }
 
+    QString path_;
     sqlite3* db_ = nullptr;
     DateCollation collation_;
 };

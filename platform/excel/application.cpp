@@ -75,6 +75,22 @@ excel::Range Application::Range(const QString& address) const {
     return sheet->Range(address);
 }
 
+excel::Range Application::Intersect(const excel::Range& first, const excel::Range& second) const {
+    const auto sheet = first.Worksheet();
+    if (sheet != second.Worksheet())
+        vb::Raise(errExcel, QStringLiteral("Method 'Intersect' of object '_Application' failed"));
+    std::vector<Area> shared;
+    for (const Area& a : first.areaList())
+        for (const Area& b : second.areaList()) {
+            const int top = std::max(a.row, b.row), bottom = std::min(a.lastRow(), b.lastRow());
+            const int left = std::max(a.column, b.column), right = std::min(a.lastColumn(), b.lastColumn());
+            if (top <= bottom && left <= right)
+                shared.push_back(Area{top, left, bottom - top + 1, right - left + 1});
+        }
+    if (shared.empty()) return {};
+    return excel::Range(sheet, std::move(shared));
+}
+
 excel::Range Application::Cells(int row, int column) const {
     const auto sheet = ActiveSheet();
     if (!sheet) vb::Raise(errExcel, QStringLiteral("Method 'Cells' of object '_Global' failed"));

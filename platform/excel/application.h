@@ -46,6 +46,10 @@ public:
     // Of the active sheet; errObjectNotSet with no workbook open.
     excel::Range Range(const QString& address) const;
     excel::Range Cells(int row, int column) const;
+    // The cells two ranges of one sheet share: for each area of the first,
+    // its overlap with each area of the second, in that order; Nothing when
+    // they share none. Ranges of different sheets raise errExcel.
+    excel::Range Intersect(const excel::Range& first, const excel::Range& second) const;
 
     bool Visible() const { return visible_; }
     // An instance created for automation hands its workbooks to the user

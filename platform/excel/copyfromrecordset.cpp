@@ -22,11 +22,8 @@ int Range::CopyFromRecordset(ado::Recordset& rs, int maxRows, int maxColumns) co
         if (row > kMaxRows) vb::Raise(errExcel, QStringLiteral("CopyFromRecordset method of Range class failed"));
         for (int f = 0; f < fields; ++f) {
             const vb::Variant v = StoredCellValue(rs.Fields(f).Value());
-            if (!v.isEmpty()) {
-                s.cellForWrite(row, left + f).value = v;
-            } else if (const CellData* old = s.cell(row, left + f); old && !old->value.isEmpty()) {
-                s.cellForWrite(row, left + f).value = vb::Variant();
-            }
+            if (!v.isEmpty() || s.data_.holdsValue(row - 1, left + f - 1))
+                s.data_.setValue(row - 1, left + f - 1, v);
         }
         ++written;
         rs.MoveNext();

@@ -79,13 +79,13 @@ Area clipToData(const Area& a, const SheetData& data) {
     c.rows = std::max(0, std::min(a.lastRow(), data.rowCount()) - a.row + 1);
     int widest = 0;
     for (int r = a.row; r < a.row + c.rows; ++r)
-        widest = std::max(widest, int(data.rows[r - 1].size()));
+        widest = std::max(widest, data.rowLength(r - 1));
     c.columns = std::max(0, std::min(a.lastColumn(), widest) - a.column + 1);
     return c;
 }
 
 // A cell's shown text and the room it needs, in characters and lines.
-QString shownText(const CellData* cell) {
+QString shownText(const std::optional<CellData>& cell) {
     if (!cell || cell->value.isEmpty()) return {};
     return CellText(cell->value);
 }
@@ -95,7 +95,7 @@ struct Extent {
     int lines = 0;
 };
 
-Extent extentOf(const CellData* cell) {
+Extent extentOf(const std::optional<CellData>& cell) {
     if (!cell || cell->value.isEmpty()) return {};
     const QString text = cell->value.isString() ? cell->value.stringValue() : CellText(cell->value);
     if (text.isEmpty()) return {};
@@ -189,14 +189,13 @@ void Range::forEachCell(F&& f) const {
     excel::Worksheet& s = sheet();
     for (const Area& a : areas_) {
         for (int r = a.row; r <= a.lastRow(); ++r)
-            for (int c = a.column; c <= a.lastColumn(); ++c) f(s.cellForWrite(r, c));
+            for (int c = a.column; c <= a.lastColumn(); ++c) f(s.data_, r - 1, c - 1);
         s.changed(a);
     }
 }
 
 vb::Variant Range::Value() const {
-    const CellData* c = sheet().cell(Row(), Column());
-    return c ? c->value : vb::Variant();
+    return sheet().data_.value(Row() - 1, Column() - 1);
 }
 
 void Range::setValue(const vb::Variant& value) const {
@@ -205,10 +204,12 @@ void Range::setValue(const vb::Variant& value) const {
         ClearContents();
         return;
     }
+    if (v.isString() && v.stringValue().size() > kMaxCellText)
+        refuse(QStringLiteral("Application-defined or object-defined error"));
     // A value put into a cell replaces its formula, as typing does.
-    forEachCell([&](CellData& cell) {
-        cell.value = v;
-        cell.formula.clear();
+    forEachCell([&](SheetData& data, int row, int column) {
+        data.setValue(row, column, v);
+        data.setFormula(row, column, {});
     });
 }
 
@@ -288,11 +289,10 @@ void Range::ClearContents() const {
     for (const Area& a : areas_) {
         const Area c = clipToData(a, s.data_);
         for (int r = c.row; r < c.row + c.rows; ++r) {
-            auto& row = s.data_.rows[r - 1];
-            for (int col = c.column; col < c.column + c.columns && col <= int(row.size()); ++col)
-            {
-                row[col - 1].value = vb::Variant();
-                row[col - 1].formula.clear();
+            const int length = s.data_.rowLength(r - 1);
+            for (int col = c.column; col < c.column + c.columns && col <= length; ++col) {
+                s.data_.setValue(r - 1, col - 1, vb::Variant());
+                s.data_.setFormula(r - 1, col - 1, {});
             }
         }
         s.changed(a);
@@ -356,22 +356,22 @@ void Range::setRowHeight(double height) const {
 // ---- Font
 
 bool Font::Bold() const {
-    const CellData* c = range_.sheet().cell(range_.Row(), range_.Column());
+    const auto c = range_.sheet().cell(range_.Row(), range_.Column());
     return c && c->bold;
 }
 
 void Font::setBold(bool bold) const {
-    range_.forEachCell([&](CellData& cell) { cell.bold = bold; });
+    range_.forEachCell([&](SheetData& data, int row, int column) { data.setBold(row, column, bold); });
 }
 
 long Font::Color() const {
-    const CellData* c = range_.sheet().cell(range_.Row(), range_.Column());
+    const auto c = range_.sheet().cell(range_.Row(), range_.Column());
     return c ? toVbColor(c->color) : 0;
 }
 
 void Font::setColor(long color) const {
     const unsigned rgb = toRgb(color);
-    range_.forEachCell([&](CellData& cell) { cell.color = rgb; });
+    range_.forEachCell([&](SheetData& data, int row, int column) { data.setColor(row, column, rgb); });
 }
 
 // ---- Areas

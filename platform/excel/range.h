@@ -65,7 +65,8 @@ public:
 
     // Value of the first cell (Empty when empty). Setting writes every cell,
     // as StoredCellValue keeps it. Texts stay texts: unlike typing into a
-    // cell, nothing is read as a number or a date.
+    // cell, nothing is read as a number or a date. A text longer than a
+    // cell holds (kMaxCellText) is refused with errExcel.
     vb::Variant Value() const;
     void setValue(const vb::Variant& value) const;
     // The first cell's value as shown: its text in the regional settings.

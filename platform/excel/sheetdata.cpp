@@ -7,32 +7,339 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace excel {
 
-const CellData* SheetData::cell(int row, int column) const {
+namespace {
+
+enum Kind : uint8_t { kEmpty, kNumber, kText, kBoolean, kDate, kError, kBoxed };
+
+constexpr uint32_t kBold = 1u << 24;
+constexpr size_t kTextBlock = size_t(1) << 20;   // characters a pool block holds
+constexpr qsizetype kLongestPooled = 0xFFFF;     // longer texts are boxed
+
+uint64_t doubleBits(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+double bitsDouble(uint64_t bits) {
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+uint64_t cellKey(int row, int column) {
+    return (uint64_t(uint32_t(row)) << 32) | uint32_t(column);
+}
+
+uint32_t fontBits(bool bold, unsigned color) {
+    return (color & 0xFFFFFF) | (bold ? kBold : 0);
+}
+
+} // namespace
+
+SheetData SheetData::FromRows(QString name, const std::vector<std::vector<CellData>>& rows) {
+    SheetData sheet;
+    sheet.name = std::move(name);
+    sheet.reserveRows(int(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        sheet.growRows(int(r) + 1);
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            sheet.set(int(r), int(c), rows[r][c]);
+    }
+    return sheet;
+}
+
+int SheetData::rowLength(int row) const {
+    return row >= 0 && row < rowCount() ? int(rows_[size_t(row)].size()) : 0;
+}
+
+const SheetData::Cell* SheetData::find(int row, int column) const {
     if (row < 0 || column < 0 || row >= rowCount())
         return nullptr;
-    const auto& r = rows[size_t(row)];
+    const auto& r = rows_[size_t(row)];
     return column < int(r.size()) ? &r[size_t(column)] : nullptr;
 }
 
-CellData& SheetData::at(int row, int column) {
+SheetData::Cell* SheetData::place(int row, int column) {
     if (row < 0 || column < 0)
         vb::Raise(vb::errSubscript);
     if (row >= rowCount())
-        rows.resize(size_t(row) + 1);
-    auto& r = rows[size_t(row)];
-    if (column >= int(r.size()))
+        rows_.resize(size_t(row) + 1);
+    auto& r = rows_[size_t(row)];
+    if (column >= int(r.size())) {
+        // Rows of a table are as wide as the one before them, most often.
+        if (r.empty() && row > 0)
+            r.reserve(std::max(size_t(column) + 1, rows_[size_t(row) - 1].size()));
         r.resize(size_t(column) + 1);
-    return r[size_t(column)];
+        widest_ = std::max(widest_, column + 1);
+    }
+    return &r[size_t(column)];
 }
 
-int SheetData::columnCount() const {
-    size_t widest = 0;
-    for (const auto& r : rows)
-        widest = std::max(widest, r.size());
-    return int(widest);
+void SheetData::growRows(int rows) {
+    if (rows > rowCount())
+        rows_.resize(size_t(rows));
+}
+
+void SheetData::reserveRows(int rows) {
+    if (rows > 0)
+        rows_.reserve(size_t(rows));
+}
+
+void SheetData::release(Cell& cell) {
+    if (cell.kind == kText) {
+        deadText_ += cell.length;
+        liveText_ -= cell.length;
+    } else if (cell.kind == kBoxed) {
+        boxed_[size_t(cell.bits)] = vb::Variant();
+        freeBoxes_.push_back(uint32_t(cell.bits));
+    }
+    cell.kind = kEmpty;
+    cell.bits = 0;
+    cell.length = 0;
+}
+
+void SheetData::store(Cell& cell, const vb::Variant& value) {
+    release(cell);
+    switch (value.type()) {
+    case vb::vbEmpty:
+        return;
+    case vb::vbDouble:
+        cell.kind = kNumber;
+        cell.bits = doubleBits(value.doubleValue());
+        return;
+    case vb::vbBoolean:
+        cell.kind = kBoolean;
+        cell.bits = value.boolValue() ? 1 : 0;
+        return;
+    case vb::vbError:
+        cell.kind = kError;
+        cell.bits = uint64_t(uint32_t(value.errorCode()));
+        return;
+    case vb::vbString:
+        if (storeText(cell, value.stringValue()))
+            return;
+        break;
+    case vb::vbDate: {
+        // A local date and time packs into the day and the milliseconds of
+        // the day; dates of other time specs keep their own.
+        const QDateTime& d = value.dateValue();
+        const qint64 day = d.date().toJulianDay();
+        if (d.isValid() && d.timeSpec() == Qt::LocalTime && day >= INT32_MIN && day <= INT32_MAX) {
+            cell.kind = kDate;
+            cell.bits = (uint64_t(uint32_t(int32_t(day))) << 32) | uint32_t(d.time().msecsSinceStartOfDay());
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    cell.kind = kBoxed;
+    if (freeBoxes_.empty()) {
+        cell.bits = boxed_.size();
+        boxed_.push_back(value);
+    } else {
+        cell.bits = freeBoxes_.back();
+        freeBoxes_.pop_back();
+        boxed_[size_t(cell.bits)] = value;
+    }
+}
+
+// A text into the pool; false for one too long for it (it is boxed then).
+bool SheetData::storeText(Cell& cell, QStringView text) {
+    if (text.size() > kLongestPooled)
+        return false;
+    const size_t n = size_t(text.size());
+    if (textBlocks_.empty() || textBlocks_.back().size() + n > kTextBlock) {
+        textBlocks_.emplace_back();
+        textBlocks_.back().reserve(kTextBlock);
+    }
+    auto& block = textBlocks_.back();
+    cell.kind = kText;
+    cell.bits = (uint64_t(textBlocks_.size() - 1) << 32) | uint64_t(block.size());
+    cell.length = uint16_t(n);
+    const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+    block.insert(block.end(), chars, chars + n);
+    liveText_ += n;
+    if (deadText_ > kTextBlock * 4 && deadText_ > liveText_)
+        compactTexts();
+    return true;
+}
+
+vb::Variant SheetData::valueOf(const Cell& cell) const {
+    switch (cell.kind) {
+    case kNumber: return vb::Variant(bitsDouble(cell.bits));
+    case kBoolean: return vb::Variant(cell.bits != 0);
+    case kError: return vb::Variant::Error(int(uint32_t(cell.bits)));
+    case kText: {
+        if (cell.length == 0)
+            return vb::Variant(QString());
+        const auto& block = textBlocks_[size_t(cell.bits >> 32)];
+        const char16_t* p = block.data() + uint32_t(cell.bits);
+        return vb::Variant(QString(reinterpret_cast<const QChar*>(p), cell.length));
+    }
+    case kDate:
+        return vb::Variant(QDateTime(QDate::fromJulianDay(int32_t(uint32_t(cell.bits >> 32))),
+                                     QTime::fromMSecsSinceStartOfDay(int(uint32_t(cell.bits)))));
+    case kBoxed: return boxed_[size_t(cell.bits)];
+    default: return {};
+    }
+}
+
+// Replaced texts leave their characters behind; once they outweigh the
+// living ones the pool is built anew.
+void SheetData::compactTexts() {
+    std::vector<std::vector<char16_t>> blocks;
+    for (auto& row : rows_) {
+        for (Cell& cell : row) {
+            if (cell.kind != kText)
+                continue;
+            const auto& old = textBlocks_[size_t(cell.bits >> 32)];
+            const char16_t* p = old.data() + uint32_t(cell.bits);
+            if (blocks.empty() || blocks.back().size() + cell.length > kTextBlock) {
+                blocks.emplace_back();
+                blocks.back().reserve(kTextBlock);
+            }
+            auto& block = blocks.back();
+            cell.bits = (uint64_t(blocks.size() - 1) << 32) | uint64_t(block.size());
+            block.insert(block.end(), p, p + cell.length);
+        }
+    }
+    textBlocks_ = std::move(blocks);
+    deadText_ = 0;
+}
+
+std::optional<CellData> SheetData::cell(int row, int column) const {
+    const Cell* c = find(row, column);
+    if (!c)
+        return std::nullopt;
+    CellData out;
+    out.value = valueOf(*c);
+    out.bold = (c->font & kBold) != 0;
+    out.color = c->font & 0xFFFFFF;
+    if (c->formula)
+        out.formula = formulas_.at(cellKey(row, column));
+    return out;
+}
+
+vb::Variant SheetData::value(int row, int column) const {
+    const Cell* c = find(row, column);
+    return c ? valueOf(*c) : vb::Variant();
+}
+
+bool SheetData::isEmpty(int row, int column) const {
+    const Cell* c = find(row, column);
+    return !c || (c->kind == kEmpty && c->font == 0 && !c->formula);
+}
+
+bool SheetData::holdsValue(int row, int column) const {
+    const Cell* c = find(row, column);
+    return c && c->kind != kEmpty;
+}
+
+void SheetData::set(int row, int column, const CellData& cell) {
+    Cell* c = place(row, column);
+    store(*c, cell.value);
+    c->font = fontBits(cell.bold, cell.color);
+    setFormula(row, column, cell.formula);
+}
+
+void SheetData::setValue(int row, int column, const vb::Variant& value) {
+    store(*place(row, column), value);
+}
+
+void SheetData::setText(int row, int column, QStringView text) {
+    Cell& cell = *place(row, column);
+    release(cell);
+    if (!storeText(cell, text))
+        store(cell, vb::Variant(text));
+}
+
+void SheetData::setNumber(int row, int column, double number) {
+    Cell& cell = *place(row, column);
+    release(cell);
+    cell.kind = kNumber;
+    cell.bits = doubleBits(number);
+}
+
+void SheetData::setFormula(int row, int column, const QString& formula) {
+    if (formula.isEmpty()) {
+        // Clearing the formula of a cell never written writes nothing.
+        if (row >= 0 && column >= 0 && column < rowLength(row)) {
+            Cell& c = rows_[size_t(row)][size_t(column)];
+            if (c.formula)
+                formulas_.erase(cellKey(row, column));
+            c.formula = 0;
+        }
+        return;
+    }
+    Cell* c = place(row, column);
+    formulas_[cellKey(row, column)] = formula;
+    c->formula = 1;
+}
+
+void SheetData::setBold(int row, int column, bool bold) {
+    Cell* c = place(row, column);
+    c->font = (c->font & ~kBold) | (bold ? kBold : 0);
+}
+
+void SheetData::setColor(int row, int column, unsigned color) {
+    Cell* c = place(row, column);
+    c->font = (c->font & kBold) | (color & 0xFFFFFF);
+}
+
+void SheetData::setFont(int row, int column, bool bold, unsigned color) {
+    place(row, column)->font = fontBits(bold, color);
+}
+
+template <typename Counts>
+CellExtent SheetData::extent(Counts counts) const {
+    CellExtent e;
+    for (int r = 0; r < rowCount(); ++r) {
+        const auto& row = rows_[size_t(r)];
+        for (int c = 0; c < int(row.size()); ++c) {
+            if (!counts(row[size_t(c)]))
+                continue;
+            if (e.firstRow < 0)
+                e.firstRow = r;
+            e.lastRow = r;
+            if (e.firstColumn < 0 || c < e.firstColumn)
+                e.firstColumn = c;
+            e.lastColumn = std::max(e.lastColumn, c);
+        }
+    }
+    return e;
+}
+
+CellExtent SheetData::usedExtent() const {
+    return extent([](const Cell& c) { return c.kind != kEmpty || c.font != 0 || c.formula; });
+}
+
+CellExtent SheetData::valueExtent() const {
+    return extent([](const Cell& c) { return c.kind != kEmpty; });
+}
+
+SheetData::Contents SheetData::contents() const {
+    Contents out;
+    out.formulas = qsizetype(formulas_.size());
+    for (const auto& [key, formula] : formulas_)
+        if (formula == CellData::kUnreadFormula)
+            ++out.unreadFormulas;
+    for (const auto& row : rows_)
+        for (const Cell& c : row)
+            if (c.font != 0)
+                ++out.fontCells;
+    return out;
 }
 
 namespace {
@@ -102,20 +409,56 @@ MarkupKind markupKind(const QByteArray& head) {
     return MarkupKind::None;
 }
 
+// The bytes of a regular file. Anything else with a workbook's name (a
+// device that never ends, a named pipe whose writer may never come, a
+// folder) is refused at once: it is opened without waiting and looked at
+// before a byte is read. A file that grows meanwhile is read to the size it
+// had.
+QByteArray regularFileContent(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            files::RaiseMissing(path);
+        if (error == EACCES || error == EPERM)
+            files::RaiseUnreadable(path, QStringLiteral("dosyayı okuma izniniz yok"));
+        files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(error)));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        files::RaiseNotSupported(path, QStringLiteral("bu bir dosya değil (bir klasör, aygıt ya da kanal). "
+                                                      "Yalnızca diskteki çalışma kitabı dosyaları açılabilir."));
+    QByteArray content(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype at = 0;
+    while (at < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + at, size_t(content.size() - at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+        if (got == 0)
+            break;
+        at += got;
+    }
+    content.truncate(at);
+    return content;
+}
+
 } // namespace
 
 WorkbookData ReadWorkbookFile(const QString& path) {
-    QFileInfo info(path);
-    if (!info.exists())
-        files::RaiseMissing(path);
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        files::RaiseUnreadable(path, file.errorString());
-    const QByteArray content = file.readAll();
+    return ReadWorkbookContent(path, regularFileContent(path));
+}
+
+WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content) {
     if (files::IsCompoundFile(content))
         return files::ReadXls(path, content);
     if (content.startsWith("PK\x03\x04"))
-        return files::ReadXlsx(path);
+        return files::ReadXlsx(path, content);
     if (isBareBiff(content))
         files::RaiseNotSupported(path, QStringLiteral("Excel 2.1-4.0 biçimindeki çalışma kitapları desteklenmiyor. "
                                                       "Dosyayı yeni bir Excel sürümüyle .xls ya da .xlsx olarak kaydedin."));

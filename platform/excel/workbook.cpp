@@ -101,19 +101,10 @@ excel::Range Worksheet::Columns(int column) {
 
 excel::Range Worksheet::UsedRange() {
     checkAlive();
-    int top = 0, bottom = 0, left = 0, right = 0;
-    for (int r = 0; r < data_.rowCount(); ++r) {
-        const auto& row = data_.rows[r];
-        for (int c = 0; c < int(row.size()); ++c) {
-            if (row[c].isEmpty()) continue;
-            if (!top) top = r + 1;
-            bottom = r + 1;
-            left = left ? std::min(left, c + 1) : c + 1;
-            right = std::max(right, c + 1);
-        }
-    }
-    if (!top) return Cells(1, 1);
-    return excel::Range(shared_from_this(), {Area{top, left, bottom - top + 1, right - left + 1}});
+    const CellExtent e = data_.usedExtent();
+    if (e.empty()) return Cells(1, 1);
+    return excel::Range(shared_from_this(), {Area{e.firstRow + 1, e.firstColumn + 1, e.lastRow - e.firstRow + 1,
+                                                  e.lastColumn - e.firstColumn + 1}});
 }
 
 void Worksheet::Activate() {
@@ -143,19 +134,8 @@ void Worksheet::select(std::vector<Area> areas) {
     events_->selectionChanged.notify();
 }
 
-const CellData* Worksheet::cell(int row, int column) const {
-    if (row < 1 || row > data_.rowCount()) return nullptr;
-    const auto& cells = data_.rows[row - 1];
-    if (column < 1 || column > int(cells.size())) return nullptr;
-    return &cells[column - 1];
-}
-
-CellData& Worksheet::cellForWrite(int row, int column) {
-    auto& rows = data_.rows;
-    if (int(rows.size()) < row) rows.resize(row);
-    auto& cells = rows[row - 1];
-    if (int(cells.size()) < column) cells.resize(column);
-    return cells[column - 1];
+std::optional<CellData> Worksheet::cell(int row, int column) const {
+    return data_.cell(row - 1, column - 1);
 }
 
 void Worksheet::changed(const Area& area) {
@@ -323,15 +303,13 @@ QStringList Workbook::LossesIn(FileFormat format) const {
     } else {
         for (const auto& s : sheets_) written.push_back(s.get());
     }
-    int formulas = 0, unread = 0, merges = 0, styled = 0;
+    qsizetype formulas = 0, unread = 0, merges = 0, styled = 0;
     bool widths = false;
     for (const Worksheet* s : written) {
-        for (const auto& row : s->data_.rows)
-            for (const CellData& c : row) {
-                if (c.formula == CellData::kUnreadFormula) ++unread;
-                else if (c.hasFormula()) ++formulas;
-                if (c.bold || c.color) ++styled;
-            }
+        const SheetData::Contents contents = s->data_.contents();
+        formulas += contents.formulas - contents.unreadFormulas;
+        unread += contents.unreadFormulas;
+        styled += contents.fontCells;
         merges += int(s->data_.merges.size());
         widths = widths || std::any_of(s->data_.columnWidths.begin(), s->data_.columnWidths.end(),
                                        [](double w) { return w > 0; });

@@ -55,7 +55,7 @@ public:
 
     // The cells themselves: what the host draws and the files save.
     const SheetData& data() const { return data_; }
-    const CellData* cell(int row, int column) const;   // 1-based; null for one never written
+    std::optional<CellData> cell(int row, int column) const;   // 1-based; nothing for one never written
     double columnWidth(int column) const;              // characters
     double rowHeight(int row) const;                   // points
 
@@ -67,7 +67,6 @@ private:
     Worksheet(Workbook* book, std::shared_ptr<Events> events, SheetData data);
 
     void checkAlive() const;
-    CellData& cellForWrite(int row, int column);
     void changed(const Area& area);
     void setColumnWidth(int column, double width);
     void setRowHeight(int row, double height);

@@ -41,12 +41,12 @@ Kind kindOf(const vb::Variant& v) {
     return Kind::Text;
 }
 
-bool hasValue(const CellData& c) {
-    return !c.value.isEmpty() && !c.value.isNull();
+bool hasValue(const vb::Variant& v) {
+    return !v.isEmpty() && !v.isNull();
 }
 
-QString textOf(const CellData* c) {
-    return c && hasValue(*c) ? CellText(c->value) : QString();
+QString textOf(const vb::Variant& v) {
+    return hasValue(v) ? CellText(v) : QString();
 }
 
 // Field names: the header texts; "F" and the column's number for an empty
@@ -55,7 +55,7 @@ std::vector<QString> fieldNames(const SheetData& sheet, int columns) {
     std::vector<QString> names;
     QSet<QString> taken;
     for (int c = 0; c < columns; ++c) {
-        QString name = textOf(sheet.cell(0, c)).trimmed();
+        QString name = textOf(sheet.value(0, c)).trimmed();
         if (name.isEmpty()) name = QStringLiteral("F%1").arg(c + 1);
         if (taken.contains(name.toLower())) {
             int n = 1;
@@ -173,13 +173,8 @@ QString ResolveWorkbookPath(const QString& dbq) {
 
 ado::Rowset SheetTable(const SheetData& sheet, int maxScanRows) {
     // The table reaches as far as values do; fonts alone do not count.
-    int rows = 0, columns = 0;
-    for (int r = 0; r < sheet.rowCount(); ++r)
-        for (int c = 0; c < int(sheet.rows[r].size()); ++c)
-            if (hasValue(sheet.rows[r][c])) {
-                rows = r + 1;
-                columns = std::max(columns, c + 1);
-            }
+    const CellExtent values = sheet.valueExtent();
+    const int rows = values.lastRow + 1, columns = values.lastColumn + 1;
     ado::Rowset table;
     const std::vector<QString> names = fieldNames(sheet, std::max(columns, 1));
     const int scanEnd = maxScanRows > 0 ? std::min(rows, 1 + maxScanRows) : rows;
@@ -187,7 +182,7 @@ ado::Rowset SheetTable(const SheetData& sheet, int maxScanRows) {
     for (int c = 0; c < int(names.size()); ++c) {
         std::array<int, 4> seen{};
         for (int r = 1; r < scanEnd; ++r)
-            if (const CellData* cell = sheet.cell(r, c); cell && hasValue(*cell)) ++seen[int(kindOf(cell->value))];
+            if (const vb::Variant v = sheet.value(r, c); hasValue(v)) ++seen[int(kindOf(v))];
         // Most values win; text wins a tie, as it holds every value.
         Kind kind = Kind::Text;
         for (Kind k : {Kind::Number, Kind::Boolean, Kind::Date})
@@ -199,14 +194,14 @@ ado::Rowset SheetTable(const SheetData& sheet, int maxScanRows) {
     for (int r = 1; r < rows; ++r) {
         std::vector<vb::Variant> record(table.fields.size(), vb::Variant::Null());
         for (int c = 0; c < int(record.size()); ++c) {
-            const CellData* cell = sheet.cell(r, c);
-            if (!cell || !hasValue(*cell)) continue;
-            if (kinds[c] != Kind::Text && kindOf(cell->value) == kinds[c]) {
-                record[c] = cell->value;
+            vb::Variant v = sheet.value(r, c);
+            if (!hasValue(v)) continue;
+            if (kinds[c] != Kind::Text && kindOf(v) == kinds[c]) {
+                record[c] = std::move(v);
                 continue;
             }
             ado::FieldInfo& field = table.fields[c];
-            const QString text = CellText(cell->value);
+            const QString text = CellText(v);
             // A long text makes the column a memo, rather than lose its end.
             if (text.size() > kTextSize && field.type == ado::adVarWChar) {
                 field.type = ado::adLongVarWChar;

@@ -1,6 +1,7 @@
 #include "platform/msxml/domdocument.h"
 
 #include "platform/vb/error.h"
+#include "platform/vb/utf8.h"
 
 #include <pugixml.hpp>
 
@@ -38,24 +39,6 @@ QString trimmedText(std::string_view s) {
 bool isXmlChar(unsigned long c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void appendUtf8(std::string& out, unsigned long c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 bool characterReference(std::string_view body, unsigned long& code) {
@@ -104,7 +87,7 @@ bool expandReferences(std::string_view raw, std::string& out) {
         else if (name == "apos") out += '\'';
         else if (name == "quot") out += '"';
         else if (name.size() > 1 && name.front() == '#' && characterReference(name.substr(1), code))
-            appendUtf8(out, code);
+            vb::AppendUtf8(out, uint32_t(code));
         else
             return false;
     }

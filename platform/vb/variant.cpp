@@ -233,7 +233,13 @@ double ToSerialDate(const QDateTime& value) {
     return days < 0 ? double(days) - frac : double(days) + frac;
 }
 
+bool IsSerialDate(double serial) {
+    return serial >= -657434.0 && serial < 2958466.0;   // NaN is neither
+}
+
 QDateTime FromSerialDate(double serial) {
+    if (!IsSerialDate(serial))
+        Raise(errOverflow);
     double whole = std::trunc(serial);
     double frac = std::fabs(serial - whole);
     qint64 ms = qint64(std::llround(frac * 86400000.0));

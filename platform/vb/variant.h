@@ -96,9 +96,12 @@ QM_EXPORT QString TypeName(const Variant& v);
 // Round to the nearest whole number, halves to the even neighbour.
 QM_EXPORT double RoundHalfEven(double value);
 
-// Dates as the language's serial numbers (days since 30.12.1899).
+// Dates as the language's serial numbers (days since 30.12.1899). Its
+// dates run from 1 January 100 to 31 December 9999; a serial outside them
+// (or no number at all) raises "Overflow".
 QM_EXPORT double ToSerialDate(const QDateTime& value);
 QM_EXPORT QDateTime FromSerialDate(double serial);
+QM_EXPORT bool IsSerialDate(double serial);
 
 // Number and date texts in the regional settings, as CStr gives them.
 QM_EXPORT QString NumberText(double value);

@@ -8,6 +8,7 @@
 #include "tests/support/fake_gateway.h"
 #include "ui/common/frmGiris.h"
 
+#include <QDir>
 #include <QFile>
 #include "tests/support/temp_database.h"
 
@@ -190,6 +191,23 @@ TEST_F(GateTest, DataAccessVersions) {
         }
         EXPECT_FALSE(forms::IsLoaded<frmRapor>());
     }
+}
+
+// Only a file the database finds damaged is told apart; any other failure
+// keeps the explanation of the step it came in.
+TEST_F(GateTest, ADamagedDatabaseIsSaidToBeDamagedNotBlamedOnTheAccount) {
+    const QString file = db.path() + QStringLiteral("/tervane.mdb");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QByteArray(8192, 'x'));
+    f.close();
+    mdlGenel::OpenFormWithLogin(reports);
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_EQ(messages()[0], QStringLiteral("Sistem bilgileri kontrol edilemiyor. \r\n'%1' bir veri tabanı değil ya da bozuk.")
+                                 .arg(QDir::toNativeSeparators(file)));
+    EXPECT_FALSE(messages()[0].contains(QStringLiteral("Sınırlı kullanıcı")));
+    EXPECT_FALSE(forms::IsLoaded<frmRapor>());
+    EXPECT_FALSE(forms::IsLoaded<frmGiris>());
 }
 
 TEST_F(GateTest, ANewerDataAccessVersionPassesTheCheck) {

@@ -36,7 +36,7 @@ QStringList namesOf(const ado::RecordsetPtr& rs) {
 }
 
 QString text(const excel::SheetData& sheet, int row, int column) {
-    const excel::CellData* c = sheet.cell(row, column);
+    const std::optional<excel::CellData> c = sheet.cell(row, column);
     return c && !c->value.isEmpty() ? vb::CStr(c->value) : QString();
 }
 

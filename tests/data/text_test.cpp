@@ -42,6 +42,8 @@ TEST(NormalizeGsmNumber, FirstEditionAcceptsTheFourPrefixes) {
         {"   ", ""},
         {"", ""},
         {"4321234567", ""},
+        {"0053153100531421.44e5", ""},   // a number to the language, ending in an exponent
+        {"5321234e10", ""},
         // Non-breaking spaces, as pasted cells have them between digit groups.
         {"0532\u00A0123\u00A045\u00A067", "5321234567"},
         {"\u00A0+90\u202F532\u2007123 45 67\u00A0", "5321234567"},

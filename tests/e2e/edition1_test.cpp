@@ -547,7 +547,7 @@ TEST_F(Edition1, AReportIsFilteredExportedAndItsFailedNumbersAreSentAgain) {
     QStringList written;
     for (int r = 0; r < book.sheets[0].rowCount(); ++r)
         for (int c = 0; c < 2; ++c)
-            if (const excel::CellData* cell = book.sheets[0].cell(r, c))
+            if (const std::optional<excel::CellData> cell = book.sheets[0].cell(r, c))
                 written << vb::CStr(cell->value);
     EXPECT_EQ(written, (QStringList{"GsmNo", "Durum", "5551112230", "Reddedildi"}));
 

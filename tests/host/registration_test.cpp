@@ -81,4 +81,19 @@ TEST_F(HostSheetModel, TypingWritesTheCellAndCellsWrittenBeyondTheGridGrowIt) {
     EXPECT_EQ(model.rowCount(), beyond);
 }
 
+TEST_F(HostSheetModel, TheGridDrawsABoundedPartOfALongTextAndEditsAllOfIt) {
+    const QString longest(excel::kMaxCellText, u'ş');
+    sheet->Range(QStringLiteral("A1")).setValue(longest);
+    // An emoji, two UTF-16 units, across the end of the part drawn.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x93\xB1");
+    sheet->Range(QStringLiteral("A2")).setValue(QString(host::kShownCharacters - 1, u'a') + emoji + QStringLiteral("son"));
+    model.setSheet(sheet);
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), longest.left(host::kShownCharacters));
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::EditRole).toString(), longest);
+    EXPECT_EQ(model.data(model.index(1, 0), Qt::DisplayRole).toString(), QString(host::kShownCharacters - 1, u'a'));
+    // A text longer than a cell holds is refused, as the host refuses it.
+    EXPECT_FALSE(model.setData(model.index(2, 0), QString(excel::kMaxCellText + 1, u'x'), Qt::EditRole));
+    EXPECT_TRUE(sheet->Range(QStringLiteral("A3")).Value().isEmpty());
+}
+
 } // namespace

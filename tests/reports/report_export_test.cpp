@@ -38,7 +38,7 @@ protected:
         for (int r = 0; r < sheet.rowCount(); ++r) {
             QStringList cells;
             for (int c = 0; c < 2; ++c) {
-                const excel::CellData* cell = sheet.cell(r, c);
+                const std::optional<excel::CellData> cell = sheet.cell(r, c);
                 cells << (cell && !cell->value.isEmpty() ? vb::CStr(cell->value) : QString());
             }
             out << cells.join(u' ');

@@ -309,7 +309,7 @@ TEST_F(FinalScreenTest, AnAcceptedSendLogsTheTemplateAndWritesTheSetAsideRowsToT
     const excel::SheetData& sheet = book.sheets[0];
     EXPECT_EQ(sheet.name, QStringLiteral("Sayfa1"));
     auto text = [&](int r, int c) {
-        const excel::CellData* cell = sheet.cell(r, c);
+        const std::optional<excel::CellData> cell = sheet.cell(r, c);
         return cell && !cell->value.isEmpty() ? vb::CStr(cell->value) : QString();
     };
     EXPECT_EQ((QStringList{text(0, 0), text(0, 1), text(0, 2), text(0, 3), text(0, 4), text(0, 5), text(0, 6)}),

@@ -51,6 +51,43 @@ TEST_F(QuickSendTest, MarkModeFlagsEmptyAndInvalidCells) {
     EXPECT_FALSE(boldRed("A1"));
 }
 
+// Only the cells in use are walked: a whole sheet or whole columns selected
+// list the numbers at once, and only the empty cells among those in use are
+// marked.
+TEST_F(QuickSendTest, AWholeSheetSelectionWalksOnlyTheCellsInUse) {
+    db.query(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_isaret'"));
+    QStringList numbers;
+    for (int i = 0; i < 1000; ++i) {
+        // Column C from row 3 down, and one in E, leaving B3:E1002 with
+        // empty cells in use.
+        const QString number = QStringLiteral("53%1").arg(21000000 + i);
+        sheet->Cells(3 + i, 3).setValue(number);
+        numbers << number;
+    }
+    sheet->Cells(5, 5).setValue(QStringLiteral("yok"));
+    sheet->Cells(2, 2).Font().setBold(true);   // a font alone puts a cell in use
+    const QString used = sheet->UsedRange().Address();
+    ASSERT_EQ(used, QStringLiteral("$B$2:$E$1002"));
+    for (const char* selection : {"A1:XFD1048576", "A:E", "C:C,E:E"}) {
+        SCOPED_TRACE(selection);
+        select(selection);
+        auto& page = open();
+        EXPECT_EQ(listed(page), numbers);
+        EXPECT_EQ(page.lblToplam->Caption(), QStringLiteral(" 1000"));
+        EXPECT_EQ(sheet->UsedRange().Address(), used);
+        forms::Unload(page);
+        forms::FlushUnloaded();
+    }
+    // The empty cells in use were marked; nothing beyond them was.
+    EXPECT_EQ(sheet->Range(QStringLiteral("D4")).Value(), vb::Variant(QStringLiteral("BOŞ")));
+    EXPECT_EQ(sheet->Range(QStringLiteral("B2")).Value(), vb::Variant(QStringLiteral("BOŞ")));
+    EXPECT_TRUE(boldRed("E5"));
+    EXPECT_TRUE(sheet->Range(QStringLiteral("A1")).Value().isEmpty());
+    EXPECT_TRUE(sheet->Range(QStringLiteral("F3")).Value().isEmpty());
+    EXPECT_TRUE(sheet->Range(QStringLiteral("C1003")).Value().isEmpty());
+    EXPECT_FALSE(boldRed("A1"));
+}
+
 TEST_F(QuickSendTest, AFractionIsNoNumberAndANonBreakingSpaceIsABlank) {
     db.query(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_isaret'"));
     cells({{"A1", 5551234583.7}, {"A2", QStringLiteral("0542\u00A0123\u00A045\u00A067")}, {"A3", 5551234583.0}});

@@ -241,6 +241,18 @@ TEST_F(LoginTest, ADatabaseFailureShowsTheBareDescription) {
     EXPECT_FALSE(forms::IsLoaded<frmHedef>());
 }
 
+TEST_F(LoginTest, ADatabaseThatCannotBeWrittenIsSaidSoInTurkish) {
+    gateway.answer("1000\nFIRMA\n");
+    mdlGenel::DbConnection->Execute(QStringLiteral("PRAGMA query_only = 1"));
+    open();
+    fill(QStringLiteral("ali"), QStringLiteral("pw"), QStringLiteral("K"), true);
+    forms::Get<frmGiris>().btnOturumAc->click();
+    ASSERT_EQ(services.msgBoxes->records().size(), 1u);
+    EXPECT_TRUE(services.msgBoxes->records()[0].prompt.startsWith(QStringLiteral("Veri tabanı salt okunur: '")))
+        << services.msgBoxes->records()[0].prompt.toStdString();
+    EXPECT_FALSE(forms::IsLoaded<frmHedef>());
+}
+
 // While the login waits on a gateway that answers slowly, the windows go on
 // repainting and the wait window's timer ticks; nothing else of the program
 // runs: no other timer, no input, no close. What was held back comes once

@@ -31,9 +31,7 @@ CellData cell(vb::Variant value = {}, bool bold = false, unsigned color = 0) {
 
 WorkbookData sample() {
     WorkbookData book;
-    SheetData customers;
-    customers.name = QStringLiteral("Müşteriler");
-    customers.rows = {
+    SheetData customers = SheetData::FromRows(QStringLiteral("Müşteriler"), {
         {cell("Ad Soyad", true), cell("GsmNo", true), cell("Tutar", true), cell("Tarih", true), cell("Durum", true)},
         {cell("Çağrı Işık"), cell("05321234567"), cell(-12.75), cell(QDate(2024, 2, 29)), cell("İletildi")},
         {cell("Şükrü Öğütçü"), cell(), cell(1234567.125), cell(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59))),
@@ -42,23 +40,21 @@ WorkbookData sample() {
          cell(true)},
         {},
         {cell("Toplam", true), cell(), cell(1234554.875, true, 0x0000FF), cell(), cell(false)},
-    };
+    });
     customers.columnWidths = {20, 15, 12, 18, 12};
     book.sheets.push_back(customers);
 
-    SheetData overlong;
-    overlong.name = QStringLiteral("Gönderilmeyenler");
-    overlong.rows = {
+    SheetData overlong = SheetData::FromRows(QStringLiteral("Gönderilmeyenler"), {
         {cell("GsmNo", true), cell("Mesaj", true, 0xC00000)},
         {cell("5051112233"), cell(QStringLiteral("Sayın müşterimiz, ödemeniz alınmıştır; iyi günler dileriz."))},
         {cell("5441234567"), cell(QStringLiteral("Kampanya: şimdi %20 indirim, ayrıntılar için şubemize uğrayın."))},
-    };
+    });
     overlong.columnWidths = {14, 60};
     book.sheets.push_back(overlong);
 
-    SheetData summary;
-    summary.name = QStringLiteral("Özet İşlemler");
-    summary.rows = {{cell("Gönderilen", true), cell(2.0)}, {cell("Gönderilemeyen", true, 0xFF0000), cell(2.0)}};
+    SheetData summary = SheetData::FromRows(
+        QStringLiteral("Özet İşlemler"),
+        {{cell("Gönderilen", true), cell(2.0)}, {cell("Gönderilemeyen", true, 0xFF0000), cell(2.0)}});
     book.sheets.push_back(summary);
     return book;
 }
@@ -97,10 +93,10 @@ void dump(const WorkbookData& book) {
             if (sheet.columnWidths[c] > 0)
                 print(QStringLiteral("  sütun %1 genişlik %2").arg(c).arg(sheet.columnWidths[c], 0, 'f', 2));
         for (int r = 0; r < sheet.rowCount(); ++r)
-            for (int c = 0; c < int(sheet.rows[size_t(r)].size()); ++c) {
-                const CellData& cell = sheet.rows[size_t(r)][size_t(c)];
-                if (cell.isEmpty())
+            for (int c = 0; c < sheet.rowLength(r); ++c) {
+                if (sheet.isEmpty(r, c))
                     continue;
+                const CellData cell = *sheet.cell(r, c);
                 QString line = QStringLiteral("  %1 %2").arg(cellName(r, c), valueText(cell.value));
                 if (cell.bold)
                     line += QStringLiteral(" kalın");

@@ -1,6 +1,7 @@
 #include "platform/excel/files/common.h"
 
 #include "platform/excel/files/formats.h"
+#include "platform/excel/range.h"
 
 #include "platform/vb/error.h"
 #include "platform/vb/variant.h"
@@ -69,22 +70,19 @@ void RaiseTextTooLong() {
     vb::Raise(errWorkbookFile, QStringLiteral("Bir hücrenin metni en çok %1 karakter olabilir.").arg(kMaxTextLength));
 }
 
-Extent ExtentOf(const SheetData& sheet) {
-    Extent e;
-    for (int r = 0; r < sheet.rowCount(); ++r) {
-        const auto& row = sheet.rows[size_t(r)];
-        for (int c = 0; c < int(row.size()); ++c) {
-            if (row[size_t(c)].isEmpty())
-                continue;
-            if (e.firstRow < 0)
-                e.firstRow = r;
-            e.lastRow = r;
-            if (e.firstColumn < 0 || c < e.firstColumn)
-                e.firstColumn = c;
-            e.lastColumn = std::max(e.lastColumn, c);
-        }
-    }
-    return e;
+void RaiseCellTextTooLong(const QString& path, const QString& sheet, int row, int column) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası açılamıyor: '%2' sayfasının %3%4 hücresindeki metin 32.767 karakterden "
+                             "uzun. Bir hücrede en çok 32.767 karakter olabilir.")
+                  .arg(fileName(path), sheet, ColumnLetters(column + 1))
+                  .arg(row + 1));
+}
+
+void RaiseBeyondGrid(const QString& path, const QString& sheet) {
+    vb::Raise(errWorkbookFile,
+              QStringLiteral("'%1' dosyası açılamıyor: '%2' sayfası çok büyük. Bir sayfada en çok 1.048.576 satır "
+                             "ve 16.384 sütun olabilir.")
+                  .arg(fileName(path), sheet));
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& content) {
@@ -135,6 +133,18 @@ QDateTime FromHostSerial(double serial, bool date1904) {
     if (date1904)
         serial += 1462;
     return vb::FromSerialDate(serial >= 1 && serial < 61 ? serial + 1 : serial);
+}
+
+vb::Variant CellNumber(double value) {
+    return std::isfinite(value) ? vb::Variant(value) : ErrorValue(0x24);
+}
+
+vb::Variant NumberOrDate(double serial, bool date1904) {
+    if (!std::isfinite(serial))
+        return CellNumber(serial);
+    const double shifted = date1904 ? serial + 1462 : serial;
+    return vb::IsSerialDate(shifted) && vb::IsSerialDate(shifted + 1) ? vb::Variant(FromHostSerial(serial, date1904))
+                                                                       : vb::Variant(serial);
 }
 
 int BuiltinDateFormat(const QDateTime& value) {

@@ -25,16 +25,20 @@ namespace excel::files {
 [[noreturn]] void RaiseUnwritable(const QString& path, const QString& detail = {});
 [[noreturn]] void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns);
 
-// The longest text a cell holds in every format.
-constexpr int kMaxTextLength = 32767;
+// The longest text a cell holds in every format; a file that holds a
+// longer one is refused, naming the cell (0-based row and column).
+constexpr int kMaxTextLength = kMaxCellText;
 [[noreturn]] void RaiseTextTooLong();
+[[noreturn]] void RaiseCellTextTooLong(const QString& path, const QString& sheet, int row, int column);
+// A file whose sheet goes past the grid of the formats (1,048,576 rows and
+// 16,384 columns) is refused.
+constexpr int kGridRows = 1048576;
+constexpr int kGridColumns = 16384;
+[[noreturn]] void RaiseBeyondGrid(const QString& path, const QString& sheet);
 
 // The rows and columns a sheet's non-empty cells take (-1 when none).
-struct Extent {
-    int firstRow = -1, lastRow = -1, firstColumn = -1, lastColumn = -1;
-    bool empty() const { return lastRow < 0; }
-};
-Extent ExtentOf(const SheetData& sheet);
+using Extent = CellExtent;
+inline Extent ExtentOf(const SheetData& sheet) { return sheet.usedExtent(); }
 
 // Checks what every format needs of a workbook before it is written: at
 // least one sheet and valid, distinct sheet names (1 to 31 characters, none
@@ -51,6 +55,12 @@ QString SheetNameFromFileName(const QString& path);
 // times of day in both.
 QM_EXPORT double HostSerial(const QDateTime& value);
 QM_EXPORT QDateTime FromHostSerial(double serial, bool date1904 = false);
+// A number under a date format is a date when it is one of the language's
+// dates; outside them (as the host shows "####") it stays a number.
+// A number that is none (NaN, infinite), which no cell holds, is the error
+// value #NUM!.
+vb::Variant NumberOrDate(double serial, bool date1904);
+vb::Variant CellNumber(double value);
 
 // The built-in number format a date value is written with: 14 (date), 21
 // (time of day, for a value on the language's day zero) or 22 (date and time).

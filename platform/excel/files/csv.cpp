@@ -424,24 +424,35 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
 
     SheetData sheet;
     sheet.name = SheetNameFromFileName(path);
-    std::vector<CellData> row;
+    int row = 0, column = 0;
     QString field;
     bool quoted = false;     // the field began with a quote
     bool inQuotes = false;   // inside the quotes of a quoted field
     bool rowStarted = false;
+    // A field of more characters than a cell holds, or a cell past the
+    // grid, stops the reading there.
+    auto grown = [&]() {
+        if (field.size() > kMaxTextLength)
+            RaiseCellTextTooLong(path, sheet.name, row, column);
+    };
     auto endField = [&]() {
-        CellData cell;
-        cell.value = typed(field, quoted);
-        row.push_back(std::move(cell));
+        const vb::Variant v = typed(field, quoted);
+        if (!v.isEmpty()) {
+            if (column >= kGridColumns)
+                RaiseBeyondGrid(path, sheet.name);
+            sheet.setValue(row, column, v);
+        }
+        ++column;
         field.clear();
         quoted = false;
     };
     auto endRow = [&]() {
+        if (row >= kGridRows)
+            RaiseBeyondGrid(path, sheet.name);
         endField();
-        while (!row.empty() && row.back().isEmpty())
-            row.pop_back();
-        sheet.rows.push_back(std::move(row));
-        row.clear();
+        sheet.growRows(row + 1);
+        ++row;
+        column = 0;
         rowStarted = false;
     };
     const qsizetype n = text.size();
@@ -451,12 +462,14 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
             if (c == u'"') {
                 if (i + 1 < n && text[i + 1] == u'"') {
                     field += u'"';
+                    grown();
                     ++i;
                 } else {
                     inQuotes = false;
                 }
             } else {
                 field += c;
+                grown();
             }
             continue;
         }
@@ -471,6 +484,7 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
             endRow();
         } else {
             field += c;  // also text after a closing quote, taken as it stands
+            grown();
         }
     }
     if (rowStarted || inQuotes)
@@ -491,8 +505,7 @@ void WriteCsv(const WorkbookData& workbook, const QString& path) {
         for (int c = 0; c <= extent.lastColumn; ++c) {
             if (c > 0)
                 text += fieldText.separator();
-            if (const CellData* cell = sheet.cell(r, c))
-                text += fieldText(cell->value, r == 0 && c == 0);
+            text += fieldText(sheet.value(r, c), r == 0 && c == 0);
         }
         text += QStringLiteral("\r\n");
     }

@@ -13,7 +13,7 @@ WorkbookData ReadXls(const QString& path, const QByteArray& content);
 QM_EXPORT QByteArray BuildXlsFile(const WorkbookData& workbook);
 void WriteXls(const WorkbookData& workbook, const QString& path);
 
-WorkbookData ReadXlsx(const QString& path);
+WorkbookData ReadXlsx(const QString& path, const QByteArray& content);
 void WriteXlsx(const WorkbookData& workbook, const QString& path);
 
 WorkbookData ReadCsv(const QString& path, const QByteArray& content);

@@ -380,16 +380,25 @@ private:
     bool isDate(uint16_t xf) const { return xf < dateXf_.size() && dateXf_[xf]; }
 
     vb::Variant number(double v, uint16_t xf) const {
-        return isDate(xf) ? vb::Variant(FromHostSerial(v, g_.date1904)) : vb::Variant(v);
+        return isDate(xf) ? NumberOrDate(v, g_.date1904) : CellNumber(v);
     }
 
-    // The cell a record names; null for a column the format cannot have.
-    CellData* cell(SheetData& sheet, uint16_t row, uint16_t column, uint16_t xf) const {
+    // Writes the cell a record names with its font; a column the format
+    // cannot have is left out.
+    bool put(SheetData& sheet, uint16_t row, uint16_t column, uint16_t xf, vb::Variant value) const {
         if (column >= kMaxColumns)
-            return nullptr;
-        CellData& c = sheet.at(row, column);
+            return false;
+        CellData c;
         style(xf, c);
-        return &c;
+        c.value = std::move(value);
+        sheet.set(row, column, c);
+        return true;
+    }
+
+    // The format holds texts of up to 65,535 characters; a cell, half that.
+    void checkLength(const QString& text, const SheetData& sheet, int row, int column) const {
+        if (text.size() > kMaxTextLength)
+            RaiseCellTextTooLong(path_, sheet.name, row, column);
     }
 
     // A blank cell is kept only for the font it shows.
@@ -397,7 +406,7 @@ private:
         CellData probe;
         style(xf, probe);
         if (probe.bold || probe.color)
-            cell(sheet, row, column, xf);
+            put(sheet, row, column, xf, {});
     }
 
     void readSheet(const BoundSheet& bound, SheetData& sheet) {
@@ -408,7 +417,7 @@ private:
         if (Get16(r.data.constData() + 2) != kWorksheetType)
             return;
         SheetFormulas formulas(g_.names);
-        CellData* pendingString = nullptr;  // a formula whose text result comes next
+        bool pendingString = false;  // a formula whose text result comes next
         std::pair<uint16_t, uint16_t> pendingAt;
         std::vector<std::pair<uint16_t, uint16_t>> formulaCells;
         int depth = 1;
@@ -428,7 +437,7 @@ private:
                 continue;
             if (pendingString && r.type != kString && r.type != kSharedFormula && r.type != kArray
                 && r.type != kTable)
-                pendingString = nullptr;  // no STRING came: an empty text
+                pendingString = false;  // no STRING came: an empty text
             switch (r.type) {
             case kLabelSst: {
                 const uint16_t row = c.u16(), column = c.u16(), xf = c.u16();
@@ -437,8 +446,8 @@ private:
                     break;
                 if (index >= g_.strings.size())
                     unreadable(QStringLiteral("SST %1").arg(index));
-                if (CellData* cd = cell(sheet, row, column, xf))
-                    cd->value = vb::Variant(g_.strings[index]);
+                checkLength(g_.strings[index], sheet, row, column);
+                put(sheet, row, column, xf, vb::Variant(g_.strings[index]));
                 break;
             }
             case kLabel:
@@ -447,8 +456,8 @@ private:
                 const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
                 if (c.bad())
                     break;
-                if (CellData* cd = cell(sheet, row, column, xf))
-                    cd->value = vb::Variant(text);
+                checkLength(text, sheet, row, column);
+                put(sheet, row, column, xf, vb::Variant(text));
                 break;
             }
             case kNumber: {
@@ -456,8 +465,7 @@ private:
                 const double v = c.f64();
                 if (c.bad())
                     break;
-                if (CellData* cd = cell(sheet, row, column, xf))
-                    cd->value = number(v, xf);
+                put(sheet, row, column, xf, number(v, xf));
                 break;
             }
             case kRk: {
@@ -465,8 +473,7 @@ private:
                 const uint32_t rk = c.u32();
                 if (c.bad())
                     break;
-                if (CellData* cd = cell(sheet, row, column, xf))
-                    cd->value = number(RkValue(rk), xf);
+                put(sheet, row, column, xf, number(RkValue(rk), xf));
                 break;
             }
             case kMulRk: {
@@ -474,8 +481,7 @@ private:
                 for (uint16_t column = first; c.left() >= 8; ++column) {
                     const uint16_t xf = c.u16();
                     const uint32_t rk = c.u32();
-                    if (CellData* cd = cell(sheet, row, column, xf))
-                        cd->value = number(RkValue(rk), xf);
+                    put(sheet, row, column, xf, number(RkValue(rk), xf));
                 }
                 break;
             }
@@ -496,8 +502,7 @@ private:
                 const uint8_t value = c.u8(), isError = c.u8();
                 if (c.bad())
                     break;
-                if (CellData* cd = cell(sheet, row, column, xf))
-                    cd->value = isError ? ErrorValue(value) : vb::Variant(value != 0);
+                put(sheet, row, column, xf, isError ? ErrorValue(value) : vb::Variant(value != 0));
                 break;
             }
             case kFormula: {
@@ -508,36 +513,40 @@ private:
                 const QByteArray tokens = c.bytes(std::min<qsizetype>(size, std::max<qsizetype>(c.left(), 0)));
                 if (result.size() != 8)
                     break;
-                CellData* cd = cell(sheet, row, column, xf);
-                if (!cd)
-                    break;
                 const char* d = result.constData();
+                vb::Variant value;
+                bool textFollows = false;
                 if (uint8_t(d[6]) == 0xFF && uint8_t(d[7]) == 0xFF) {
                     switch (uint8_t(d[0])) {
                     case 0:  // the text follows in a STRING record
-                        cd->value = vb::Variant(QString());
-                        pendingString = cd;
-                        pendingAt = {row, column};
+                        value = vb::Variant(QString());
+                        textFollows = true;
                         break;
-                    case 1: cd->value = vb::Variant(d[2] != 0); break;
-                    case 2: cd->value = ErrorValue(uint8_t(d[2])); break;
-                    default: cd->value = vb::Variant(QString()); break;  // an empty text
+                    case 1: value = vb::Variant(d[2] != 0); break;
+                    case 2: value = ErrorValue(uint8_t(d[2])); break;
+                    default: value = vb::Variant(QString()); break;  // an empty text
                     }
                 } else {
-                    cd->value = number(GetF64(d), xf);
+                    value = number(GetF64(d), xf);
                 }
-                cd->formula = formulas.cellFormula(tokens, row, column);
+                if (!put(sheet, row, column, xf, std::move(value)))
+                    break;
+                if (textFollows) {
+                    pendingString = true;
+                    pendingAt = {row, column};
+                }
+                sheet.setFormula(row, column, formulas.cellFormula(tokens, row, column));
                 formulaCells.push_back({row, column});
                 break;
             }
             case kString:
                 if (pendingString) {
                     const QString text = g_.biff8 ? c.unicodeString(false) : c.byteString(false, g_.codepage);
-                    // sheet.at may have moved the cell since: find it again.
-                    CellData& cd = sheet.at(pendingAt.first, pendingAt.second);
-                    if (!c.bad())
-                        cd.value = vb::Variant(text);
-                    pendingString = nullptr;
+                    if (!c.bad()) {
+                        checkLength(text, sheet, pendingAt.first, pendingAt.second);
+                        sheet.setValue(pendingAt.first, pendingAt.second, vb::Variant(text));
+                    }
+                    pendingString = false;
                 }
                 break;
             case kSharedFormula:
@@ -575,11 +584,9 @@ private:
             }
         }
         // Shared and array formulas are known once their records were read.
-        for (const auto& [row, column] : formulaCells) {
-            CellData& cd = sheet.at(row, column);
-            if (cd.formula == FormulaText::kPending)
-                cd.formula = formulas.resolve(row, column);
-        }
+        for (const auto& [row, column] : formulaCells)
+            if (const auto cd = sheet.cell(row, column); cd && cd->formula == FormulaText::kPending)
+                sheet.setFormula(row, column, formulas.resolve(row, column));
         applyWidths(sheet);
     }
 

@@ -329,10 +329,10 @@ private:
 
     void rowBlock(RecordWriter& w, const SheetData& sheet, int from, int to) {
         for (int r = from; r < to; ++r) {
-            const auto& row = sheet.rows[size_t(r)];
+            const int length = sheet.rowLength(r);
             int first = -1, last = -1;
-            for (int c = 0; c < int(row.size()); ++c)
-                if (!row[size_t(c)].isEmpty()) {
+            for (int c = 0; c < length; ++c)
+                if (!sheet.isEmpty(r, c)) {
                     if (first < 0)
                         first = c;
                     last = c;
@@ -350,9 +350,10 @@ private:
             w.end(rec);
         }
         for (int r = from; r < to; ++r) {
-            const auto& row = sheet.rows[size_t(r)];
-            for (int c = 0; c < int(row.size()); ++c)
-                cell(w, row[size_t(c)], r, c);
+            const int length = sheet.rowLength(r);
+            for (int c = 0; c < length; ++c)
+                if (!sheet.isEmpty(r, c))
+                    cell(w, *sheet.cell(r, c), r, c);
         }
     }
 

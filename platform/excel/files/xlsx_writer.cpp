@@ -188,12 +188,12 @@ public:
         columns(out, sheet.columnWidths);
         out += "<sheetData>";
         for (int r = 0; r <= e.lastRow; ++r) {
-            const auto& row = sheet.rows[size_t(r)];
+            const int length = sheet.rowLength(r);
             bool open = false;
-            for (int c = 0; c < int(row.size()); ++c) {
-                const CellData& cell = row[size_t(c)];
-                if (cell.isEmpty())
+            for (int c = 0; c < length; ++c) {
+                if (sheet.isEmpty(r, c))
                     continue;
+                const CellData cell = *sheet.cell(r, c);
                 if (!open) {
                     out += "<row r=\"" + QByteArray::number(r + 1) + "\">";
                     open = true;

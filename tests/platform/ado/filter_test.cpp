@@ -140,6 +140,27 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"Ad LIKE 5", adErrInvalidArgument},
                       BadCase{"Ad > NULL", adErrInvalidArgument}));
 
+// Long filters cost what their length costs: groups nest a hundred deep at
+// most, and thousands of clauses joined are matched one after the other.
+TEST(Filter, DeepGroupsAreRefusedAndLongJoinsMatch) {
+    auto rs = sheet();
+    auto nested = [](int depth) {
+        return QString(depth, u'(') + QStringLiteral("Sehir = 'Ankara'") + QString(depth, u')');
+    };
+    rs->setFilter(nested(100));
+    EXPECT_EQ(Column(rs, QStringLiteral("Ad")), (QStringList{"Ali", "Veli", "Elif"}));
+    EXPECT_EQ(ErrorOf([&] { rs->setFilter(nested(101)); }), adErrInvalidArgument);
+    EXPECT_EQ(ErrorOf([&] { rs->setFilter(QString(100000, u'(')); }), adErrInvalidArgument);
+
+    QStringList clauses;
+    for (int i = 0; i < 50000; ++i)
+        clauses << QStringLiteral("Sehir = 'Yok%1'").arg(i);
+    rs->setFilter(clauses.join(QStringLiteral(" OR ")) + QStringLiteral(" OR Ad = 'Elif'"));
+    EXPECT_EQ(Column(rs, QStringLiteral("Ad")), QStringList{"Elif"});
+    rs->setFilter(QStringLiteral("Ad = 'Elif' AND ") + QStringList(50000, QStringLiteral("Sehir = 'Ankara'")).join(QStringLiteral(" AND ")));
+    EXPECT_EQ(Column(rs, QStringLiteral("Ad")), QStringList{"Elif"});
+}
+
 TEST(Filter, HiddenRowsAreHiddenFromEveryWalkAndTheEmptyTextShowsThemAgain) {
     auto rs = report();
     rs->setPageSize(2);

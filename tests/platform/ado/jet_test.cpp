@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace ado;
 using adotest::Column;
@@ -241,6 +242,84 @@ TEST_F(JetConnectionTest, FailuresCarryTheDatabaseMessage) {
     EXPECT_EQ(ErrorOf([&] { c->Execute(QStringLiteral("SELECT 1")); }), adErrObjectClosed);
     auto rs = std::make_shared<Recordset>();
     EXPECT_EQ(ErrorOf([&] { rs->Open(QStringLiteral("SELECT 1"), c); }), adErrInvalidConnection);
+}
+
+// The file holds the stored logins: only its owner may read it.
+TEST_F(JetConnectionTest, ANewFileIsTheOwnersAloneAndAnExistingOneKeepsItsPermissions) {
+    const mode_t umask = ::umask(022);
+    open()->Close();
+    EXPECT_EQ(QFileInfo(file()).permissions() & 0x7777,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    ASSERT_TRUE(QFile::setPermissions(file(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser
+                                                  | QFile::WriteUser | QFile::ReadGroup));
+    auto c = open();
+    c->Execute(QStringLiteral("UPDATE tbl_param SET deger = '1'"));
+    c->Close();
+    EXPECT_EQ(QFileInfo(file()).permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser
+                                                            | QFile::WriteUser | QFile::ReadGroup);
+    ::umask(umask);
+}
+
+// What the windows show of a failing database: its Turkish description,
+// and what the failure was.
+TEST_F(JetConnectionTest, FailuresOfTheFileAreDescribedInTurkish) {
+    auto failure = [](auto call) -> std::pair<QString, DatabaseFailure> {
+        try {
+            call();
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.number(), errDataSource) << e.description().toStdString();
+            return {e.description(), DatabaseFailureOf(e)};
+        }
+        ADD_FAILURE() << "no failure";
+        return {};
+    };
+    const QString name = QDir::toNativeSeparators(file());
+    auto c = open();
+
+    // A database that may not be written to.
+    c->Execute(QStringLiteral("PRAGMA query_only = 1"));
+    auto [readOnly, readOnlyKind] = failure([&] { c->Execute(QStringLiteral("UPDATE tbl_param SET deger = '1'")); });
+    EXPECT_EQ(readOnly, QStringLiteral("Veri tabanı salt okunur: '%1' dosyasına yazılamıyor. Dosyanın ve bulunduğu "
+                                       "klasörün yazma iznini denetleyin.").arg(name));
+    EXPECT_EQ(readOnlyKind, DatabaseFailure::ReadOnly);
+    c->Execute(QStringLiteral("PRAGMA query_only = 0"));
+
+    // Another program holding it.
+    auto other = open();
+    other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    auto [locked, lockedKind] = failure([&] { c->Execute(QStringLiteral("SELECT * FROM tbl_param")); });
+    EXPECT_TRUE(locked.startsWith(QStringLiteral("Veri tabanı başka bir program tarafından kilitlenmiş: '%1'").arg(name)))
+        << locked.toStdString();
+    EXPECT_EQ(lockedKind, DatabaseFailure::Locked);
+    other->Execute(QStringLiteral("ROLLBACK"));
+    other->Close();
+    c->Close();
+
+    // A file that is no database, and one whose pages are damaged.
+    const QString damaged = QStringLiteral("'%1' bir veri tabanı değil ya da bozuk.").arg(name);
+    QFile good(file());
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    QByteArray pages = good.readAll();
+    good.close();
+    ASSERT_GT(pages.size(), 4096);
+    QByteArray mangled = pages;
+    for (qsizetype i = 100; i < 200; ++i)
+        mangled[i] = char(0xA5);   // the first page's table of cells
+    for (const QByteArray& content : {QByteArray("Standard Jet DB\0\0\0 not ours", 27), mangled}) {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        auto [description, kind] = failure([&] {
+            auto d = open();
+            d->Execute(QStringLiteral("SELECT * FROM tbl_ayarlar"));
+        });
+        EXPECT_EQ(description, damaged);
+        EXPECT_EQ(kind, DatabaseFailure::Damaged);
+    }
+    // Failures of other kinds are none of these.
+    EXPECT_EQ(DatabaseFailureOf(vb::Error(errDataSource, QStringLiteral("x"))), DatabaseFailure::Other);
 }
 
 TEST_F(JetConnectionTest, AQueryIsAReadOnlySnapshotThatRequeryReadsAgain) {

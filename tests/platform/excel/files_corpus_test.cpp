@@ -29,7 +29,7 @@ QStringList workbookFixtures() {
 }
 
 vb::Variant valueAt(const WorkbookData& book, int sheet, int row, int column) {
-    const CellData* c = book.sheets.at(size_t(sheet)).cell(row, column);
+    const std::optional<CellData> c = book.sheets.at(size_t(sheet)).cell(row, column);
     return c ? c->value : vb::Variant();
 }
 
@@ -148,14 +148,13 @@ WorkbookData keptIn(WorkbookData book, FileFormat format) {
         book.sheets[0].merges.clear();
     }
     for (SheetData& sheet : book.sheets)
-        for (auto& row : sheet.rows)
-            for (CellData& cell : row) {
+        for (int r = 0; r < sheet.rowCount(); ++r)
+            for (int c = 0; c < sheet.rowLength(r); ++c) {
+                const CellData cell = *sheet.cell(r, c);
                 if (format != FileFormat::Xlsx || cell.formula == CellData::kUnreadFormula)
-                    cell.formula.clear();
-                if (format == FileFormat::Csv) {
-                    cell.bold = false;
-                    cell.color = 0;
-                }
+                    sheet.setFormula(r, c, {});
+                if (format == FileFormat::Csv)
+                    sheet.setFont(r, c, false, 0);
             }
     return book;
 }
@@ -254,7 +253,7 @@ TEST_F(CsvSniffing, FindsTheEncodingTheSeparatorAndTheRegionalValues) {
         const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("dosya.csv"))).sheets.at(0);
         ASSERT_GE(sheet.rowCount(), 2);
         for (size_t i = 0; i < c.firstRow.size(); ++i) {
-            const CellData* cell = sheet.cell(1, int(i));
+            const std::optional<CellData> cell = sheet.cell(1, int(i));
             EXPECT_EQ(cell ? cell->value : vb::Variant(), c.firstRow[i]) << "column " << i;
         }
     }

@@ -14,7 +14,7 @@ WorkbookData SampleWorkbook() {
     WorkbookData book;
     SheetData customers;
     customers.name = QStringLiteral("Müşteriler");
-    customers.rows = {
+    customers = SheetData::FromRows(QStringLiteral("Müşteriler"), {
         {Cell("Ad Soyad", true), Cell("Telefon", true), Cell("Tutar", true), Cell("Tarih", true), Cell("Aktif", true)},
         {Cell("Çağrı Işık"), Cell("05321234567"), Cell(-12.75), Cell(QDate(2024, 2, 29)), Cell(true)},
         {Cell("Şükrü Öğüt"), Cell(), Cell(0.5), Cell(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59))), Cell(false)},
@@ -22,19 +22,19 @@ WorkbookData SampleWorkbook() {
          Cell("Reddedildi", true, 0xFF0000)},
         {},
         {Cell(5321234567.0), Cell(), Cell(), Cell(), Cell("uç", false, 0x0000FF)},
-    };
+    });
     customers.columnWidths = {20, 15, 0, 12.5};
     book.sheets.push_back(customers);
 
     SheetData overlong;
     overlong.name = QStringLiteral("Gönderilmeyenler");
-    overlong.rows = {
+    overlong = SheetData::FromRows(QStringLiteral("Gönderilmeyenler"), {
         {Cell("GsmNo", true), Cell("Mesaj", true, 0x123456)},
         {Cell("5051112233"), Cell(QStringLiteral("Sayın müşterimiz, ödemeniz alınmıştır; teşekkür ederiz."))},
         {Cell(), Cell(), Cell(QString(), true)},
         {Cell(-0.001), Cell(1e20)},
         {Cell("iki\r\nsatır"), Cell("_x0041_ olduğu gibi")},
-    };
+    });
     overlong.columnWidths = {0, 40};
     book.sheets.push_back(overlong);
 
@@ -54,9 +54,8 @@ void ExpectSameWorkbook(const WorkbookData& expected, const WorkbookData& actual
         const int columns = std::max(e.columnCount(), a.columnCount());
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
-                const CellData none;
-                const CellData* ec = e.cell(r, c) ? e.cell(r, c) : &none;
-                const CellData* ac = a.cell(r, c) ? a.cell(r, c) : &none;
+                const std::optional<CellData> ec = e.cell(r, c).value_or(CellData());
+                const std::optional<CellData> ac = a.cell(r, c).value_or(CellData());
                 const vb::Variant ev = ec->value.isString() && ec->value.stringValue().isEmpty() ? vb::Variant()
                                                                                                   : ec->value;
                 EXPECT_EQ(ev, ac->value) << e.name.toStdString() << " row " << r << " column " << c << ": "
@@ -112,7 +111,7 @@ void ExpectFreexlReads(const QString& path, const WorkbookData& expected) {
             for (unsigned short c = 0; c < columns; ++c) {
                 FreeXL_CellValue cell;
                 ASSERT_EQ(freexl_get_cell_value(xls, r, c, &cell), FREEXL_OK);
-                const CellData* ec = e.cell(int(r), c);
+                const std::optional<CellData> ec = e.cell(int(r), c);
                 const vb::Variant v = ec ? ec->value : vb::Variant();
                 QString got;
                 switch (cell.type) {
@@ -174,19 +173,85 @@ TEST(FileFormat, ComesFromTheExtensionAndDefaultsToTheBinaryFormat) {
 
 TEST(SheetData, GrowsOnWriteAndAnswersNullOutside) {
     SheetData sheet;
-    EXPECT_EQ(sheet.cell(0, 0), nullptr);
-    sheet.at(2, 3).value = vb::Variant(7);
-    sheet.at(0, 1).bold = true;
+    EXPECT_FALSE(sheet.cell(0, 0).has_value());
+    sheet.setValue(2, 3, vb::Variant(7));
+    sheet.setBold(0, 1, true);
     EXPECT_EQ(sheet.rowCount(), 3);
     EXPECT_EQ(sheet.columnCount(), 4);
-    ASSERT_NE(sheet.cell(2, 3), nullptr);
+    ASSERT_TRUE(sheet.cell(2, 3).has_value());
     EXPECT_EQ(sheet.cell(2, 3)->value, vb::Variant(7));
-    ASSERT_NE(sheet.cell(2, 0), nullptr);
+    ASSERT_TRUE(sheet.cell(2, 0).has_value());
     EXPECT_TRUE(sheet.cell(2, 0)->isEmpty());
-    EXPECT_EQ(sheet.cell(1, 0), nullptr);  // row 1 stayed empty
-    EXPECT_EQ(sheet.cell(0, 2), nullptr);
-    EXPECT_EQ(sheet.cell(-1, 0), nullptr);
-    EXPECT_VB_ERROR(sheet.at(-1, 0), vb::errSubscript);
+    EXPECT_FALSE(sheet.cell(1, 0).has_value());  // row 1 stayed empty
+    EXPECT_FALSE(sheet.cell(0, 2).has_value());
+    EXPECT_FALSE(sheet.cell(-1, 0).has_value());
+    EXPECT_VB_ERROR(sheet.setValue(-1, 0, vb::Variant(1)), vb::errSubscript);
+}
+
+TEST(SheetData, KeepsEveryKindOfValueWithItsFontAndFormula) {
+    const QDateTime local(QDate(2024, 2, 29), QTime(18, 30, 15, 250));
+    const vb::Variant values[] = {
+        vb::Variant(-12.75),
+        vb::Variant(QStringLiteral("Çağrı Işık")),
+        vb::Variant(QString()),                    // a formula's empty text
+        vb::Variant(QString(70000, u'ş')),         // longer than the pool takes
+        vb::Variant(true),
+        vb::Variant(false),
+        vb::Variant(local),
+        vb::Variant(QDateTime(QDate(1899, 12, 30), QTime(8, 30))),
+        vb::Variant(local.toUTC()),                // kept in its own time spec
+        vb::Variant::Error(2007),
+        vb::Variant::Long(42),                     // kept as the kind it is
+        vb::Variant::Null(),
+    };
+    SheetData sheet;
+    int row = 0;
+    for (const vb::Variant& v : values) {
+        CellData cell = CellData::make(v, row % 2 == 0, row % 3 == 0 ? 0xFF0000 : 0);
+        if (row % 4 == 0)
+            cell.formula = QStringLiteral("=A%1").arg(row + 2);
+        sheet.set(row++, 1, cell);
+    }
+    row = 0;
+    for (const vb::Variant& v : values) {
+        SCOPED_TRACE(row);
+        const std::optional<CellData> cell = sheet.cell(row, 1);
+        ASSERT_TRUE(cell.has_value());
+        EXPECT_EQ(cell->value.type(), v.type());
+        EXPECT_EQ(cell->value, v);
+        if (v.isDate()) {
+            EXPECT_EQ(cell->value.dateValue().timeSpec(), v.dateValue().timeSpec());
+        }
+        EXPECT_EQ(cell->bold, row % 2 == 0);
+        EXPECT_EQ(cell->color, row % 3 == 0 ? 0xFF0000u : 0u);
+        EXPECT_EQ(cell->formula, row % 4 == 0 ? QStringLiteral("=A%1").arg(row + 2) : QString());
+        ++row;
+    }
+}
+
+TEST(SheetData, TextsWrittenOverAndOverLeaveTheOthersAsTheyWere) {
+    SheetData sheet;
+    for (int r = 0; r < 100; ++r)
+        sheet.setValue(r, 0, vb::Variant(QStringLiteral("sabit %1").arg(r)));
+    // Enough replaced characters to make the pool build itself anew.
+    const QString filler(30000, u'x');
+    for (int i = 0; i < 400; ++i)
+        sheet.setValue(i % 3, 1, vb::Variant(filler + QString::number(i)));
+    sheet.setValue(0, 1, vb::Variant(12.5));
+    for (int r = 0; r < 100; ++r)
+        EXPECT_EQ(sheet.value(r, 0), vb::Variant(QStringLiteral("sabit %1").arg(r)));
+    EXPECT_EQ(sheet.value(0, 1), vb::Variant(12.5));
+    EXPECT_EQ(sheet.value(1, 1), vb::Variant(filler + QStringLiteral("397")));
+    EXPECT_EQ(sheet.value(2, 1), vb::Variant(filler + QStringLiteral("398")));
+    // A formula cleared leaves the value; the font stays when the value goes.
+    sheet.set(5, 5, CellData::make(vb::Variant(3.0), true));
+    sheet.setFormula(5, 5, QStringLiteral("=1+2"));
+    sheet.setFormula(5, 5, {});
+    sheet.setValue(5, 5, {});
+    EXPECT_TRUE(sheet.cell(5, 5)->bold);
+    EXPECT_FALSE(sheet.cell(5, 5)->hasFormula());
+    EXPECT_FALSE(sheet.isEmpty(5, 5));
+    EXPECT_FALSE(sheet.holdsValue(5, 5));
 }
 
 class RoundTrip : public FilesTest, public ::testing::WithParamInterface<FileFormat> {};
@@ -206,7 +271,7 @@ TEST_P(RoundTrip, ReplacesAnExistingFile) {
     WorkbookData small;
     small.sheets.resize(1);
     small.sheets[0].name = QStringLiteral("Sayfa1");
-    small.sheets[0].at(0, 0).value = vb::Variant("GsmNo");
+    small.sheets[0].setValue(0, 0, vb::Variant("GsmNo"));
     WriteWorkbookFile(small, file, GetParam());
     ExpectSameWorkbook(small, ReadWorkbookFile(file));
 }
@@ -219,17 +284,17 @@ using CsvFiles = FilesTest;
 TEST_F(CsvFiles, RoundTripKeepsTheFirstSheetsValues) {
     WorkbookData book = SampleWorkbook();
     SheetData& sheet = book.sheets[0];
-    sheet.at(6, 0).value = vb::Variant("virgül, \"tırnak\"; noktalı virgül ve\r\nsatır sonu");
-    sheet.at(6, 1).value = vb::Variant("123");      // texts that look like other values
-    sheet.at(6, 2).value = vb::Variant("1.234,5");
-    sheet.at(6, 3).value = vb::Variant("29.02.2024");
-    sheet.at(6, 4).value = vb::Variant("DOĞRU");
-    sheet.at(7, 4).value = vb::Variant(" boşluklu ");
-    sheet.at(7, 0).value = vb::Variant(0.1 + 0.2);  // needs all seventeen digits
-    sheet.at(7, 1).value = vb::Variant(123456789012345678.0);
-    sheet.at(7, 2).value = vb::Variant::Error(2007);
-    sheet.at(7, 3).value = vb::Variant("sep=;");
-    sheet.at(8, 0).value = vb::Variant("#YOK");
+    sheet.setValue(6, 0, vb::Variant("virgül, \"tırnak\"; noktalı virgül ve\r\nsatır sonu"));
+    sheet.setValue(6, 1, vb::Variant("123"));      // texts that look like other values
+    sheet.setValue(6, 2, vb::Variant("1.234,5"));
+    sheet.setValue(6, 3, vb::Variant("29.02.2024"));
+    sheet.setValue(6, 4, vb::Variant("DOĞRU"));
+    sheet.setValue(7, 4, vb::Variant(" boşluklu "));
+    sheet.setValue(7, 0, vb::Variant(0.1 + 0.2));  // needs all seventeen digits
+    sheet.setValue(7, 1, vb::Variant(123456789012345678.0));
+    sheet.setValue(7, 2, vb::Variant::Error(2007));
+    sheet.setValue(7, 3, vb::Variant("sep=;"));
+    sheet.setValue(8, 0, vb::Variant("#YOK"));
     const QString file = path(QStringLiteral("liste.csv"));
     WriteWorkbookFile(book, file, FileFormat::Csv);
     // UTF-8 with its byte order mark and the Turkish list separator.
@@ -274,7 +339,7 @@ TEST_F(CsvFiles, TypesFieldsByTheirText) {
         writeBytes(QStringLiteral("alan.csv"), QByteArray(c.field) + "\n");
         const WorkbookData book = ReadWorkbookFile(path(QStringLiteral("alan.csv")));
         ASSERT_EQ(book.sheets.size(), 1u);
-        const CellData* cell = book.sheets[0].cell(0, 0);
+        const std::optional<CellData> cell = book.sheets[0].cell(0, 0);
         EXPECT_EQ(cell ? cell->value : vb::Variant(), c.value) << c.field;
     }
 }
@@ -288,9 +353,9 @@ TEST_F(CsvFiles, ReadsLineEndingsByteOrderMarkAndQuotedLineBreaks) {
     EXPECT_EQ(sheet.cell(1, 0)->value, vb::Variant("Ayşe"));
     EXPECT_EQ(sheet.cell(1, 1)->value, vb::Variant("iki\nsatır"));
     EXPECT_EQ(sheet.columnCount(), 2);
-    EXPECT_TRUE(sheet.rows[2].empty());
+    EXPECT_EQ(sheet.rowLength(2), 0);
     EXPECT_EQ(sheet.cell(3, 0)->value, vb::Variant("son"));
-    EXPECT_EQ(sheet.cell(3, 1), nullptr);  // a trailing empty field is no cell
+    EXPECT_FALSE(sheet.cell(3, 1).has_value());  // a trailing empty field is no cell
     EXPECT_EQ(sheet.cell(4, 0)->value, vb::Variant("x"));
 
     // The sheet is named after the file, as a valid sheet name.
@@ -362,7 +427,7 @@ TEST_F(FileErrors, WorkbooksTheHostCouldNotHoldAreRefused) {
             EXPECT_VB_ERROR(WriteWorkbookFile(book, path(QStringLiteral("x")), format), errWorkbookFile);
 
     WorkbookData longText = named({QStringLiteral("Sayfa1")});
-    longText.sheets[0].at(0, 0).value = vb::Variant(QString(files::kMaxTextLength + 1, u'ş'));
+    longText.sheets[0].setValue(0, 0, vb::Variant(QString(files::kMaxTextLength + 1, u'ş')));
     for (FileFormat format : {FileFormat::Xls, FileFormat::Xlsx})
         EXPECT_VB_ERROR(WriteWorkbookFile(longText, path(QStringLiteral("uzun")), format), errWorkbookFile);
 }
@@ -439,7 +504,7 @@ TEST_F(FilesTest, ReadsWorkbooksOfOtherWriters) {
     EXPECT_EQ(s.cell(0, 1)->color, 0xFF0000u);
     EXPECT_EQ(value(0, 3), vb::Variant(" "));
     EXPECT_EQ(value(0, 4), vb::Variant("bir\r\niki _x0041_"));
-    EXPECT_TRUE(s.rows[1].empty());
+    EXPECT_EQ(s.rowLength(1), 0);
     EXPECT_EQ(value(2, 0), vb::Variant(epoch1904.addDays(45000)));
     EXPECT_EQ(value(2, 1), vb::Variant(5.0));
     EXPECT_EQ(value(2, 2), vb::Variant(7.0));
@@ -461,7 +526,7 @@ TEST_F(FilesTest, ReadsWorkbooksOfOtherWriters) {
     EXPECT_DOUBLE_EQ(s.columnWidths[1], 20);
     EXPECT_DOUBLE_EQ(s.columnWidths[26], 5);
     EXPECT_EQ(book.sheets[1].name, QStringLiteral("İkinci"));
-    ASSERT_NE(book.sheets[1].cell(1, 1), nullptr);
+    ASSERT_TRUE(book.sheets[1].cell(1, 1).has_value());
     EXPECT_EQ(book.sheets[1].cell(1, 1)->value, vb::Variant(3.0));
 }
 

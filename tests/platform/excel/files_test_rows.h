@@ -17,19 +17,18 @@ inline WorkbookData ReportRows(int records, int perSheet) {
         SheetData sheet;
         sheet.name = QStringLiteral("Sayfa%1").arg(s + 1);
         const int count = std::min(perSheet, records - record);
-        sheet.rows.reserve(size_t(count) + 1);
-        sheet.rows.emplace_back();
+        sheet.reserveRows(count + 1);
+        int column = 0;
         for (const char* h : {"GsmNo", "Durum", "MSGID", "Tarih", "Mesaj"})
-            sheet.rows[0].push_back(CellData::make(h, true));
+            sheet.set(0, column++, CellData::make(h, true));
         for (int i = 0; i < count; ++i, ++record) {
             const bool rejected = record % 4 == 3;
-            sheet.rows.push_back({
-                CellData::make(QStringLiteral("53%1").arg(record, 8, 10, QChar(u'0'))),
-                CellData::make(states[record % 4], rejected, rejected ? 0xFF0000 : 0),
-                CellData::make(double(1000000 + record)),
-                CellData::make(QDateTime(QDate(2024, 1, 1).addDays(record % 366), QTime(9, record % 60))),
-                CellData::make(QStringLiteral("Sayın müşterimiz, %1 numaralı siparişiniz yola çıktı.").arg(record % 1000)),
-            });
+            const int row = i + 1;
+            sheet.setValue(row, 0, QStringLiteral("53%1").arg(record, 8, 10, QChar(u'0')));
+            sheet.set(row, 1, CellData::make(states[record % 4], rejected, rejected ? 0xFF0000 : 0));
+            sheet.setValue(row, 2, double(1000000 + record));
+            sheet.setValue(row, 3, QDateTime(QDate(2024, 1, 1).addDays(record % 366), QTime(9, record % 60)));
+            sheet.setValue(row, 4, QStringLiteral("Sayın müşterimiz, %1 numaralı siparişiniz yola çıktı.").arg(record % 1000));
         }
         sheet.columnWidths = {14, 12, 10, 18, 50};
         book.sheets.push_back(std::move(sheet));

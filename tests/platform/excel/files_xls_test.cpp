@@ -40,18 +40,18 @@ TEST_F(XlsFiles, ASheetBeyond65536RowsOr256ColumnsIsRefused) {
     book.sheets.resize(1);
     SheetData& sheet = book.sheets[0];
     sheet.name = QStringLiteral("Sayfa1");
-    sheet.at(65535, 255).value = vb::Variant("son hücre");
-    sheet.at(0, 300);  // empty cells past the limit take no room
+    sheet.setValue(65535, 255, vb::Variant("son hücre"));
+    sheet.set(0, 300, CellData());  // empty cells past the limit take no room
     WriteWorkbookFile(book, path(QStringLiteral("sınırda.xls")), FileFormat::Xls);
     ExpectFreexlReads(path(QStringLiteral("sınırda.xls")), book);
     const SheetData read = ReadWorkbookFile(path(QStringLiteral("sınırda.xls"))).sheets[0];
-    ASSERT_NE(read.cell(65535, 255), nullptr);
+    ASSERT_TRUE(read.cell(65535, 255).has_value());
     EXPECT_EQ(read.cell(65535, 255)->value, vb::Variant("son hücre"));
 
     SheetData tooLong = sheet;
-    tooLong.at(65536, 0).value = vb::Variant(1);
+    tooLong.setValue(65536, 0, vb::Variant(1));
     SheetData tooWide = sheet;
-    tooWide.at(0, 256).bold = true;
+    tooWide.setBold(0, 256, true);
     for (const SheetData& s : {tooLong, tooWide}) {
         book.sheets[0] = s;
         EXPECT_VB_ERROR(WriteWorkbookFile(book, path(QStringLiteral("büyük.xls")), FileFormat::Xls), errWorkbookFile);
@@ -85,12 +85,12 @@ TEST_F(XlsFiles, ALargeSharedStringTableContinuesOverManyRecords) {
     // few for one two-byte character.
     for (int i = 0; i < 1500; ++i, ++row) {
         const QString unit = i % 2 ? QStringLiteral("çağrı merkezi şubesi ") : QStringLiteral("abcde fghij ");
-        sheet.at(row, 0).value = vb::Variant(QStringLiteral("%1:").arg(i) + unit.repeated(5 + (i * 37) % 70));
+        sheet.setValue(row, 0, vb::Variant(QStringLiteral("%1:").arg(i) + unit.repeated(5 + (i * 37) % 70)));
     }
     for (int i = 0; i < 300; ++i, ++row)
-        sheet.at(row, 1).value = vb::Variant(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')) + QString(100, u'x'));
+        sheet.setValue(row, 1, vb::Variant(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')) + QString(100, u'x')));
     for (int i = 0; i < 300; ++i, ++row)
-        sheet.at(row, 2).value = vb::Variant(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')) + QString(92, u'ş'));
+        sheet.setValue(row, 2, vb::Variant(QStringLiteral("%1").arg(i, 8, 10, QChar(u'0')) + QString(92, u'ş')));
     const QByteArray file = files::BuildXlsFile(book);
     auto stream = files::ReadCompoundStream(file, {QStringLiteral("Workbook")});
     ASSERT_TRUE(stream);
@@ -106,8 +106,8 @@ TEST_F(XlsFiles, ALargeSharedStringTableContinuesOverManyRecords) {
         runs.sheets.resize(1);
         runs.sheets[0].name = QStringLiteral("Sayfa1");
         for (int r = 0, i = 0; r < sheet.rowCount(); ++r)
-            if (const CellData* c = sheet.cell(r, column))
-                runs.sheets[0].at(i++, 0) = *c;
+            if (const std::optional<CellData> c = sheet.cell(r, column))
+                runs.sheets[0].set(i++, 0, *c);
         WriteWorkbookFile(runs, path(QStringLiteral("dizi.xls")), FileFormat::Xls);
         ExpectFreexlReads(path(QStringLiteral("dizi.xls")), runs);
         ExpectSameWorkbook(runs, ReadWorkbookFile(path(QStringLiteral("dizi.xls"))));
@@ -123,9 +123,9 @@ TEST_F(XlsFiles, ColoursOutsideThePaletteReplaceItsSlots) {
     for (unsigned i = 0; colors.size() < 56; ++i)
         colors.push_back(0x102030 + i * 0x030507);
     for (size_t i = 0; i < colors.size(); ++i)
-        sheet.at(int(i), 0) = Cell(QStringLiteral("renk %1").arg(i), i % 2 == 0, colors[i]);
+        sheet.set(int(i), 0, Cell(QStringLiteral("renk %1").arg(i), i % 2 == 0, colors[i]));
     const unsigned extra = 0x0F1F2F;  // no slot left: shown as the nearest colour
-    sheet.at(int(colors.size()), 0) = Cell("yakın", false, extra);
+    sheet.set(int(colors.size()), 0, Cell("yakın", false, extra));
     WriteWorkbookFile(book, path(QStringLiteral("renkler.xls")), FileFormat::Xls);
     ExpectFreexlReads(path(QStringLiteral("renkler.xls")), book);
     const SheetData read = ReadWorkbookFile(path(QStringLiteral("renkler.xls"))).sheets[0];
@@ -156,10 +156,10 @@ TEST_F(XlsFiles, ATextLongerThanARecordComesBackWhole) {
     WorkbookData book;
     book.sheets.resize(1);
     book.sheets[0].name = QStringLiteral("Uzun");
-    book.sheets[0].at(0, 0).value = vb::Variant(QStringLiteral("kısa"));
-    book.sheets[0].at(1, 0).value = vb::Variant(text);
-    book.sheets[0].at(1, 1).value = vb::Variant(QString(20000, u'a'));  // one byte a character
-    book.sheets[0].at(2, 0).value = vb::Variant(QStringLiteral("son"));
+    book.sheets[0].setValue(0, 0, vb::Variant(QStringLiteral("kısa")));
+    book.sheets[0].setValue(1, 0, vb::Variant(text));
+    book.sheets[0].setValue(1, 1, vb::Variant(QString(20000, u'a')));  // one byte a character
+    book.sheets[0].setValue(2, 0, vb::Variant(QStringLiteral("son")));
     WriteWorkbookFile(book, path(QStringLiteral("uzun.xls")), FileFormat::Xls);
     ExpectSameWorkbook(book, ReadWorkbookFile(path(QStringLiteral("uzun.xls"))));
 }
@@ -366,17 +366,15 @@ TEST_F(XlsFiles, ReadsRecordsOtherWritersUse) {
 
     const WorkbookData book = ReadWorkbookFile(path(QStringLiteral("diğer.xls")));
     ASSERT_EQ(book.sheets.size(), 1u);
-    SheetData expected;
-    expected.name = QStringLiteral("Formüller");
-    expected.rows = {
+    SheetData expected = SheetData::FromRows(QStringLiteral("Formüller"), {
         {Cell("Merhaba", true, 0xFF0000), Cell(1234.0), Cell(0.5), Cell(12.34, true, 0xFF0000)},
         {Cell(42.5), Cell(QDateTime(QDate(2024, 2, 29), QTime(12, 0))), Cell("Sonuç ğ", true, 0xFF0000), Cell(true),
          Cell(vb::Variant::Error(2007))},
         {Cell(vb::Variant::Error(2042)), Cell(false, true, 0xFF0000), Cell({}, true, 0xFF0000), Cell({}, true, 0xFF0000)},
         {Cell(QDate(2024, 2, 29)), Cell("Etiket ş")},
-    };
+    });
     for (int c = 0; c < 5; ++c)
-        expected.rows[1][size_t(c)].formula = QStringLiteral("=1");
+        expected.setFormula(1, c, QStringLiteral("=1"));
     expected.columnWidths = {30, 10, 10, 10, 10};
     WorkbookData expectedBook;
     expectedBook.sheets.push_back(expected);
@@ -438,6 +436,48 @@ TEST_F(XlsFiles, TextsGoOnOverContinueRecordsInLabelsAndFormulaResults) {
     EXPECT_EQ(sheet.cell(1, 0)->formula, QStringLiteral("=1"));
 }
 
+// The format's texts hold up to 65,535 characters, twice what a cell takes.
+TEST_F(XlsFiles, TextsLongerThanACellHoldsAreRefusedNamingTheCell) {
+    for (const int length : {files::kMaxTextLength, files::kMaxTextLength + 1, 65535}) {
+        for (const bool formulaResult : {false, true}) {
+            SCOPED_TRACE(std::to_string(length) + (formulaResult ? " STRING" : " LABEL"));
+            StreamBuilder b;
+            standardGlobals(b, QStringLiteral("Uzun"), {});
+            RecordWriter& s = b.sheet;
+            b.bof(s, kSheetStream);
+            dimension(s, 3, 3);
+            ByteWriter text;
+            if (formulaResult) {
+                const char follows[8] = {0, 0, 0, 0, 0, 0, char(0xFF), char(0xFF)};
+                formula(s, 2, 1, 15, follows);
+            } else {
+                text.u16(2);
+                text.u16(1);
+                text.u16(15);
+            }
+            text.u16(uint16_t(length));
+            text.u8(0);
+            text.bytes(QByteArray(length, 'x').constData(), length);
+            continued(s, formulaResult ? kString : kLabel, text.data(), formulaResult ? 3 + 1000 : 9 + 1000, 0, 8000);
+            s.eof();
+            writeBytes(QStringLiteral("uzun.xls"), files::BuildCompoundFile(QStringLiteral("Workbook"), b.stream()));
+            if (length <= files::kMaxTextLength) {
+                EXPECT_EQ(ReadWorkbookFile(path(QStringLiteral("uzun.xls"))).sheets.at(0).value(2, 1),
+                          vb::Variant(QString(length, u'x')));
+                continue;
+            }
+            try {
+                ReadWorkbookFile(path(QStringLiteral("uzun.xls")));
+                ADD_FAILURE() << "read";
+            } catch (const vb::Error& e) {
+                EXPECT_EQ(e.number(), errWorkbookFile);
+                EXPECT_TRUE(e.description().contains(QStringLiteral("'Uzun' sayfasının B3 hücresindeki metin")))
+                    << e.description().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(XlsFiles, DamagedRecordsAreRefusedOrReadAsFarAsTheyGo) {
     auto workbook = [](auto sheetRecords, const QStringList& strings = {}) {
         StreamBuilder b;
@@ -473,7 +513,7 @@ TEST_F(XlsFiles, DamagedRecordsAreRefusedOrReadAsFarAsTheyGo) {
                    s.end(r);
                }));
     const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("kısa.xls"))).sheets.at(0);
-    EXPECT_EQ(sheet.rows.size(), 2u);
+    EXPECT_EQ(sheet.rowCount(), 2);
     EXPECT_EQ(sheet.cell(1, 0)->value, vb::Variant(2.5));
     EXPECT_LE(sheet.columnCount(), 2);
     // A sheet whose offset points outside the stream.
@@ -494,10 +534,10 @@ TEST_F(XlsFiles, MergedRangesAndErrorValuesRoundTrip) {
     book.sheets.resize(1);
     SheetData& sheet = book.sheets[0];
     sheet.name = QStringLiteral("Birleşik");
-    sheet.at(0, 0) = Cell("Başlık", true);
-    sheet.at(1, 0) = Cell(vb::Variant::Error(2007));
-    sheet.at(1, 1) = Cell(vb::Variant::Error(2042));
-    sheet.at(2, 2) = Cell(vb::Variant::Error(2000));
+    sheet.set(0, 0, Cell("Başlık", true));
+    sheet.set(1, 0, Cell(vb::Variant::Error(2007)));
+    sheet.set(1, 1, Cell(vb::Variant::Error(2042)));
+    sheet.set(2, 2, Cell(vb::Variant::Error(2000)));
     sheet.merges = {{0, 0, 0, 3}, {2, 2, 5, 4}};
     for (FileFormat format : {FileFormat::Xls, FileFormat::Xlsx}) {
         const QString file = path(format == FileFormat::Xls ? QStringLiteral("b.xls") : QStringLiteral("b.xlsx"));
@@ -584,7 +624,7 @@ TEST_F(XlsFiles, ReadsAShortWorkbookStreamFromTheMiniStream) {
     writeBytes(QStringLiteral("kısa.xls"), miniStreamFile(stream));
     const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("kısa.xls"))).sheets.at(0);
     EXPECT_EQ(sheet.name, QStringLiteral("Kısa"));
-    ASSERT_NE(sheet.cell(0, 0), nullptr);
+    ASSERT_TRUE(sheet.cell(0, 0).has_value());
     EXPECT_EQ(sheet.cell(0, 0)->value, vb::Variant("kalın kırmızı"));
     EXPECT_TRUE(sheet.cell(0, 0)->bold);
     EXPECT_EQ(sheet.cell(0, 0)->color, 0xFF0000u);

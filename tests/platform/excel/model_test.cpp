@@ -349,11 +349,11 @@ TEST_F(ExcelModel, AValuePutIntoAFormulaCellReplacesTheFormula) {
     WorkbookData data;
     data.sheets.resize(1);
     data.sheets[0].name = QStringLiteral("Formüller");
-    data.sheets[0].at(0, 0).value = vb::Variant(2.0);
-    data.sheets[0].at(0, 1).value = vb::Variant(4.0);
-    data.sheets[0].at(0, 1).formula = QStringLiteral("=A1*2");
-    data.sheets[0].at(0, 2).value = vb::Variant(1.0);
-    data.sheets[0].at(0, 2).formula = CellData::kUnreadFormula;
+    data.sheets[0].setValue(0, 0, vb::Variant(2.0));
+    data.sheets[0].setValue(0, 1, vb::Variant(4.0));
+    data.sheets[0].setFormula(0, 1, QStringLiteral("=A1*2"));
+    data.sheets[0].setValue(0, 2, vb::Variant(1.0));
+    data.sheets[0].setFormula(0, 2, CellData::kUnreadFormula);
     data.sheets[0].merges = {{2, 0, 2, 3}};
     const QString file = dir.filePath(QStringLiteral("formul.xlsx"));
     WriteWorkbookFile(data, file, FileFormat::Xlsx);
@@ -498,6 +498,32 @@ TEST_F(ExcelModel, ASelectionOfSeveralAreasIsCountedAndAddressedAreaByArea) {
     // A new sheet selects its A1.
     sheet->Parent()->Sheets().Item(2)->Activate();
     EXPECT_EQ(app->Selection().Address(), QStringLiteral("$A$1"));
+}
+
+TEST_F(ExcelModel, IntersectGivesTheSharedCellsAreaByArea) {
+    const auto sheet = newSheet();
+    const struct {
+        const char* first;
+        const char* second;
+        const char* shared;   // "" for Nothing
+    } cases[] = {
+        {"A1:XFD1048576", "B2:D9", "$B$2:$D$9"},
+        {"B2:D9", "C5:F20", "$C$5:$D$9"},
+        {"A:A", "2:3", "$A$2:$A$3"},
+        {"A1:B2,D4:E5", "B2:D4", "$B$2,$D$4"},
+        {"C:C,A:A", "A1:C3", "$C$1:$C$3,$A$1:$A$3"},
+        {"A1:B2", "C3:D4", ""},
+        {"B2", "B2", "$B$2"},
+    };
+    for (const auto& c : cases) {
+        const Range shared = app->Intersect(sheet->Range(QString::fromLatin1(c.first)),
+                                            sheet->Range(QString::fromLatin1(c.second)));
+        EXPECT_EQ(shared.isNothing() ? QString() : shared.Address(), QString::fromLatin1(c.shared))
+            << c.first << " " << c.second;
+    }
+    const auto other = sheet->Parent()->Sheets().Item(2);
+    EXPECT_EQ(ErrorOf([&] { app->Intersect(sheet->Range(QStringLiteral("A1")), other->Range(QStringLiteral("A1"))); }),
+              errExcel);
 }
 
 TEST_F(ExcelModel, ASelectionThatIsNoCellRangeCannotBeReadAsOne) {

@@ -128,9 +128,9 @@ TEST_F(WorksheetTables, ColumnsAreTypedByTheirFirstRowsAndNoValueIsLost) {
     // How deep the scan goes decides the type; either way every value comes.
     SheetData sheet;
     sheet.name = QStringLiteral("S");
-    sheet.at(0, 0).value = vb::Variant("N");
-    sheet.at(1, 0).value = vb::Variant("bir");
-    for (int r = 2; r <= 9; ++r) sheet.at(r, 0).value = vb::Variant(r + 0.5);
+    sheet.setValue(0, 0, vb::Variant("N"));
+    sheet.setValue(1, 0, vb::Variant("bir"));
+    for (int r = 2; r <= 9; ++r) sheet.setValue(r, 0, vb::Variant(r + 0.5));
     const ado::Rowset deep = SheetTable(sheet, 8);
     EXPECT_EQ(deep.fields[0].type, ado::adDouble);
     EXPECT_EQ(deep.rows[0][0], vb::Variant("bir"));
@@ -140,7 +140,7 @@ TEST_F(WorksheetTables, ColumnsAreTypedByTheirFirstRowsAndNoValueIsLost) {
     EXPECT_EQ(shallow.rows[1][0], vb::Variant("2,5"));   // the text the cell shows
 
     // A text too long for a text field makes the column a long one.
-    sheet.at(10, 0).value = vb::Variant(QString(300, QLatin1Char('x')));
+    sheet.setValue(10, 0, vb::Variant(QString(300, QLatin1Char('x'))));
     const ado::Rowset longer = SheetTable(sheet, 1);
     EXPECT_EQ(longer.fields[0].type, ado::adLongVarWChar);
     EXPECT_EQ(longer.rows[9][0].stringValue().size(), 300);
