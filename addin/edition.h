@@ -26,8 +26,10 @@ struct Edition {
     QString servicePath;
     // Scheme of the gateway service's endpoint ("https" or "http").
     QString serviceScheme;
-    // Defined size of the message basket's text field; a package holding a
-    // message longer than 160 characters goes out as action 41.
+    // The longest message the edition sends: the defined size of the
+    // message basket's text field, and the most a page's message box takes.
+    // A package holding a message longer than 160 characters goes out as
+    // action 41.
     int basketMessageSize = 160;
     // Path of the product site's login page, which the support window opens
     // with a gateway-service account in its query; empty: the site's home

@@ -10,23 +10,40 @@
 namespace mdlGenel {
 
 QString FoldSmsText(const QString& text) {
-    // One after the other, in this order: CR LF must go before CR and LF.
-    static const std::pair<QString, QString> steps[] = {
-        {QStringLiteral("Ü"), QStringLiteral("U")}, {QStringLiteral("ü"), QStringLiteral("u")},
-        {QStringLiteral("Ğ"), QStringLiteral("G")}, {QStringLiteral("ğ"), QStringLiteral("g")},
-        {QStringLiteral("İ"), QStringLiteral("I")}, {QStringLiteral("ı"), QStringLiteral("i")},
-        {QStringLiteral("Ş"), QStringLiteral("S")}, {QStringLiteral("ş"), QStringLiteral("s")},
-        {QStringLiteral("Ç"), QStringLiteral("C")}, {QStringLiteral("ç"), QStringLiteral("c")},
-        {QStringLiteral("Ö"), QStringLiteral("O")}, {QStringLiteral("ö"), QStringLiteral("o")},
-        {QStringLiteral("&"), QStringLiteral("-")}, {QStringLiteral("é"), QStringLiteral("e")},
-        {QStringLiteral("\r\n"), QString()},       {QStringLiteral("\r"), QString()},
-        {QStringLiteral("\n"), QString()},         {QStringLiteral(">"), QStringLiteral("]")},
-        {QStringLiteral("<"), QStringLiteral("[")}, {QStringLiteral("~"), QStringLiteral(" ")},
-    };
+    // One pass over the text: the Turkish letters (and é) to their ASCII
+    // letters, "&" to "-", "<" and ">" to "[" and "]", "~" to a blank, and
+    // every CR and LF dropped (CR LF, then CR, then LF, as whole steps, leave
+    // none). No replacement makes a character another one replaces, so the
+    // order of the steps cannot show.
     try {
-        QString out = text;
-        for (const auto& [find, replacement] : steps)
-            out.replace(find, replacement, Qt::CaseSensitive);
+        QString out(text.size(), Qt::Uninitialized);
+        QChar* o = out.data();
+        for (const QChar c : text) {
+            char16_t f = c.unicode();
+            switch (f) {
+            case u'Ü': f = u'U'; break;
+            case u'ü': f = u'u'; break;
+            case u'Ğ': f = u'G'; break;
+            case u'ğ': f = u'g'; break;
+            case u'İ': f = u'I'; break;
+            case u'ı': f = u'i'; break;
+            case u'Ş': f = u'S'; break;
+            case u'ş': f = u's'; break;
+            case u'Ç': f = u'C'; break;
+            case u'ç': f = u'c'; break;
+            case u'Ö': f = u'O'; break;
+            case u'ö': f = u'o'; break;
+            case u'&': f = u'-'; break;
+            case u'é': f = u'e'; break;
+            case u'\r': case u'\n': continue;
+            case u'>': f = u']'; break;
+            case u'<': f = u'['; break;
+            case u'~': f = u' '; break;
+            default: break;
+            }
+            *o++ = QChar(f);
+        }
+        out.truncate(o - out.constData());
         return out;
     } catch (...) {
         return QString();

@@ -8,6 +8,8 @@
 
 namespace edition2 {
 
+Connect::Connect() { UseOwnWindows(); }
+
 void Connect::AddinInstance_OnConnection(const std::shared_ptr<excel::Application>& Application, int, void*,
                                          excel::CustomArray&) {
     try {

@@ -12,6 +12,9 @@ namespace edition2 {
 // the host was started.
 class Connect : public excel::AddinConnection {
 public:
+    // The second edition's windows are chosen with the add-in object.
+    Connect();
+
     void AddinInstance_OnConnection(const std::shared_ptr<excel::Application>& Application, int ConnectMode,
                                     void* AddInInst, excel::CustomArray& custom);
     void AddinInstance_OnDisconnection(int RemoveMode, excel::CustomArray& custom);

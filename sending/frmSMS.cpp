@@ -1,5 +1,6 @@
 #include "sending/frmSMS.h"
 
+#include "addin/edition.h"
 #include "addin/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
@@ -26,6 +27,7 @@ namespace {
 
 constexpr int kMinWidth = 10590;
 constexpr int kMinHeight = 8145;
+// The counter counts down from one SMS.
 constexpr int kMaxText = 160;
 
 const QString kTitle = QStringLiteral("Quillmere SMS Gönderimi");
@@ -86,7 +88,7 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
 
     Frame2 = new forms::Frame(this, QStringLiteral("Frame2"), QStringLiteral("Mesaj içeriği: 160 / 160"));
     txtMesaj = new forms::TextBox(Frame2, QStringLiteral("txtMesaj"), true);
-    txtMesaj->setMaxLength(kMaxText);
+    txtMesaj->setMaxLength(quillmere::CurrentEdition().basketMessageSize);
 
     cmdAlanEkle = new forms::CommandButton(this, QStringLiteral("cmdAlanEkle"), QStringLiteral("Alan ekle"));
     Label5 = new forms::Label(this, QStringLiteral("Label5"), QStringLiteral("GSM Numarası hangi alanda bulunuyor?"));
@@ -111,15 +113,19 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     layOut();
 }
 
+void frmSMS::beginLoad() {
+    CloseOnActivate = false;
+    WebBrowser1->Navigate(mdlGenel::AdvertUrl);
+    mdlGenel::CancelRequested = false;
+    xlApp = ExcelApp;
+    if (!xlApp || !xlApp->ActiveWorkbook())
+        vb::Raise(vb::errObjectNotSet);
+}
+
 void frmSMS::Form_Load() {
     QString failure;
     try {
-        CloseOnActivate = false;
-        WebBrowser1->Navigate(mdlGenel::AdvertUrl);
-        mdlGenel::CancelRequested = false;
-        xlApp = ExcelApp;
-        if (!xlApp || !xlApp->ActiveWorkbook())
-            vb::Raise(vb::errObjectNotSet);
+        beginLoad();
         const QString fullName = xlApp->ActiveWorkbook()->Path() + u'\\' + xlApp->ActiveWorkbook()->Name();
         WorkbookPath = vb::Left(fullName, vb::Len(fullName) - 4);
 
@@ -178,7 +184,10 @@ void frmSMS::LoadSheet() {
     vb::ResumeNext([&] { DataGrid1->setCaption(recordCountCaption(rsSheet)); });
     vb::ResumeNext([&] { Adodc1->Recordset()->Close(); });
     vb::ResumeNext([&] { xlApp.reset(); });
+    fillColumnChoices();
+}
 
+void frmSMS::fillColumnChoices() {
     vb::ResumeNext([&] {
         frmPop& pop = forms::Get<frmPop>();
         pop.AltmnuAry.erase(pop.AltmnuAry.begin() + 1, pop.AltmnuAry.end());
@@ -213,10 +222,14 @@ void frmSMS::Form_Activate() {
 void frmSMS::Form_Unload(int&) {
     mdlGenel::MessageText.clear();
     rsSheet.reset();
-    mdlGenel::ExcelSchema.reset();
-    mdlGenel::ExcelConnection.reset();
+    workbookSchema().reset();
+    workbookConnection().reset();
     xlApp.reset();
 }
+
+std::shared_ptr<ado::Connection>& frmSMS::workbookConnection() { return mdlGenel::ExcelConnection; }
+
+std::shared_ptr<ado::Recordset>& frmSMS::workbookSchema() { return mdlGenel::ExcelSchema; }
 
 void frmSMS::cmdFEkle_Click() {
     if (cbFAlani->Text().isEmpty()) {
@@ -305,7 +318,7 @@ void frmSMS::txtMesaj_KeyPress(int& keyAscii) {
 
 namespace {
 
-// A merged message longer than this is not sent: its row is set aside.
+// A merged message longer than one SMS is not sent: its row is set aside.
 constexpr int kMaxMerged = 160;
 
 // The wait window's speed line and timer, on while the list is built.
@@ -355,6 +368,24 @@ void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
 
 } // namespace
 
+void frmSMS::listBuildStarts(frmSonEkran& screen) {
+    screen.cmdLstCikart->setEnabled(false);
+    screen.DataGrid1->setDataSource(nullptr);
+    screen.Frame3->setVisible(true);
+    screen.Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
+}
+
+void frmSMS::listBuildEnds(frmSonEkran& screen) {
+    screen.DataGrid1->setDataSource(screen.Adodc1);
+    screen.cmdLstCikart->setEnabled(true);
+    screen.Frame3->setVisible(false);
+    screen.Grid1Ayar();
+}
+
+bool frmSMS::setsAside(const QString& merged) const { return vb::Len(merged) > kMaxMerged; }
+
+qint64 frmSMS::totalOf(const QString&) const { return 1; }
+
 void frmSMS::cmdIleri_Click() {
     // The walk yields to the event loop: the final screen may be closed
     // meanwhile, and this page with it. Neither is touched once gone.
@@ -362,15 +393,16 @@ void frmSMS::cmdIleri_Click() {
     QPointer<frmSonEkran> screen;
     auto gone = [&] { return !self || !self->isLoaded() || !screen || !screen->isLoaded(); };
     try {
-        if (txtMesaj->Text().isEmpty()) {
+        if (needsTemplate() && txtMesaj->Text().isEmpty()) {
             vb::MsgBox(QStringLiteral("Lütfen gönderilecek mesajı giriniz."), vb::vbInformation,
                        QStringLiteral("Quillmere"));
             forms::SetFocus(txtMesaj);
             return;
         }
-        if (!mdlGenel::ExcelSchema)
+        const std::shared_ptr<ado::Recordset> schema = workbookSchema();
+        if (!schema)
             vb::Raise(vb::errObjectNotSet);
-        if (mdlGenel::ExcelSchema->Bof() && mdlGenel::ExcelSchema->Eof()) {
+        if (schema->Bof() && schema->Eof()) {
             vb::MsgBox(QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosyayla çalışıyorsunuz.Uygulama kapanıyor..."),
                        vb::vbInformation, kTitle);
             forms::Unload(*this);
@@ -385,7 +417,7 @@ void frmSMS::cmdIleri_Click() {
             return;
         }
 
-        qint32 count = 0;
+        qint64 total = 0;
         mdlGenel::SendMode = QStringLiteral("Dosya alanlarını kullan.");
         const QString gsmColumn = cbGsmNo->Text();
         const QString templateText = txtMesaj->Text();
@@ -415,10 +447,7 @@ void frmSMS::cmdIleri_Click() {
         mdlGenel::OverlongRows = setAsideRecordset(sheet);
         const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
 
-        screen->cmdLstCikart->setEnabled(false);
-        screen->DataGrid1->setDataSource(nullptr);
-        screen->Frame3->setVisible(true);
-        screen->Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
+        listBuildStarts(*screen);
 
         const std::shared_ptr<ado::Recordset> list = screen->Adodc1->Recordset();
         const ado::Field listNumber = list->Fields(QStringLiteral("GsmNo"));
@@ -437,17 +466,21 @@ void frmSMS::cmdIleri_Click() {
                     closeWaitWindow();
                     return;
                 }
-                if (vb::Len(merged) > kMaxMerged) {
+                if (setsAside(merged)) {
                     // Not listed, so a later row of the number may still be.
                     setAside(sheet, *overlong);
                 } else {
-                    ++count;
+                    // A message the list cannot hold stops the list here,
+                    // as storing it would, but without a half-written row.
+                    if (vb::Len(merged) > listMessage.DefinedSize())
+                        vb::Raise(ado::errMultipleStep);
+                    total += totalOf(merged);
                     list->AddNew();
                     listNumber.setValue(number);
                     listMessage.setValue(merged);
                     list->UpdateBatch(ado::adAffectAll);
                     listed.insert(number);
-                    screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(count));
+                    screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(total));
                 }
             }
             sheet.MoveNext();
@@ -455,10 +488,7 @@ void frmSMS::cmdIleri_Click() {
         }
 
         closeWaitWindow();
-        screen->DataGrid1->setDataSource(screen->Adodc1);
-        screen->cmdLstCikart->setEnabled(true);
-        screen->Frame3->setVisible(false);
-        screen->Grid1Ayar();
+        listBuildEnds(*screen);
     } catch (const std::exception& e) {
         closeWaitWindow();
         vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, QStringLiteral("Quillmere"));
@@ -466,10 +496,10 @@ void frmSMS::cmdIleri_Click() {
 }
 
 void frmSMS::cmdGeri_Click() {
-    if (mdlGenel::ExcelSchema)
-        mdlGenel::ExcelSchema->Close();
-    if (mdlGenel::ExcelConnection)
-        mdlGenel::ExcelConnection->Close();
+    if (workbookSchema())
+        workbookSchema()->Close();
+    if (workbookConnection())
+        workbookConnection()->Close();
     forms::Get<frmSihirbaz>().Show();
     forms::Unload(*this);
 }
@@ -485,8 +515,7 @@ void frmSMS::layOut() {
     const int W = Width(), H = Height();
     const int gridWidth = W - 3375;
     forms::Place(DataGrid1, 60, 60, gridWidth, H - 3300);
-    forms::Place(Frame3, gridWidth + 105, 0, 3165, 780);
-    forms::Place(Frame1, gridWidth + 105, 840, 3165, H - 4065);
+    placeTablePanels(gridWidth + 105, H);
     const int messageWidth = W - 135;
     forms::Place(Frame2, 60, H - 3225, messageWidth, 1035);
     forms::Place(txtMesaj, 120, 270, messageWidth - 240, 660);
@@ -497,4 +526,9 @@ void frmSMS::layOut() {
     forms::Place(cmdGeri, W - 2670, row, 1215, 375);
     forms::Place(cmdIleri, W - 1350, row, 1215, 375);
     forms::Place(WebBrowser1, 0, H - 1545, W - 105, 1095);
+}
+
+void frmSMS::placeTablePanels(int left, int height) {
+    forms::Place(Frame3, left, 0, 3165, 780);
+    forms::Place(Frame1, left, 840, 3165, height - 4065);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 namespace ado {
+class Connection;
 class Recordset;
 }
 namespace excel {
@@ -22,6 +23,7 @@ class OptionButton;
 class TextBox;
 class WebBrowser;
 } // namespace forms
+class frmSonEkran;
 
 // The template page: the active workbook read as a database, the rows of
 // one of its tables narrowed by a list of conditions and sorted by a
@@ -56,7 +58,7 @@ public:
     void cmdFiltrele_Click();
     void cmdFKaldir_Click();
     void DataGrid1_HeadClick(int colIndex);
-    void txtMesaj_Change();
+    virtual void txtMesaj_Change();
     void txtMesaj_KeyPress(int& keyAscii);
     // "İleri >>": the final screen, and its list merged from the rows in
     // force, one row per number.
@@ -93,9 +95,40 @@ public:
     forms::CommandButton* cmdIleri;
     forms::WebBrowser* WebBrowser1;
 
+protected:
+    // The load's first steps, alike in both editions: the page to open
+    // afresh, the advertising page, the cancel flag cleared, the host held;
+    // raises when no workbook is active.
+    void beginLoad();
+    // The workbook's connection and its table list: the module's, which the
+    // final screen closes after a send.
+    virtual std::shared_ptr<ado::Connection>& workbookConnection();
+    virtual std::shared_ptr<ado::Recordset>& workbookSchema();
+    // The column menu and the two column lists, from the columns of rsSheet;
+    // every error ignored.
+    void fillColumnChoices();
+
+    // The list builder's steps that differ by edition. Whether an empty
+    // template stops the builder before it starts.
+    virtual bool needsTemplate() const { return true; }
+    // The final screen while its list is built, and once it is: its remove
+    // button off and its grid detached under the status frame, then all of
+    // it back.
+    virtual void listBuildStarts(frmSonEkran& screen);
+    virtual void listBuildEnds(frmSonEkran& screen);
+    // Whether a row whose number passed is set aside for the length of its
+    // message instead of listed.
+    virtual bool setsAside(const QString& merged) const;
+    // What a listed row adds to the final screen's total: one recipient.
+    virtual qint64 totalOf(const QString& merged) const;
+
+    // Positions of the table panel(s) right of the grid, whose right edge
+    // is left.
+    virtual void placeTablePanels(int left, int height);
+    void layOut();
+
 private:
     void LoadSheet();
-    void layOut();
     // The load fills the table list itself and then loads the first table
     // once; the list's own change notices meanwhile load nothing.
     bool fillingTables_ = false;

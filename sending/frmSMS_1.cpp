@@ -1,5 +1,6 @@
 #include "sending/frmSMS_1.h"
 
+#include "addin/edition.h"
 #include "addin/mdlGenel.h"
 #include "data/database.h"
 #include "data/text.h"
@@ -23,12 +24,14 @@
 #include "sending/sendlog.h"
 #include "sending/sendsteps.h"
 
+#include <QPointer>
 #include <QSet>
 
 namespace {
 
 constexpr int kWidth = 9510;
 constexpr int kHeight = 5940;
+// One SMS: what the counter counts down from and the send keeps.
 constexpr int kMaxText = 160;
 constexpr long kRed = 255;  // RGB(255, 0, 0)
 
@@ -68,7 +71,7 @@ frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
     Label1 = new forms::Label(Frame2, QStringLiteral("Label1"), QStringLiteral("Mesaj:"));
     forms::Place(Label1, 120, 300, 960, 255);
     txtMesaj = new forms::TextBox(Frame2, QStringLiteral("txtMesaj"), true);
-    txtMesaj->setMaxLength(kMaxText);
+    txtMesaj->setMaxLength(quillmere::CurrentEdition().basketMessageSize);
     forms::Place(txtMesaj, 1200, 270, 4320, 1200);
     lblKalanKrk = new forms::Label(Frame2, QStringLiteral("lblKalanKrk"), QStringLiteral("160 / 160"));
     lblKalanKrk->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -140,11 +143,24 @@ void frmSMS_1::txtMesaj_Change() {
 void frmSMS_1::txtMesaj_KeyPress(int& keyAscii) {
     if (keyAscii == 13)
         keyAscii = 0;
-    if (vb::Len(txtMesaj->Text()) > kMaxText)
+    if (vb::Len(txtMesaj->Text()) > quillmere::CurrentEdition().basketMessageSize)
         keyAscii = 0;
 }
 
 void frmSMS_1::Form_Activate() {
+    // One activation at a time: one that comes while the list is still
+    // being read (the user went to another window and back during the
+    // reading's yields) would read a second list into the first.
+    if (activating_)
+        return;
+    activating_ = true;
+    const QPointer<frmSMS_1> self(this);
+    activate();
+    if (self)
+        activating_ = false;
+}
+
+void frmSMS_1::activate() {
     if (mdlGenel::ListLoaded)
         return;
     try {
@@ -160,6 +176,7 @@ void frmSMS_1::Form_Activate() {
         if (cbGonderen->ListCount() == 0 && !fetchAccountInformation())
             return;
         resetPickers();
+        activationComplete();
     } catch (const std::exception&) {
         vb::MsgBox(kNoConnection, vb::vbCritical, QStringLiteral("Quillmere"));
     }
@@ -189,6 +206,7 @@ void frmSMS_1::buildList() {
         ListRecordset->Fields().Append(QStringLiteral("GsmNo"), 200, 255);
         ListRecordset->Open();
         rsKopukA->setRecordset(ListRecordset->Clone());
+        listOpened();
     };
     auto addNumber = [this, &count](const vb::Variant& number) {
         auto rs = list();
@@ -220,7 +238,7 @@ void frmSMS_1::buildList() {
                 // that is never listed.
                 QSet<QString> seen{QStringLiteral("5000000000")};
                 const int areas = selection.isNothing() ? 0 : selection.Areas().Count();
-                mdlGenel::ListLoaded = true;
+                selectionWalkStarts();
                 for (int a = 1; a <= areas; ++a) {
                     excel::Range area = selection.Areas().Item(a);
                     const int rows = area.Rows().Count();
@@ -267,7 +285,7 @@ void frmSMS_1::buildList() {
         }
     }
 
-    Frame3->setVisible(false);
+    listRead();
     DataGrid1->setDataSource(rsKopukA);
     if (!mdlGenel::CancelRequested) {
         auto rs = list();
@@ -281,6 +299,10 @@ void frmSMS_1::buildList() {
         }
     }
 }
+
+void frmSMS_1::selectionWalkStarts() { mdlGenel::ListLoaded = true; }
+
+void frmSMS_1::listRead() { Frame3->setVisible(false); }
 
 bool frmSMS_1::fetchAccountInformation() {
     const QString reply = sending::RequestAccountInformation();
@@ -315,17 +337,25 @@ void frmSMS_1::cmdVazgec_Click() {
     }
 }
 
+std::shared_ptr<ado::Recordset> frmSMS_1::listToSend() {
+    const QString text = txtMesaj->Text();
+    if (text.isEmpty() || text == u" ") {
+        vb::MsgBox(QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz."), vb::vbInformation,
+                   QStringLiteral("Quillmere"));
+        return nullptr;
+    }
+    auto rs = list();
+    if (!rs || (rs->Bof() && rs->Eof()))
+        return nullptr;
+    return rs;
+}
+
 void frmSMS_1::cmdIleri_Click() {
     try {
+        const auto rs = listToSend();
+        if (!rs)
+            return;
         const QString text = txtMesaj->Text();
-        if (text.isEmpty() || text == u" ") {
-            vb::MsgBox(QStringLiteral("Lütfen yollamak istediğiniz mesajı giriniz."), vb::vbInformation,
-                       QStringLiteral("Quillmere"));
-            return;
-        }
-        auto rs = list();
-        if (!rs || (rs->Bof() && rs->Eof()))
-            return;
 
         const long n = rs->RecordCount();
         const bool scheduled = chkIleriTarih->Value() != 0;

@@ -41,11 +41,11 @@ public:
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Resize() override;
     void Timer1_Timer();
-    void txtMesaj_Change();
+    virtual void txtMesaj_Change();
     void txtMesaj_KeyPress(int& keyAscii);
-    void cmdListeCikart_Click();
+    virtual void cmdListeCikart_Click();
     void cmdVazgec_Click();
-    void cmdIleri_Click();
+    virtual void cmdIleri_Click();
 
     forms::Frame* Frame1;
     forms::DataGrid* DataGrid1;
@@ -73,10 +73,32 @@ public:
     forms::CommandButton* cmdVazgec;
     forms::WebBrowser* WebBrowser1;
 
-private:
+protected:
     std::shared_ptr<ado::Recordset> list() const;
+    // The first steps of a send: a text is typed (else the page asks for
+    // one) and the list holds a row. The list, or null when the send ends
+    // there.
+    std::shared_ptr<ado::Recordset> listToSend();
+    void resetPickers();
+    // The accepted package in the send log, the success or not-logged
+    // notice, and the page closed.
+    void recordAccepted(const QString& packageId, const QString& tarih, const QString& gtarih);
+
+    // The steps of the activation that differ by edition. The list was made
+    // and opened, before any number is read into it.
+    virtual void listOpened() {}
+    // The walk of the selection begins: the list counts as loaded, so that
+    // a later activation builds nothing.
+    virtual void selectionWalkStarts();
+    // The list is read: the reading notice goes.
+    virtual void listRead();
+    // The activation ended with the account known and the pickers reset.
+    virtual void activationComplete() {}
+
+private:
+    void activate();
     void buildList();
     bool fetchAccountInformation();
-    void resetPickers();
-    void recordAccepted(const QString& packageId, const QString& tarih, const QString& gtarih);
+
+    bool activating_ = false;
 };

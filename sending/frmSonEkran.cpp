@@ -136,8 +136,8 @@ void frmSonEkran::Form_Load() {
     Label5->setCaption(vb::CStr(vb::Now()));
     Timer1->setEnabled(true);
     list_ = std::make_shared<ado::Recordset>();
-    list_->Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, 10);
-    list_->Fields().Append(QStringLiteral("Mesaj"), ado::adVarChar, 255);
+    list_->Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, listNumberSize_);
+    list_->Fields().Append(QStringLiteral("Mesaj"), ado::adVarChar, listMessageSize_);
     list_->Open();
     Adodc1->setRecordset(list_->Clone());
     DataGrid1->setDataSource(Adodc1);
@@ -221,12 +221,8 @@ void frmSonEkran::cmdGonder_Click() {
         if (!rs || (rs->Bof() && rs->Eof()))
             return;
         const bool scheduled = chkIleriTarih->Value() != 0;
-        if (vb::MsgBox(sending::SendQuestion(rs->RecordCount(), scheduled, DTPicker1->Value(), DTPicker2->Value()),
-                       vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı"))
-            != vb::vbYes)
-            return;
-        if (!sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
-                                     [this] { forms::SetFocus(cbGonderen); }))
+        if (!confirmedAndChecked(
+                sending::SendQuestion(rs->RecordCount(), scheduled, DTPicker1->Value(), DTPicker2->Value())))
             return;
 
         Label6->setCaption(QStringLiteral("Mesaj paketi oluşturuluyor..."));
@@ -250,18 +246,14 @@ void frmSonEkran::cmdGonder_Click() {
         case sending::SendReply::NoConnection:
             Label6->setCaption(kNotSent);
             lblNet->setVisible(true);
-            vb::MsgBox(QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz.") + vb::vbCrLf
-                           + QStringLiteral("İnternete Bağlı Olmadan SMS Gönderemezsiniz"),
-                       vb::vbInformation, QStringLiteral("Uyarı"));
+            ShowNoConnection();
             forms::Unload(*this);
             return;
         case sending::SendReply::NotDelivered:
             // The list stays for another try.
             Label6->setCaption(kNotSent);
             lblNet->setVisible(true);
-            vb::MsgBox(QStringLiteral("SMS Merkezine İlgili Bilgiler Gönderilemiyor") + vb::vbCrLf
-                           + QStringLiteral("Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız"),
-                       vb::vbCritical, QStringLiteral("Uyarı"));
+            sending::ShowNotDelivered();
             return;
         case sending::SendReply::Accepted:
             recordAccepted(*rs, reply, tarih, gtarih);
@@ -272,17 +264,34 @@ void frmSonEkran::cmdGonder_Click() {
             break;
         }
     } catch (const std::exception& e) {
-        vb::MsgBox(QStringLiteral("Tanımlanamıyan Hata Oluştu. Lütfen Sistem Yöneticinize Başvurun ") + vb::vbCrLf
-                       + QStringLiteral(" ") + vb::ErrorDescription(e) + QStringLiteral(" ") + mdlGenel::StartFlag,
-                   vb::vbCritical, QStringLiteral("Uyarı"));
-        vb::ResumeNext([&] {
-            if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))
-                rs->MoveFirst();
-        });
+        showSendError(e);
         return;
     }
     closeWorkbookConnection();
     forms::Unload(*this);
+}
+
+void frmSonEkran::ShowNoConnection() {
+    vb::MsgBox(QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz.") + vb::vbCrLf
+                   + QStringLiteral("İnternete Bağlı Olmadan SMS Gönderemezsiniz"),
+               vb::vbInformation, QStringLiteral("Uyarı"));
+}
+
+void frmSonEkran::showSendError(const std::exception& e) {
+    vb::MsgBox(QStringLiteral("Tanımlanamıyan Hata Oluştu. Lütfen Sistem Yöneticinize Başvurun ") + vb::vbCrLf
+                   + QStringLiteral(" ") + vb::ErrorDescription(e) + QStringLiteral(" ") + mdlGenel::StartFlag,
+               vb::vbCritical, QStringLiteral("Uyarı"));
+    vb::ResumeNext([&] {
+        if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))
+            rs->MoveFirst();
+    });
+}
+
+bool frmSonEkran::confirmedAndChecked(const QString& question) {
+    if (vb::MsgBox(question, vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere Mesaj Gönderim Onayı")) != vb::vbYes)
+        return false;
+    return sending::SendChecksPass(lblKontor->Caption(), lblToplam->Caption(), cbGonderen->Text(),
+                                   [this] { forms::SetFocus(cbGonderen); });
 }
 
 QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
@@ -338,7 +347,8 @@ void frmSonEkran::recordAccepted(ado::Recordset& rs, const QString& reply, const
         vb::MsgBox(sending::LogNotWrittenNotice(), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
         return;
     }
-    Label6->setCaption(QStringLiteral("Mesaj gönderildi."));
+    if (Label6)
+        Label6->setCaption(QStringLiteral("Mesaj gönderildi."));
     const auto& setAside = mdlGenel::OverlongRows;
     if (setAside && !(setAside->Bof() && setAside->Eof()))
         exportSetAsideRows();
@@ -397,8 +407,10 @@ void frmSonEkran::layOut() {
     forms::Place(DataGrid1, 0, 0, W - 135, G);
     vb::ResumeNext([&] { DataGrid1->Columns(1).setWidth(W - 2000); });
     forms::Place(cmdLstCikart, W - 1470, G + 105, 1365, 345);
-    forms::Place(Frame3, 0, 0, W - 135, H - 3575);
-    forms::Place(Label6, 120, (H - 3575) / 2 - 130, W - 375, 255);
+    if (Frame3) {
+        forms::Place(Frame3, 0, 0, W - 135, H - 3575);
+        forms::Place(Label6, 120, (H - 3575) / 2 - 130, W - 375, 255);
+    }
     forms::Place(Frame2, 0, G + 465, W - 135, 135);
     forms::Place(Frame1, 0, G + 525, W - 135, 1335);
     forms::Place(lblNet, 60, G + 1905, W - 2700, 615);

@@ -4,6 +4,7 @@
 #include "platform/vb/variant.h"
 
 #include <QStringList>
+#include <exception>
 #include <memory>
 
 namespace ado {
@@ -48,8 +49,8 @@ public:
     void Form_Resize() override;
     void Form_Unload(int& cancel) override;
     void Timer1_Timer();
-    void cmdGonder_Click();
-    void cmdLstCikart_Click();
+    virtual void cmdGonder_Click();
+    virtual void cmdLstCikart_Click();
     void cmdVazgec_Click();
 
     forms::DataGrid* DataGrid1;
@@ -76,14 +77,31 @@ public:
     vb::Timer* Timer1;
     forms::WebBrowser* WebBrowser1;
 
-private:
+protected:
     std::shared_ptr<ado::Recordset> list() const;
+    // The confirmation asked, then the checks of credit and originator:
+    // whether the send goes on.
+    bool confirmedAndChecked(const QString& question);
+    // The accepted package in the send log; then the notices (and the rows
+    // set aside written to their workbook), the wizard closed and the
+    // report window shown. A log that cannot be written is told instead.
+    void recordAccepted(ado::Recordset& rs, const QString& reply, const QString& tarih, const QString& gtarih);
+    void layOut();
+    // The screen's notices of a package without a connection, and of an
+    // error the send did not foresee; after the latter the list goes back
+    // to its first row.
+    static void ShowNoConnection();
+    void showSendError(const std::exception& e);
+
+    // Defined sizes of the list's two fields, number and message.
+    int listNumberSize_ = 10;
+    int listMessageSize_ = 255;
+
+private:
     void resetPickers();
     QString buildPackage(ado::Recordset& rs, const QString& sdate);
-    void recordAccepted(ado::Recordset& rs, const QString& reply, const QString& tarih, const QString& gtarih);
     void exportSetAsideRows();
     void closeWorkbookConnection();
-    void layOut();
 
     // The recipient list made at loading; the window works on its clone in
     // Adodc1.

@@ -82,25 +82,39 @@ void ShowSendRefused() {
                vb::vbCritical, QStringLiteral("Quillmere Uyarı"));
 }
 
+void ShowNotDelivered() {
+    vb::MsgBox(QStringLiteral("SMS Merkezine İlgili Bilgiler Gönderilemiyor") + vb::vbCrLf
+                   + QStringLiteral("Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız"),
+               vb::vbCritical, QStringLiteral("Uyarı"));
+}
+
 QString PackageId(const QString& reply) { return vb::Trim(vb::Mid(reply, 4)); }
 
-std::optional<QString> RemoveCurrentRecipient(const ado::RecordsetPtr& list, const QString& countCaption) {
+bool RemoveCurrentRow(const ado::RecordsetPtr& list, const std::function<void()>& before) {
     if (vb::MsgBox(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
                    vb::vbYesNo + vb::vbQuestion, QStringLiteral("Quillmere SMS Gönderimi")) == vb::vbNo)
-        return std::nullopt;
+        return false;
     if (!list || list->Bof() || list->Eof())
-        return std::nullopt;
+        return false;
     // The row under the cursor may have been removed a moment ago.
     const long position = list->AbsolutePosition();
     if (position < 1)
-        return std::nullopt;
-    // Lists pass 32,767 numbers: the count is a long.
-    const qint32 count = vb::CLng(countCaption);
+        return false;
+    if (before)
+        before();
     list->Delete(ado::adAffectCurrent);
     // Leave the cursor on a row that is still there.
     list->MoveNext();
     if (list->Eof() && list->RecordCount() > 0)
         list->MoveLast();
+    return true;
+}
+
+std::optional<QString> RemoveCurrentRecipient(const ado::RecordsetPtr& list, const QString& countCaption) {
+    // Lists pass 32,767 numbers: the count is a long.
+    qint32 count = 0;
+    if (!RemoveCurrentRow(list, [&] { count = vb::CLng(countCaption); }))
+        return std::nullopt;
     return QString::number(count - 1);
 }
 

@@ -52,13 +52,21 @@ enum class SendReply {
 SendReply ClassifySendReply(const GatewayPost& post);
 // What both pages say of a refused package.
 void ShowSendRefused();
+// What a page says when its package did not reach the message centre (a
+// proxy or a firewall in the way).
+void ShowNotDelivered();
 // The package id of an accepted reply: from its fourth character, trimmed.
 QString PackageId(const QString& reply);
 
 // "Listeden çıkar": asks, then takes the list's current row off the list;
-// the cursor goes on to a row still there. The count caption that follows
-// (the old count less one, without a leading blank), or nothing when no row
-// was removed (the answer No, an empty list, no valid current row).
+// the cursor goes on to a row still there. Whether a row was removed (not
+// after the answer No, with an empty list or with no valid current row);
+// `before`, when given, runs on the row just before it goes, and what it
+// raises keeps the row.
+bool RemoveCurrentRow(const ado::RecordsetPtr& list, const std::function<void()>& before = {});
+// The same with the count of recipients shown: the count caption that
+// follows (the old count less one, without a leading blank), or nothing
+// when no row was removed.
 std::optional<QString> RemoveCurrentRecipient(const ado::RecordsetPtr& list, const QString& countCaption);
 
 } // namespace sending

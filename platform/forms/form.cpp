@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cxxabi.h>
 #include <cstdlib>
+#include <stdexcept>
 #include <memory>
 
 namespace forms {
@@ -374,6 +375,11 @@ QString ClassNameOf(const std::type_info& type) {
     QString full = QString::fromLatin1(status == 0 && name ? name.get() : type.name());
     const qsizetype colon = full.lastIndexOf(QStringLiteral("::"));
     return colon >= 0 ? full.mid(colon + 2) : full;
+}
+
+void VariantNotLoaded(const std::type_info& variant) {
+    throw std::logic_error("the window " + ClassNameOf(variant).toStdString()
+                           + " is loaded as the shared window, not as this variant: choose the variant before it loads");
 }
 
 QString FormRef::TypeName() const {

@@ -113,6 +113,46 @@ private:
 // Registers a new instance as loaded and runs its Form_Load.
 QM_EXPORT void LoadForm(Form* form, Form** slot);
 
+// An edition's variant of a window that both editions share stands in for
+// it: the variant class derives from the shared one and declares
+// `using StandsFor = SharedClass;`. The two names then reach one default
+// instance, and once UseVariant<Variant>() chose the variant, touching the
+// shared class loads the variant: the code both editions share (a page
+// that opens the next one, a window that unloads another) reaches the
+// edition's own window. Each deliverable makes its own choice: the add-in
+// code is linked into each with hidden symbols.
+template <class T, class = void>
+struct DefaultClass {
+    using type = T;
+};
+template <class T>
+struct DefaultClass<T, std::void_t<typename T::StandsFor>> {
+    using type = typename T::StandsFor;
+};
+// The class whose default instance a window class names.
+template <class T>
+using DefaultClassOf = typename DefaultClass<T>::type;
+
+// How the default instance of a shared window class is made: empty, the
+// class itself; after UseVariant, the variant.
+template <class Shared>
+Form* (*&DefaultMaker())() {
+    static Form* (*make)() = nullptr;
+    return make;
+}
+
+template <class Variant>
+void UseVariant() {
+    using Shared = DefaultClassOf<Variant>;
+    static_assert(!std::is_same_v<Shared, Variant> && std::is_base_of_v<Shared, Variant>,
+                  "a variant derives from the shared window it stands in for");
+    DefaultMaker<Shared>() = []() -> Form* { return new Variant(); };
+}
+
+// Raised when a variant is asked for while its shared window is loaded as
+// itself (the variant was not chosen before the window was loaded).
+[[noreturn]] QM_EXPORT void VariantNotLoaded(const std::type_info& variant);
+
 // The default instance of a window class: referring to it loads it (once),
 // as the language does when code touches any member of an unloaded window.
 template <class T>
@@ -123,12 +163,24 @@ Form*& DefaultSlot() {
 
 template <class T>
 T& Get() {
-    Form*& slot = DefaultSlot<T>();
+    using D = DefaultClassOf<T>;
+    Form*& slot = DefaultSlot<D>();
     if (!slot) {
-        T* f = new T();
+        Form* f = nullptr;
+        if constexpr (std::is_same_v<D, T>)
+            f = DefaultMaker<D>() ? DefaultMaker<D>()() : new T();
+        else
+            f = new T();
         LoadForm(f, &slot);
     }
-    return *static_cast<T*>(slot);
+    if constexpr (std::is_same_v<D, T>) {
+        return *static_cast<T*>(slot);
+    } else {
+        T* variant = dynamic_cast<T*>(slot);
+        if (!variant)
+            VariantNotLoaded(typeid(T));
+        return *variant;
+    }
 }
 
 // The class name of a window class, known without creating the window: the
@@ -185,22 +237,33 @@ private:
 // Whether the default instance is loaded, without loading it.
 template <class T>
 bool IsLoaded() {
-    return DefaultSlot<T>() != nullptr;
+    return DefaultSlot<DefaultClassOf<T>>() != nullptr;
 }
 
 // The default instance if loaded, else null (does not load it).
 template <class T>
 T* IfLoaded() {
-    return static_cast<T*>(DefaultSlot<T>());
+    using D = DefaultClassOf<T>;
+    if constexpr (std::is_same_v<D, T>)
+        return static_cast<T*>(DefaultSlot<D>());
+    else
+        return dynamic_cast<T*>(DefaultSlot<D>());
 }
 
+// A reference to a variant is one to the shared window it stands in for:
+// the same default instance, the same class name.
 template <class T>
 FormRef FormRef::To() {
-    FormRef r;
-    r.load_ = [] () -> Form& { return Get<T>(); };
-    r.peek_ = [] () -> Form* { return IfLoaded<T>(); };
-    r.type_ = &typeid(T);
-    return r;
+    using D = DefaultClassOf<T>;
+    if constexpr (!std::is_same_v<D, T>) {
+        return To<D>();
+    } else {
+        FormRef r;
+        r.load_ = [] () -> Form& { return Get<T>(); };
+        r.peek_ = [] () -> Form* { return IfLoaded<T>(); };
+        r.type_ = &typeid(T);
+        return r;
+    }
 }
 
 // Unload: Form_QueryUnload and Form_Unload (either may cancel), then the

@@ -14,6 +14,7 @@ TEST(FoldSmsText, TurkishLettersAndDocumentBreakers) {
         {"Ödeme günü: <yarın> & şimdi", "Odeme gunu: [yarin] - simdi"},
         {"a\r\nb", "ab"},
         {"a\rb\nc", "abc"},
+        {"a\r\r\n\nb\n\r", "ab"},
         {"ÜüĞğİıŞşÇçÖöé", "UuGgIiSsCcOoe"},
         {"~x~", " x "},
         {"it's à la carte", "it's à la carte"},

@@ -2,10 +2,13 @@
 // through the automation protocol against the local gateway emulator.
 #include "tests/support/automation.h"
 
+#include "platform/ado/ado.h"
+#include "platform/vb/variant.h"
 #include "platform/win32/registry.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 using namespace automation;
 
@@ -93,6 +96,62 @@ protected:
             EXPECT_OK(host.send(cmd("set", {{"control", "frmGiris.chkKaydet"}, {"value", 1}})));
         EXPECT_OK(host.send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
     }
+    static QJsonObject controlOf(HostProcess& host, const char* formName, const char* control) {
+        return form(host, QLatin1String(formName)).value(QStringLiteral("controls")).toObject().value(
+            QLatin1String(control)).toObject();
+    }
+    static QString caption(HostProcess& host, const char* formName, const char* control) {
+        return controlOf(host, formName, control).value(QStringLiteral("caption")).toString();
+    }
+    static QStringList gridRows(HostProcess& host, const char* formName, const char* grid) {
+        QStringList out;
+        for (const QJsonValue& row : controlOf(host, formName, grid).value(QStringLiteral("rows")).toArray())
+            out << row.toArray()[0].toString() + u' ' + row.toArray()[1].toString();
+        return out;
+    }
+    static QStringList texts(const QJsonArray& boxes) {
+        QStringList out;
+        for (const QJsonValue& box : boxes)
+            out << box.toObject().value(QStringLiteral("text")).toString();
+        return out;
+    }
+    // The send log beside the second edition.
+    ado::RecordsetPtr logged(const char* table) const {
+        auto db = std::make_shared<ado::Connection>();
+        db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder(2)
+                 + QStringLiteral("/tervane.mdb"));
+        return db->Execute(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
+    }
+    // The packages the emulator received: each one's action and its
+    // messages, text and number.
+    struct Package {
+        QString action;
+        std::vector<std::pair<QString, QString>> messages;
+    };
+    std::vector<Package> packages() const {
+        std::vector<Package> out;
+        for (const auto& [path, body] : requests()) {
+            if (!body.startsWith(QStringLiteral("<MainmsgBody>")))
+                continue;
+            EXPECT_FALSE(body.contains(QStringLiteral("ClientID"))) << body.toStdString();
+            Package p;
+            QXmlStreamReader xml(body);
+            QString text;
+            while (!xml.atEnd()) {
+                xml.readNext();
+                if (!xml.isStartElement())
+                    continue;
+                if (xml.name() == u"Action")
+                    p.action = xml.readElementText();
+                else if (xml.name() == u"Mesgbody")
+                    text = xml.readElementText();
+                else if (xml.name() == u"Number")
+                    p.messages.emplace_back(text, xml.readElementText());
+            }
+            out.push_back(std::move(p));
+        }
+        return out;
+    }
 };
 
 TEST_F(Edition2, RegisteredAloneANewUserSignsInAndTheWelcomePageOpens) {
@@ -155,6 +214,151 @@ TEST_F(Edition2, TheQuickSendPageListsEveryNumberBeginningWith5) {
     EXPECT_EQ(host->finish(), 0);
     for (const auto& [path, body] : requests())
         EXPECT_FALSE(body.contains(QStringLiteral("ClientID"))) << body.toStdString();
+}
+
+// A text of 200 characters to three numbers is 6 SMS: counted, confirmed,
+// sent through the basket as one package of long messages and logged; then
+// the report window finds the package by a number and shows its message.
+TEST_F(Edition2, AQuickSendOfALongTextIsChargedInPartsLoggedAndReported) {
+    auto host = start({QStringLiteral("--addin"), addin(2)});
+    EXPECT_OK(host->send(cmd("new")));
+    const std::pair<const char*, QJsonValue> cells[] = {
+        {"A1", "0512 345 67 89"}, {"A2", 5551112230.0}, {"A3", "+90 532 111 22 39"}};
+    for (const auto& [address, value] : cells)
+        EXPECT_OK(host->send(cmd("set-cell", {{"address", address}, {"value", value}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1:A3"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host, false);
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(visible(*host, "frmSMS_1"));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblToplam"), QStringLiteral(" 3"));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblKontor"), QStringLiteral(" 1000"));
+
+    const QString text = QStringLiteral("Sayın müşterimiz, ") + QString(182, u'x');
+    ASSERT_EQ(text.size(), 200);
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", text}})));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblKalanKrk"), QStringLiteral("200 / 2 SMS"));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblToplam"), QStringLiteral(" 6"));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    EXPECT_EQ(texts(messages(*host)),
+              (QStringList{QStringLiteral("Mesajınız 3 kişiye,  6 SMS  gönderilecektir. Devam etmek istiyor musunuz?"),
+                           QStringLiteral("Mesaj Başarı İle Gönderildi.")}));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSMS_1")).isEmpty());
+    ASSERT_TRUE(visible(*host, "frmRapor"));
+
+    // The report of one number: the package and its time; its message, as
+    // the gateway got it.
+    EXPECT_OK(host->send(cmd("set", {{"control", "frmRapor.SSTab1"}, {"value", 2}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmRapor.txtGsmNo"}, {"text", "5551112230"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_3"}})));
+    const QStringList reported = gridRows(*host, "frmRapor", "DataGrid4");
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported[0].startsWith(QStringLiteral("100001 ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
+        << reported[0].toStdString();
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdMesajGoster"}})));
+    const QString folded = QStringLiteral("Sayin musterimiz, ") + QString(182, u'x');
+    EXPECT_EQ(texts(messages(*host)),
+              QStringList{QStringLiteral("100001 mesaj paketindeki 5551112230 numaralı GSM hattına giden mesaj :\r\n\r\n")
+                          + folded});
+    EXPECT_EQ(host->finish(), 0);
+
+    const std::vector<Package> sent = packages();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].action, QStringLiteral("41"));
+    EXPECT_EQ(sent[0].messages, (std::vector<std::pair<QString, QString>>{
+                                    {folded, "5123456789"}, {folded, "5551112230"}, {folded, "5321112239"}}));
+    for (const auto& [path, body] : requests())
+        EXPECT_FALSE(body.contains(QStringLiteral("ClientID"))) << body.toStdString();
+    auto row = logged("tbl_giden");
+    ASSERT_FALSE(row->Eof());
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("msgid")).Value()), QStringLiteral("100001"));
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("paket_boyut")).Value()), QStringLiteral("3"));
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("mesaj")).Value()), QStringLiteral("İlk Kayıt :") + text);
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("msg_tip")).Value()), QStringLiteral("GsmNo alanlarını kullan."));
+}
+
+// The user's own workbook, saved, with a second sheet the page does not
+// read: one long merged message among short ones makes one package of
+// action 41, charged in parts, logged with its template, and nothing is
+// set aside.
+TEST_F(Edition2, AMergedSendFromASavedWorkbookGoesAsOnePackageOfLongMessages) {
+    const QString drive = dir.filePath(QStringLiteral("surucu"));
+    ASSERT_TRUE(QDir().mkpath(drive));
+    env.insert(QStringLiteral("QUILLMERE_WINDOWS_DRIVE"), drive);
+    auto host = start({QStringLiteral("--addin"), addin(2)});
+
+    const QString longNote = QStringLiteral("Ödemeniz ") + QString(150, u'y');
+    EXPECT_OK(host->send(cmd("new")));
+    const std::pair<const char*, QJsonValue> cells[] = {
+        {"A1", "Ad"},   {"B1", "GSM"},          {"C1", "Not"},
+        {"A2", "Ali"},  {"B2", 5121112233.0},   {"C2", "kısa"},
+        {"A3", "Ayşe"}, {"B3", "05551112233"},  {"C3", longNote},
+        {"A4", "Can"},  {"B4", "0412 111 22 33"}, {"C4", "yok"},
+        {"A5", "Deniz"}, {"B5", "0591 111 22 33"}, {"C5", "kısa"},
+    };
+    for (const auto& [address, value] : cells)
+        EXPECT_OK(host->send(cmd("set-cell", {{"address", address}, {"value", value}})));
+    EXPECT_OK(host->send(cmd("set-cell", {{"sheet", "Sayfa2"}, {"address", "A1"}, {"value", "Bayi"}})));
+    EXPECT_OK(host->send(cmd("set-cell", {{"sheet", "Sayfa2"}, {"address", "A2"}, {"value", "Ege"}})));
+    EXPECT_OK(host->send(cmd("save-as", {{"path", dir.filePath(QStringLiteral("liste.xls"))}})));
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host, false);
+    EXPECT_OK(host->send(cmd("set", {{"control", "frmSihirbaz.optTumu"}, {"value", true}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(visible(*host, "frmSMS"));
+    EXPECT_EQ(controlOf(*host, "frmSMS", "DataGrid1").value(QStringLiteral("caption")).toString(),
+              QStringLiteral("Toplam kayıt : 4"));
+    EXPECT_TRUE(controlOf(*host, "frmSMS", "cbSayfa").isEmpty());
+    EXPECT_OK(host->send(cmd("set", {{"control", "frmSMS.cbGsmNo"}, {"value", "GSM"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Ad"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", ", "}})));
+    EXPECT_OK(host->send(cmd("popup", {{"caption", "Not"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
+    EXPECT_EQ(controlOf(*host, "frmSMS", "Frame2").value(QStringLiteral("caption")).toString(),
+              QStringLiteral("25 / 1 SMS"));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdIleri"}})));
+
+    ASSERT_TRUE(visible(*host, "frmSonEkran"));
+    const QString longMessage = QStringLiteral("Sayın Ayşe, ") + longNote;
+    ASSERT_EQ(longMessage.size(), 171);
+    EXPECT_EQ(gridRows(*host, "frmSonEkran", "DataGrid1"),
+              (QStringList{"5121112233 Sayın Ali, kısa", QStringLiteral("5551112233 ") + longMessage,
+                           "5911112233 Sayın Deniz, kısa"}));
+    EXPECT_EQ(caption(*host, "frmSonEkran", "lblToplam"), QStringLiteral(" 4"));
+    EXPECT_TRUE(messages(*host).isEmpty());
+
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSonEkran.cmdGonder"}})));
+    EXPECT_EQ(texts(messages(*host)),
+              (QStringList{QStringLiteral("Mesajınız 3 kişiye, 4 SMS gönderilecektir. Devam etmek istiyor musunuz?"),
+                           QStringLiteral("Mesaj Başarı İle Gönderildi.")}));
+    EXPECT_TRUE(visible(*host, "frmRapor"));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSonEkran")).isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmSMS")).isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_FALSE(QFile::exists(drive + QStringLiteral("/gitmeyen.xls")));
+
+    const std::vector<Package> sent = packages();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].action, QStringLiteral("41"));
+    EXPECT_EQ(sent[0].messages,
+              (std::vector<std::pair<QString, QString>>{{"Sayin Ali, kisa", "5121112233"},
+                                                        {QStringLiteral("Sayin Ayse, Odemeniz ") + QString(150, u'y'),
+                                                         "5551112233"},
+                                                        {"Sayin Deniz, kisa", "5911112233"}}));
+    auto row = logged("tbl_giden");
+    ASSERT_FALSE(row->Eof());
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("msgid")).Value()), QStringLiteral("100001"));
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("msg_tip")).Value()), QStringLiteral("Dosya alanlarını kullan."));
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("paket_boyut")).Value()), QStringLiteral("3"));
+    EXPECT_EQ(vb::CStr(row->Fields(QStringLiteral("mesaj")).Value()), QStringLiteral("İlk Kayıt :Sayın Ali, kısa"));
+    auto templates = logged("tbl_sablonlar");
+    ASSERT_FALSE(templates->Eof());
+    EXPECT_EQ(vb::CStr(templates->Fields(QStringLiteral("sablon_p1")).Value()), QStringLiteral("Sayın [##Ad##], [##Not##]"));
 }
 
 TEST_F(Edition2, RemovingTheAddinLeavesAnOpenAboutBoxAndTheHost) {

@@ -5,7 +5,6 @@
 #include "tests/sending/wizard_fixture.h"
 #include "ui/common/frmBekle.h"
 
-#include <QTimer>
 
 namespace {
 
@@ -192,21 +191,6 @@ TEST_F(ListBuilderTest, TheChecksComeFirst) {
               QStringList{QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosyayla çalışıyorsunuz.Uygulama kapanıyor...")});
     EXPECT_FALSE(forms::IsLoaded<frmSMS>());
     EXPECT_FALSE(forms::IsLoaded<frmSonEkran>());
-}
-
-// Runs once the list holds a first row, from inside the walk's yields.
-void onceListed(std::function<void(frmSonEkran&)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        frmSonEkran* screen = forms::IfLoaded<frmSonEkran>();
-        if (!screen || !screen->Adodc1->Recordset() || screen->Adodc1->Recordset()->RecordCount() == 0)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(*screen);
-    });
-    poll->start();
 }
 
 TEST_F(ListBuilderTest, VazgecStopsTheWalkAndTheNextListStartsAfresh) {

@@ -21,6 +21,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -95,3 +97,19 @@ protected:
         return out;
     }
 };
+
+// Runs once the final screen's list holds a first row, from inside the
+// list builder's yields.
+inline void onceListed(std::function<void(frmSonEkran&)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        frmSonEkran* screen = forms::IfLoaded<frmSonEkran>();
+        if (!screen || !screen->Adodc1->Recordset() || screen->Adodc1->Recordset()->RecordCount() == 0)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(*screen);
+    });
+    poll->start();
+}

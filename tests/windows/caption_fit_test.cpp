@@ -3,6 +3,9 @@
 // frame must fit its control whole.
 #include "addin/mdlGenel.h"
 #include "edition2/frmGiris.h"
+#include "edition2/frmSMS.h"
+#include "edition2/frmSMS_1.h"
+#include "edition2/frmSonEkran.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"
@@ -72,6 +75,10 @@ const WindowCase kWindows[] = {
 // shares with the first edition are those above.
 const WindowCase kSecondEditionWindows[] = {
     window<edition2::frmGiris>("frmGiris"),
+    window<edition2::frmSMS_1>("frmSMS_1",
+                               [] { forms::Get<edition2::frmSMS_1>().CallerForm = forms::FormRef::To<frmSihirbaz>(); }),
+    window<edition2::frmSMS>("frmSMS"),
+    window<edition2::frmSonEkran>("frmSonEkran"),
 };
 
 QString describeFont(const QFont& font) {

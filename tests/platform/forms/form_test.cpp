@@ -87,6 +87,57 @@ TEST_F(FormTest, AFormReferenceLoadsItsWindowWhenTouchedNotWhenHandedOn) {
     EXPECT_FALSE(FormRef::To<frmOther>() == probe);
 }
 
+// A window both editions share, and one edition's variant of it.
+class frmShared : public Form {
+public:
+    frmShared() : Form(QStringLiteral("frmShared")) {}
+    FormRef self() { return FormRef(this); }
+    virtual QString kind() const { return QStringLiteral("shared"); }
+};
+
+namespace second {
+class frmShared : public ::frmShared {
+public:
+    using StandsFor = ::frmShared;
+    FormRef own() { return FormRef(this); }
+    QString kind() const override { return QStringLiteral("variant"); }
+};
+} // namespace second
+
+TEST_F(FormTest, AVariantChosenStandsInForTheSharedWindowUnderBothNames) {
+    // Not chosen: the shared class loads itself, and the variant cannot be
+    // had from its instance.
+    EXPECT_EQ(Get<frmShared>().kind(), QStringLiteral("shared"));
+    EXPECT_TRUE(IsLoaded<second::frmShared>());
+    EXPECT_EQ(IfLoaded<second::frmShared>(), nullptr);
+    EXPECT_THROW(Get<second::frmShared>(), std::logic_error);
+    Unload(Get<frmShared>());
+    FlushUnloaded();
+
+    UseVariant<second::frmShared>();
+    const FormRef shared = FormRef::To<frmShared>();
+    const FormRef variant = FormRef::To<second::frmShared>();
+    EXPECT_EQ(shared, variant);
+    EXPECT_EQ(variant.TypeName(), QStringLiteral("frmShared"));
+    EXPECT_FALSE(IsLoaded<frmShared>());
+
+    // Code that knows only the shared class loads the variant.
+    frmShared& loaded = Get<frmShared>();
+    EXPECT_EQ(loaded.kind(), QStringLiteral("variant"));
+    EXPECT_EQ(&Get<second::frmShared>(), &loaded);
+    EXPECT_EQ(IfLoaded<second::frmShared>(), &loaded);
+    EXPECT_EQ(shared, &loaded);
+    // From inside either class, the window names the one instance.
+    EXPECT_EQ(loaded.self(), variant);
+    EXPECT_EQ(Get<second::frmShared>().own(), shared);
+    EXPECT_EQ(LoadedForms().size(), 1u);
+
+    UnloadDefault<second::frmShared>();
+    FlushUnloaded();
+    EXPECT_FALSE(IsLoaded<frmShared>());
+    DefaultMaker<frmShared>() = nullptr;
+}
+
 TEST_F(FormTest, AssigningAMemberLoadsTheDefaultInstanceOnce) {
     EXPECT_FALSE(IsLoaded<frmProbe>());
     Get<frmProbe>().Target = 7;
