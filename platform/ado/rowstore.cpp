@@ -1,12 +1,14 @@
 #include "platform/ado/rowstore.h"
 
+#include "platform/vb/strings.h"
+
 #include <algorithm>
 
 namespace ado::detail {
 
 int FindField(const std::vector<FieldInfo>& fields, const QString& name) {
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (vb::SameName(fields[i].name, name))
             return int(i);
     return -1;
 }

@@ -4,6 +4,7 @@
 #include "platform/excel/files/common.h"
 #include "platform/excel/files/formats.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -342,32 +343,13 @@ SheetData::Contents SheetData::contents() const {
     return out;
 }
 
-namespace {
-
-QString turkishFolded(const QString& name) {
-    QString folded = name;
-    for (QChar& c : folded) {
-        if (c == u'I')
-            c = QChar(0x0131);
-        else if (c == QChar(0x0130))
-            c = u'i';
-    }
-    return folded.toLower();
-}
-
-} // namespace
-
 QString CellText(const vb::Variant& value) {
     if (value.isError())
         return files::ErrorText(files::ErrorCode(value));
     return vb::CStr(value);
 }
 
-bool SameSheetName(const QString& a, const QString& b) {
-    if (a.size() != b.size())
-        return false;
-    return a.compare(b, Qt::CaseInsensitive) == 0 || turkishFolded(a) == turkishFolded(b);
-}
+bool SameSheetName(const QString& a, const QString& b) { return vb::SameName(a, b); }
 
 FileFormat FormatForFileName(const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();

@@ -107,6 +107,25 @@ int AscW(const QString& s) {
     return s[0].unicode();
 }
 
+namespace {
+QString turkishFolded(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c == u'I')
+            c = QChar(0x0131);
+        else if (c == QChar(0x0130))
+            c = u'i';
+    }
+    return folded.toLower();
+}
+} // namespace
+
+bool SameName(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return false;
+    return a.compare(b, Qt::CaseInsensitive) == 0 || turkishFolded(a) == turkishFolded(b);
+}
+
 QStringList Split(const QString& s, const QString& delimiter) {
     if (s.isEmpty())
         return {};

@@ -45,6 +45,12 @@ QM_EXPORT QString String(int count, QChar c);
 QM_EXPORT QString ChrW(int code);
 QM_EXPORT int AscW(const QString& s);
 
+// Names compared without regard to letter case, by the ordinary rule and by
+// the Turkish one for I (I/ı and İ/i), as a Turkish desktop compares sheet,
+// field and column names: "MÜŞTERİLER" names "Müşteriler", "IŞIK" names
+// "ışık", "LIST" names "list".
+QM_EXPORT bool SameName(const QString& a, const QString& b);
+
 // Split with the language's rules: an empty text gives no elements.
 QM_EXPORT QStringList Split(const QString& s, const QString& delimiter);
 

@@ -71,6 +71,18 @@ TEST(Recordset, AMadeUpRecordsetHoldsRowsInTheOrderOfAddition) {
     EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), adErrNoCurrentRecord);
 }
 
+TEST(Recordset, FieldsAreFoundByNameWithoutRegardToCaseTheTurkishWayToo) {
+    auto rs = std::make_shared<Recordset>();
+    for (const char* name : {"Tarih", "ışık", "Müşteri", "LIST"})
+        rs->Fields().Append(QString::fromUtf8(name), adVarChar, 20);
+    rs->Open();
+    const std::pair<const char*, const char*> cases[] = {
+        {"TARİH", "Tarih"}, {"tarih", "Tarih"}, {"IŞIK", "ışık"}, {"MÜŞTERİ", "Müşteri"}, {"list", "LIST"}};
+    for (const auto& [asked, found] : cases)
+        EXPECT_EQ(rs->Fields(QString::fromUtf8(asked)).Name(), QString::fromUtf8(found)) << asked;
+    EXPECT_EQ(ErrorOf([&] { rs->Fields(QStringLiteral("Tarihi")); }), 3265);
+}
+
 TEST(Recordset, AValueLongerThanItsFieldFailsAndValuesTakeTheFieldsType) {
     auto rs = basket();
     rs->AddNew();
