@@ -521,7 +521,7 @@ void frmSMS::layOut() {
     forms::Place(txtMesaj, 120, 270, messageWidth - 240, 660);
     const int row = H - 2025;
     forms::Place(cmdAlanEkle, 60, row, 1215, 375);
-    forms::Place(Label5, W - 8190, row + 60, 3420, 255);
+    forms::Place(Label5, W - 8190, row, 3420, 255);
     forms::Place(cbGsmNo, W - 4710, row, 1950, 315);
     forms::Place(cmdGeri, W - 2670, row, 1215, 375);
     forms::Place(cmdIleri, W - 1350, row, 1215, 375);

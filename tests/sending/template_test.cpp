@@ -446,7 +446,7 @@ TEST_F(TemplateTest, BelowItsSizeThePageSnapsBackAndAboveItTheControlsFollow) {
     EXPECT_EQ(place(p.txtMesaj)[2], 12000 - 135 - 240);
     EXPECT_EQ(place(p.WebBrowser1)[1], 9000 - 1545);
     EXPECT_EQ(place(p.WebBrowser1)[2], 12000 - 105);
-    for (QWidget* w : std::initializer_list<QWidget*>{p.cmdAlanEkle, p.cbGsmNo, p.cmdGeri, p.cmdIleri})
+    for (QWidget* w : std::initializer_list<QWidget*>{p.cmdAlanEkle, p.Label5, p.cbGsmNo, p.cmdGeri, p.cmdIleri})
         EXPECT_EQ(place(w)[1], 9000 - 2025) << w->objectName().toStdString();
     EXPECT_EQ(place(p.Label5)[0], 12000 - 8190);
     EXPECT_EQ(place(p.cbGsmNo)[0], 12000 - 4710);
