@@ -20,6 +20,15 @@ bool InGatewayCodeList(const QString& reply) {
     return codes.contains(reply);
 }
 
+void RaiseUnlessReply(int status) {
+    if (status >= 200 && status < 300)
+        return;
+    vb::Raise(msxml::errRequestFailed,
+              status >= 300 && status < 400
+                  ? QStringLiteral("The gateway's address redirects (HTTP status %1)").arg(status)
+                  : QStringLiteral("The gateway answered with the HTTP status %1").arg(status));
+}
+
 GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
 
 GatewayPost PostDocumentTo(const QString& url, const QString& document) {
@@ -29,15 +38,9 @@ GatewayPost PostDocumentTo(const QString& url, const QString& document) {
     try {
         request.open(QStringLiteral("POST"), url, false);
         request.send(document);
-        const int status = request.status();
-        if (status >= 200 && status < 300) {
-            result.reply = request.responseText();
-            return result;
-        }
-        result.errorNumber = msxml::errRequestFailed;
-        result.errorText = status >= 300 && status < 400
-                               ? QStringLiteral("The gateway's address redirects (HTTP status %1)").arg(status)
-                               : QStringLiteral("The gateway answered with the HTTP status %1").arg(status);
+        RaiseUnlessReply(request.status());
+        result.reply = request.responseText();
+        return result;
     } catch (const vb::Error& e) {
         result.replyLost = request.replyLost();
         result.errorNumber = e.number();

@@ -87,6 +87,10 @@ GatewayPost PostDocument(const QString& document);
 GatewayPost PostDocumentTo(const QString& url, const QString& document);
 // The reply text of PostDocument, or "-1".
 QString PostToGateway(const QString& document);
+// Raises for an answer PostDocument would not take as a reply (a status
+// outside 2xx), for callers that post with a request of their own and let
+// a failure raise into their handler.
+void RaiseUnlessReply(int status);
 
 // The client identification: the deliverable's module name followed by its
 // major, minor and revision numbers joined by "."; none in an edition that

@@ -591,11 +591,13 @@ QString reportQuery(int action, const std::vector<std::pair<QString, QString>>& 
 }
 
 // The window's own request: a failed post raises into the handler, with no
-// "-1" in its place.
+// "-1" in its place; so does an error page or a redirect, which would
+// otherwise read as an empty report or go to the parser.
 QString postOwn(const QString& document) {
     msxml::XMLHTTPRequest request;
     request.open(QStringLiteral("POST"), mdlGenel::GatewayUrl, false);
     request.send(document);
+    mdlGenel::RaiseUnlessReply(request.status());
     return request.responseText();
 }
 

@@ -350,6 +350,49 @@ TEST_F(MessageDisplayTest, AFailedRequestOnEachTab) {
     EXPECT_GT(boxes()[0].prompt.size(), QStringLiteral("Tanımlanamıyan Hata Oluştu").size());
 }
 
+// An error page or a redirect is no reply: the number tab and both message
+// displays fail as they do when the gateway cannot be reached, whatever the
+// page holds, and the report on screen stays.
+TEST_F(MessageDisplayTest, AnErrorStatusIsAFailedRequest) {
+    const struct {
+        int status;
+        std::string body;
+    } cases[] = {
+        {500, "<!DOCTYPE html><html><body>Internal Server Error</body></html>"},
+        {404, ""},
+        {302, ""},
+        {503, "08"},
+    };
+    for (const auto& c : cases) {
+        frmRapor& t = withNumberReport(kTwoPackages);
+        services.msgBoxes->clearRecords();
+        mdlGenel::StartFlag.clear();
+        gateway.answer(c.body, c.status);
+        t.cmdRaporGoruntule_3->click();
+        ASSERT_EQ(boxes().size(), 1u) << c.status;
+        EXPECT_EQ(boxes()[0].prompt, QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz")) << c.status;
+        EXPECT_EQ(rows(t.DataGrid4), (QStringList{"100001 05.07.2006 10:15:00", "100002 06.07.2006 11:00:00"})) << c.status;
+        EXPECT_TRUE(t.cmdRaporGoruntule_3->isEnabled()) << c.status;
+
+        services.msgBoxes->clearRecords();
+        t.cmdMesajGoster->click();
+        ASSERT_EQ(boxes().size(), 1u) << c.status;
+        EXPECT_TRUE(boxes()[0].prompt.startsWith(QStringLiteral("Tanımlanamıyan Hata Oluştu"))) << c.status;
+        closeWindow();
+
+        gateway.answer(kFourStatuses);
+        frmRapor& w = withRequestReport(kFourStatuses);
+        services.msgBoxes->clearRecords();
+        gateway.answer(c.body, c.status);
+        w.cmdMsgGoster->click();
+        ASSERT_EQ(boxes().size(), 1u) << c.status;
+        EXPECT_EQ(boxes()[0].prompt, QStringLiteral("Bağlantı Hatası! Mesaj merkezine bağlanılamıyor")) << c.status;
+        EXPECT_EQ(w.DataGrid2->RowCount(), 4) << c.status;
+        closeWindow();
+        services.msgBoxes->clearRecords();
+    }
+}
+
 // Without a visible row there is nothing to show; nothing is sent.
 TEST_F(MessageDisplayTest, NoReportOrEveryRowHidden) {
     frmRapor& w = open();
