@@ -15,6 +15,7 @@
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/error.h"
 #include "platform/vb/regional.h"
+#include "reports/numberreport.h"
 #include "reports/reportparse.h"
 #include "gateway/replies.h"
 #include "sending/merge.h"
@@ -133,6 +134,17 @@ private:
     ado::Recordset rs_;
 };
 
+class NumberReportSink : public reports::NumberReportSink {
+public:
+    NumberReportSink() { reports::AppendReportFields(rs_); }
+    ado::Recordset& report() override { return rs_; }
+
+private:
+    ado::Recordset rs_;
+};
+
+// Both report parsers read the gateway's lines: the report of a request or
+// of dates, and the report of a number.
 inline void Report(const uint8_t* data, size_t size) {
     const QString reply = TextOf(data, size);
     ReportSink sink;
@@ -141,6 +153,15 @@ inline void Report(const uint8_t* data, size_t size) {
         if (counts.total != counts.pending + counts.delivered + counts.timedOut + counts.rejected)
             Broken("every line counted once");
     } catch (const vb::Error&) {
+    }
+    NumberReportSink numbers;
+    try {
+        const qint32 lines = reports::ParseNumberReport(reply, numbers);
+        if (lines != numbers.report().RecordCount())
+            Broken("a row for every line counted");
+    } catch (const vb::Error&) {
+        if (numbers.report().RecordCount() > qsizetype(reply.count(u'\n')))
+            Broken("no more rows than lines");
     }
 }
 
