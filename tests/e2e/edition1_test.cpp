@@ -724,4 +724,32 @@ TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {
     EXPECT_EQ(host->finish(), 0);
 }
 
+// The headless demo of scripts/run prints its own lines only: what the host
+// and its toolkit say on standard error (platform notes such as a missing
+// XDG_RUNTIME_DIR) stays aside while every step succeeds.
+TEST_F(Edition1, TheHeadlessDemoPrintsItsOwnLinesOnly) {
+    auto run = [this](const QString& program, const QStringList& args, const QProcessEnvironment& environment) {
+        QProcess p;
+        p.setProcessEnvironment(environment);
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(120000)) << program.toStdString();
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
+    };
+    ASSERT_EQ(run(hostProgram(), {QStringLiteral("--register"), addin()}, env).first, 0);
+    ASSERT_EQ(run(buildPath(QStringLiteral("bin/demo-setup")), {addinFolder, emulator.base() + u'/'}, env).first, 0);
+
+    QProcessEnvironment demoEnv = env;
+    demoEnv.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const auto [code, output] =
+        run(buildPath(QStringLiteral("bin/demo-drive")),
+            {hostProgram(), QStringLiteral(QM_SOURCE_DIR "/samples/musteriler.csv"), dir.filePath(QStringLiteral("gateway.log")),
+             addinFolder},
+            demoEnv);
+    EXPECT_EQ(code, 0) << output.toStdString();
+    EXPECT_TRUE(output.trimmed().endsWith(QStringLiteral("Demo finished: every step succeeded."))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("report window open: yes"))) << output.toStdString();
+    for (const char* note : {"XDG_RUNTIME_DIR", "This plugin does not support", "QStandardPaths"})
+        EXPECT_FALSE(output.contains(QLatin1String(note))) << note << '\n' << output.toStdString();
+}
+
 } // namespace
