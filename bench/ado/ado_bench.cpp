@@ -3,6 +3,7 @@
 // The template page sorts a sheet by the column whose header is clicked
 // and filters it by the conditions typed; the report's resend sorts its
 // numbers.
+#include "bench/support/names.h"
 #include "platform/ado/ado.h"
 
 #include <benchmark/benchmark.h>
@@ -62,28 +63,20 @@ void Paging150kBy65535(benchmark::State& state) {
 }
 BENCHMARK(Paging150kBy65535)->Unit(benchmark::kMillisecond);
 
-// A worksheet's rows as the template page reads them: Turkish names in no
-// order, some typed in capitals, numbers as text and amounts.
+// A worksheet's rows as the template page reads them: names, numbers as
+// text and amounts.
 ado::RecordsetPtr names(long rows) {
-    static const char* const first[] = {"Çiğdem", "Zeynep", "Işıl", "İbrahim", "Ömer", "Şule", "Ümit", "Ayşe",
-                                        "Gülşen", "Ilgaz", "Ahmet", "Canan", "Oğuz", "Deniz", "Emre", "Hülya"};
-    static const char* const last[] = {"Öztürk", "Yılmaz", "Kılıç", "Şahin", "Çelik", "Doğan", "Aydın", "Işık",
-                                       "İnce", "Erdoğan", "Koç", "Ünal", "Güneş", "Bulut", "Aksoy", "Tekin"};
     auto rs = std::make_shared<ado::Recordset>();
     rs->Fields().Append(QStringLiteral("Ad"), ado::adVarWChar, 255);
     rs->Fields().Append(QStringLiteral("GsmNo"), ado::adVarWChar, 255);
     rs->Fields().Append(QStringLiteral("Tutar"), ado::adDouble, 8);
     rs->Open();
-    quint32 seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    NameDraw draw;
     for (long i = 0; i < rows; ++i) {
-        QString name = QString::fromUtf8(first[next() % 16]) + u' ' + QString::fromUtf8(last[next() % 16]);
-        if (next() % 8 == 0)
-            name = name.toUpper();
         rs->AddNew();
-        rs->Fields(0).setValue(name);
-        rs->Fields(1).setValue(QString::number(5320000000LL + next() % 10000000));
-        rs->Fields(2).setValue(double(next() % 100000) / 4);
+        rs->Fields(0).setValue(draw.name());
+        rs->Fields(1).setValue(QString::number(5320000000LL + draw.next() % 10000000));
+        rs->Fields(2).setValue(double(draw.next() % 100000) / 4);
     }
     rs->Update();
     return rs;
