@@ -10,6 +10,7 @@
 
 #include "data/text.h"
 #include "platform/ado/ado.h"
+#include "platform/ado/collation.h"
 #include "platform/excel/files/cfb.h"
 #include "platform/excel/files/xmlpull.h"
 #include "platform/excel/sheetdata.h"
@@ -181,10 +182,29 @@ inline void Account(const uint8_t* data, size_t size) {
     }
 }
 
-// A filter and a sort typed over a small recordset of every kind of field.
+// The three ways texts are compared agree: the sort's keys, a filter
+// value's comparison and LIKE's folding.
+inline void SameTextOrder(const QString& a, const QString& b) {
+    std::string ka, kb;
+    ado::detail::AppendTextKey(a, ka);
+    ado::detail::AppendTextKey(b, kb);
+    const int byKeys = ka < kb ? -1 : kb < ka ? 1 : 0;
+    const int byValue = ado::detail::TextKey(b).compare(a);
+    if (byKeys != (byValue < 0 ? -1 : byValue > 0 ? 1 : 0))
+        Broken("a filter's value compares as the sort orders");
+    if ((byKeys == 0) != (ado::detail::FoldText(a) == ado::detail::FoldText(b)))
+        Broken("texts LIKE matches are the texts the sort takes as equal");
+}
+
+// A filter and a sort typed over a small recordset of every kind of field,
+// one of its texts the filter's own.
 inline void Criteria(const uint8_t* data, size_t size) {
     const QString text = TextOf(data, size);
     const qsizetype cut = text.indexOf(u'\n');
+    const QString typed = (cut < 0 ? text : text.left(cut)).left(50);
+    for (const QString& other : {QStringLiteral("İletildi"), QStringLiteral("ILETILDI"), QStringLiteral("Çiğdem"),
+                                 QStringLiteral("Kâzım"), QString(), text.mid(cut + 1, 50)})
+        SameTextOrder(typed, other);
     ado::Recordset rs;
     rs.Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, 50);
     rs.Fields().Append(QStringLiteral("Durum"), ado::adVarChar, 50);
@@ -206,6 +226,9 @@ inline void Criteria(const uint8_t* data, size_t size) {
             rs.Fields(f).setValue(row[f]);
         rs.Update();
     }
+    rs.AddNew();
+    rs.Fields(1).setValue(typed);
+    rs.Update();
     try {
         rs.setFilter(cut < 0 ? text : text.left(cut));
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())

@@ -1,12 +1,16 @@
 #include "platform/ado/criteria.h"
 
 #include "platform/ado/ado.h"
+#include "platform/ado/collation.h"
 #include "platform/ado/errors.h"
 #include "platform/vb/error.h"
 
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace ado::detail {
 
@@ -23,7 +27,13 @@ int compareNumbers(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }
 
 int compareDates(const QDateTime& a, const QDateTime& b) { return a < b ? -1 : b < a ? 1 : 0; }
 
-// "*" and "%" stand for any run of characters; both texts already folded.
+int compareKeys(std::string_view a, std::string_view b) {
+    const int c = a.compare(b);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// "*" and "%" stand for any run of characters; both texts already folded
+// (FoldText).
 bool wildcardMatch(QStringView text, QStringView pattern) {
     qsizetype t = 0, p = 0, starP = -1, starT = 0;
     auto isStar = [](QChar c) { return c == u'*' || c == u'%'; };
@@ -127,6 +137,7 @@ bool holds(Op op, int c) {
 struct Literal {
     enum Kind { Text, Number, Date, Null } kind = Text;
     QString text, folded;
+    TextKey key;
     double number = 0;
     QDateTime date;
     bool numeric = false;   // a text that reads as a number
@@ -145,7 +156,7 @@ public:
         if (none)
             return false;
         if (op_ == Op::Like)
-            return wildcardMatch(vb::CStr(v).toCaseFolded(), value_.folded);
+            return wildcardMatch(FoldText(vb::CStr(v)), value_.folded);
         return holds(op_, compare(v));
     }
 
@@ -155,7 +166,7 @@ private:
         switch (value_.kind) {
         case Literal::Text:
             if (v.isString())
-                return v.stringValue().compare(value_.text, Qt::CaseInsensitive);
+                return value_.key.compare(v.stringValue());
             if (number) {
                 if (!value_.numeric) kindsDoNotMeet();
                 return compareNumbers(vb::CDbl(v), value_.number);
@@ -310,7 +321,8 @@ private:
         case Tok::Text: {
             v.kind = Literal::Text;
             v.text = tok_.text;
-            v.folded = v.text.toCaseFolded();
+            v.folded = FoldText(v.text);
+            v.key = TextKey(v.text);
             vb::Variant t(v.text);
             if ((v.numeric = vb::IsNumeric(t)))
                 v.number = vb::CDbl(t);
@@ -368,16 +380,66 @@ Kind kindOf(const vb::Variant& v) {
     return kNumber;
 }
 
-int compareValues(const vb::Variant& a, const vb::Variant& b, Kind kind) {
-    Kind ka = kindOf(a), kb = kindOf(b);
-    if (ka == kNone || kb == kNone)
-        return ka == kb ? 0 : ka == kNone ? -1 : 1;
-    switch (kind) {
-    case kText: return a.stringValue().compare(b.stringValue(), Qt::CaseInsensitive);
-    case kDate: return compareDates(a.dateValue(), b.dateValue());
-    default: return compareNumbers(a.doubleValue(), b.doubleValue());
+// The values of one sort key, row by row, taken out once for a sort: texts
+// as their collation keys in one buffer, numbers and booleans as numbers.
+// A comparison of two rows then reads bytes or numbers side by side, with
+// nothing made or freed; dates compare as the rows hold them.
+class SortColumn {
+public:
+    SortColumn(const std::vector<RowPtr>& rows, std::size_t field, Kind kind) : kind_(kind) {
+        none_.reserve(rows.size());
+        for (const RowPtr& row : rows) {
+            const vb::Variant& v = row->values[field];
+            const bool none = kindOf(v) == kNone;
+            none_.push_back(none);
+            switch (kind) {
+            case kText: {
+                const std::size_t start = bytes_.size();
+                if (!none)
+                    AppendTextKey(v.stringValue(), bytes_);
+                spans_.push_back({start, bytes_.size() - start});
+                break;
+            }
+            case kDate: dates_.push_back(&v.dateValue()); break;
+            default: numbers_.push_back(none ? 0 : v.doubleValue());
+            }
+        }
     }
-}
+
+    // The first eight bytes of a text's key as a number (padded with
+    // zeros): where two heads differ, the keys differ the same way.
+    std::uint64_t head(std::size_t row) const {
+        if (kind_ != kText)
+            return 0;
+        const std::string_view k = key(row);
+        std::uint64_t h = 0;
+        for (std::size_t i = 0; i < 8; ++i)
+            h = h << 8 | (i < k.size() ? std::uint8_t(k[i]) : 0);
+        return h;
+    }
+
+    int compare(std::size_t a, std::size_t b) const {
+        if (none_[a] || none_[b])
+            return none_[a] == none_[b] ? 0 : none_[a] ? -1 : 1;
+        switch (kind_) {
+        case kText: return compareKeys(key(a), key(b));
+        case kDate: return compareDates(*dates_[a], *dates_[b]);
+        default: return compareNumbers(numbers_[a], numbers_[b]);
+        }
+    }
+
+private:
+    std::string_view key(std::size_t row) const {
+        return std::string_view(bytes_).substr(spans_[row].first, spans_[row].second);
+    }
+
+    Kind kind_;
+    std::vector<bool> none_;
+    std::string bytes_;
+    std::vector<std::pair<std::size_t, std::size_t>> spans_;
+    std::vector<double> numbers_;
+    std::vector<const QDateTime*> dates_;
+};
 
 } // namespace
 
@@ -429,15 +491,34 @@ void SortRows(std::vector<RowPtr>& rows, const std::vector<SortKey>& keys, const
         }
         kinds.push_back(kind);
     }
-    std::stable_sort(rows.begin(), rows.end(), [&](const RowPtr& a, const RowPtr& b) {
+    std::vector<SortColumn> columns;
+    columns.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        columns.emplace_back(rows, std::size_t(keys[i].field), kinds[i]);
+    // The first key's head beside each row: most comparisons end there.
+    struct Entry {
+        std::uint64_t head;
+        std::size_t row;
+    };
+    std::vector<Entry> order;
+    order.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        order.push_back({columns.empty() ? 0 : columns[0].head(i), i});
+    std::stable_sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
+        if (a.head != b.head)
+            return keys[0].descending ? a.head > b.head : a.head < b.head;
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            std::size_t f = std::size_t(keys[i].field);
-            int c = compareValues(a->values[f], b->values[f], kinds[i]);
+            int c = columns[i].compare(a.row, b.row);
             if (c != 0)
                 return keys[i].descending ? c > 0 : c < 0;
         }
         return false;
     });
+    std::vector<RowPtr> sorted;
+    sorted.reserve(rows.size());
+    for (const Entry& e : order)
+        sorted.push_back(std::move(rows[e.row]));
+    rows = std::move(sorted);
 }
 
 } // namespace ado::detail

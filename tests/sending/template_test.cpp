@@ -17,6 +17,9 @@
 #include "sending/frmSihirbaz.h"
 
 #include <QFile>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -346,6 +349,30 @@ TEST_F(TemplateTest, AHeaderClickSortsAndARefusedSortKeepsTheOrder) {
     // A column whose caption has a blank sorts by that column.
     p.DataGrid1_HeadClick(0);
     EXPECT_EQ(p.rsSheet->Sort(), QStringLiteral("Adı Soyadı ASC"));
+}
+
+// Through the grid's header, as the user clicks it.
+TEST_F(TemplateTest, TextsSortAndFilterByTheTurkishAlphabetAndItsPairsOfCapitals) {
+    open("musteriler.xls");
+    frmSMS& p = page();
+    QHeaderView* header = p.findChild<forms::DataGrid*>(QStringLiteral("DataGrid1"))->view()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + header->sectionSize(0) / 2, header->height() / 2));
+    EXPECT_EQ(p.rsSheet->Sort(), QStringLiteral("Adı Soyadı ASC"));
+    EXPECT_EQ(column(p, 0), (QStringList{"Ali Rıza Er", "Ayşe Yılmaz", "Çağla Şen", "Gülşen Ünal", "İbrahim Çelik",
+                                         "Mehmet Öztürk", "Ömer Faruk Ağaoğlu", "Şükrü Kılıç", "Zeynep Doğan"}));
+
+    addCondition(p, QStringLiteral("Şehir"), "=", QStringLiteral("İSTANBUL"));
+    p.cmdFiltrele->click();
+    EXPECT_EQ(column(p, 0), (QStringList{"Ayşe Yılmaz", "Gülşen Ünal", "Şükrü Kılıç"}));
+    p.lstFiltreler->setListIndex(0);
+    p.cmdFSil->click();
+    addCondition(p, QStringLiteral("Şehir"), "like", QStringLiteral("i*"));
+    p.cmdFiltrele->click();
+    // İstanbul and İzmir, still in the order of the names.
+    EXPECT_EQ(column(p, 0),
+              (QStringList{"Ali Rıza Er", "Ayşe Yılmaz", "Çağla Şen", "Gülşen Ünal", "Şükrü Kılıç"}));
+    EXPECT_TRUE(boxes().empty());
 }
 
 struct PlaceholderCase {
