@@ -1,9 +1,9 @@
 #include "data/text.h"
 
 #include "addin/edition.h"
-#include "platform/vb/strings.h"
 #include "platform/vb/variant.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 
@@ -50,23 +50,48 @@ QString FoldSmsText(const QString& text) {
     }
 }
 
-QString NormalizeGsmNumber(const QString& cellText) {
-    QString blanks = cellText;
-    for (char16_t nonBreaking : {u'\u00A0', u'\u2007', u'\u202F'})
-        blanks.replace(QChar(nonBreaking), u' ');
-    QString s = vb::Trim(blanks);
-    for (QChar c : {u' ', u'(', u')', u'[', u']', u'{', u'}', u'-', u'.', u',', u'+'})
-        s.remove(c);
-    if (s.size() > 9 && vb::IsNumeric(s)) {
-        QString last = vb::Right(s, 10);
-        // A text the language reads as a number may end in something else
-        // than digits ("1,44e5" is one): a number is ten digits.
-        if (std::any_of(last.begin(), last.end(), [](QChar c) { return c < u'0' || c > u'9'; }))
-            return QString();
-        for (const QString& prefix : quillmere::CurrentEdition().mobilePrefixes)
-            if (last.startsWith(prefix))
-                return last;
+namespace {
+
+// What a number may be written with besides its digits: blanks (the
+// non-breaking ones too), brackets, dashes, dots, commas and the plus sign.
+bool dropped(char16_t c) {
+    switch (c) {
+    case u' ': case u'\u00A0': case u'\u2007': case u'\u202F':
+    case u'(': case u')': case u'[': case u']': case u'{': case u'}':
+    case u'-': case u'.': case u',': case u'+':
+        return true;
+    default:
+        return false;
     }
+}
+
+bool digit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+} // namespace
+
+QString NormalizeGsmNumber(const QString& cellText) {
+    // One pass, on the stack for a cell of usual length: the list builder
+    // normalises a number a row.
+    QVarLengthArray<QChar, 64> kept;
+    for (const QChar c : cellText)
+        if (!dropped(c.unicode()))
+            kept.push_back(c);
+    if (kept.size() <= 9)
+        return QString();
+    const QStringView s(kept.constData(), kept.size());
+    // A text the language reads as a number may end in something else than
+    // digits ("1,44e5" is one): a number is ten digits.
+    const QStringView last = s.right(10);
+    if (!std::all_of(last.begin(), last.end(), digit))
+        return QString();
+    // Digits alone always read as a number, up to where a double overflows.
+    const bool numeric =
+        (s.size() <= 300 && std::all_of(s.begin(), s.end() - 10, digit)) || vb::IsNumeric(s.toString());
+    if (!numeric)
+        return QString();
+    for (const QString& prefix : quillmere::CurrentEdition().mobilePrefixes)
+        if (last.startsWith(prefix))
+            return last.toString();
     return QString();
 }
 

@@ -52,6 +52,24 @@ TEST(NormalizeGsmNumber, FirstEditionAcceptsTheFourPrefixes) {
         EXPECT_EQ(NormalizeGsmNumber(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
+// What is left of the text must read as a number, however long: digits as
+// long as a double holds them, a tab around them, a hexadecimal literal.
+TEST(NormalizeGsmNumber, TheWholeTextMustReadAsANumber) {
+    const QString number = QStringLiteral("5321234567");
+    struct Case { QString in; QString out; } cases[] = {
+        {QString(290, u'1') + number, number},
+        {QString(400, u'9') + number, QString()},   // beyond a double
+        {QStringLiteral("\t0") + number, number},
+        {number + u'\t', QString()},   // the last ten are no digits
+        {QStringLiteral("&H") + number, number},
+        {QStringLiteral("&X") + number, QString()},
+        {QStringLiteral("1e") + number, QString()},
+        {QStringLiteral("x") + number, QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NormalizeGsmNumber(c.in), c.out) << c.in.toStdString();
+}
+
 TEST(NormalizeGsmCell, ANumberWithAFractionIsNoMobileNumber) {
     const struct {
         vb::Variant value;
