@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace mdlGenel {
 
@@ -104,6 +105,79 @@ QString NormalizeGsmCell(const vb::Variant& value) {
             return QString();
     }
     return NormalizeGsmNumber(vb::CStr(value));
+}
+
+NumberSet::NumberSet(std::initializer_list<QString> numbers) {
+    for (const QString& n : numbers)
+        insert(n);
+}
+
+// Up to 18 digits, read after a leading 1 so that leading zeros still tell
+// texts apart ("0532" is not "532").
+std::optional<quint64> NumberSet::key(const QString& number) {
+    if (number.isEmpty() || number.size() > 18)
+        return std::nullopt;
+    quint64 value = 1;
+    for (const QChar c : number) {
+        if (!digit(c))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+// Fibonacci hashing spreads the keys of consecutive numbers, as sheets
+// often hold them, over the whole table.
+std::size_t NumberSet::slotOf(quint64 key) const {
+    return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
+}
+
+void NumberSet::reserve(qsizetype count) {
+    if (std::size_t(count) * 2 > slots_.size())
+        rehash(count);
+}
+
+void NumberSet::rehash(qsizetype count) {
+    std::size_t size = 16;
+    while (size < std::size_t(count) * 2)
+        size *= 2;
+    std::vector<quint64> old = std::exchange(slots_, std::vector<quint64>(size, 0));
+    for (const quint64 k : old) {
+        if (!k)
+            continue;
+        std::size_t i = slotOf(k);
+        while (slots_[i])
+            i = (i + 1) & (size - 1);
+        slots_[i] = k;
+    }
+}
+
+bool NumberSet::contains(const QString& number) const {
+    const std::optional<quint64> k = key(number);
+    if (!k)
+        return texts_.contains(number);
+    if (slots_.empty())
+        return false;
+    for (std::size_t i = slotOf(*k); slots_[i]; i = (i + 1) & (slots_.size() - 1))
+        if (slots_[i] == *k)
+            return true;
+    return false;
+}
+
+void NumberSet::insert(const QString& number) {
+    const std::optional<quint64> k = key(number);
+    if (!k) {
+        texts_.insert(number);
+        return;
+    }
+    if (std::size_t(keys_ + 1) * 2 > slots_.size())
+        rehash(keys_ + 1);
+    std::size_t i = slotOf(*k);
+    for (; slots_[i]; i = (i + 1) & (slots_.size() - 1))
+        if (slots_[i] == *k)
+            return;
+    slots_[i] = *k;
+    ++keys_;
 }
 
 } // namespace mdlGenel

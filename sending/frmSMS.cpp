@@ -21,7 +21,6 @@
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>
-#include <QSet>
 
 namespace {
 
@@ -443,7 +442,8 @@ void frmSMS::cmdIleri_Click() {
         showWaitWindow();
 
         sheet.MoveFirst();
-        QSet<QString> listed{QStringLiteral("5000000000")};
+        mdlGenel::NumberSet listed{QStringLiteral("5000000000")};
+        listed.reserve(qsizetype(sheet.RecordCount()) + 1);
         mdlGenel::OverlongRows = setAsideRecordset(sheet);
         const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
 
