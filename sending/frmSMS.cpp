@@ -21,7 +21,6 @@
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>
-#include <QSet>
 
 namespace {
 
@@ -392,6 +391,16 @@ void frmSMS::cmdIleri_Click() {
     const QPointer<frmSMS> self(this);
     QPointer<frmSonEkran> screen;
     auto gone = [&] { return !self || !self->isLoaded() || !screen || !screen->isLoaded(); };
+    // The final screen's total as of the last row listed. Only the event loop
+    // shows it, so it is written before each turn of the loop and once the
+    // walk ends rather than a row at a time.
+    qint64 listedTotal = 0;
+    bool totalToShow = false;
+    auto showTotal = [&] {
+        if (totalToShow && screen && screen->isLoaded())
+            screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(listedTotal));
+        totalToShow = false;
+    };
     try {
         if (needsTemplate() && txtMesaj->Text().isEmpty()) {
             vb::MsgBox(QStringLiteral("Lütfen gönderilecek mesajı giriniz."), vb::vbInformation,
@@ -443,7 +452,8 @@ void frmSMS::cmdIleri_Click() {
         showWaitWindow();
 
         sheet.MoveFirst();
-        QSet<QString> listed{QStringLiteral("5000000000")};
+        mdlGenel::NumberSet listed{QStringLiteral("5000000000")};
+        listed.reserve(qsizetype(sheet.RecordCount()) + 1);
         mdlGenel::OverlongRows = setAsideRecordset(sheet);
         const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
 
@@ -461,6 +471,8 @@ void frmSMS::cmdIleri_Click() {
                 numberCell = sheet.Fields(gsmColumn);
             const QString number = mdlGenel::NormalizeGsmCell(numberCell->Value());
             if (!number.isEmpty() && !listed.contains(number)) {
+                if (yield.due())
+                    showTotal();
                 yield();
                 if (gone()) {
                     closeWaitWindow();
@@ -480,16 +492,19 @@ void frmSMS::cmdIleri_Click() {
                     listMessage.setValue(merged);
                     list->UpdateBatch(ado::adAffectAll);
                     listed.insert(number);
-                    screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(total));
+                    listedTotal = total;
+                    totalToShow = true;
                 }
             }
             sheet.MoveNext();
             ++mdlGenel::ProgressDone;
         }
 
+        showTotal();
         closeWaitWindow();
         listBuildEnds(*screen);
     } catch (const std::exception& e) {
+        showTotal();
         closeWaitWindow();
         vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, QStringLiteral("Quillmere"));
     }

@@ -83,20 +83,26 @@ void RowMerger::bind(const ado::Recordset& rs) {
             vb::Raise(vb::errInvalidCall);
         }
     }
+    cells_.assign(pieces_.size(), QString());
     bound_ = true;
 }
 
 QString RowMerger::Merge(const ado::Recordset& rs) {
     if (!bound_)
         bind(rs);
-    QString merged;
-    merged.reserve(textLength_ + 32 * qsizetype(pieces_.size()));
+    // The cells' texts first: the message is then made once at its length,
+    // however long a cell is.
+    qsizetype length = textLength_;
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
-        if (fields_[i])
-            merged += CellText(fields_[i]->Value());
-        else
-            merged += pieces_[i].text;
+        if (fields_[i]) {
+            cells_[i] = CellText(fields_[i]->Value());
+            length += cells_[i].size();
+        }
     }
+    QString merged;
+    merged.reserve(length);
+    for (std::size_t i = 0; i < pieces_.size(); ++i)
+        merged += fields_[i] ? cells_[i] : pieces_[i].text;
     return merged;
 }
 

@@ -61,6 +61,8 @@ private:
     std::vector<TemplatePiece> pieces_;
     // Per piece: its field for a column, nothing for text.
     std::vector<std::optional<ado::Field>> fields_;
+    // Per piece: its cell's text in the row being merged.
+    std::vector<QString> cells_;
     qsizetype textLength_ = 0;
     bool bound_ = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/ado/rowstore.h"
 #include "platform/vb/error.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -141,7 +142,10 @@ struct Recordset::Impl {
     void notify(Change change) {
         if (listeners.empty())
             return;
-        std::vector<int> ids;
+        // A listener may subscribe or unsubscribe others: the ones there now
+        // are told, unless gone meanwhile. Kept off the heap, as every added
+        // row and every value set is told.
+        QVarLengthArray<int, 8> ids;
         for (const auto& [id, listener] : listeners)
             ids.push_back(id);
         for (int id : ids) {
@@ -198,7 +202,9 @@ struct Recordset::Impl {
 };
 
 void detail::Store::broadcast(Change change) {
-    std::vector<Recordset::Impl*> snapshot = views;
+    if (std::all_of(views.begin(), views.end(), [](const Recordset::Impl* v) { return v->listeners.empty(); }))
+        return;
+    const QVarLengthArray<Recordset::Impl*, 8> snapshot(views.begin(), views.end());
     for (Recordset::Impl* v : snapshot)
         if (std::find(views.begin(), views.end(), v) != views.end())
             v->notify(change);

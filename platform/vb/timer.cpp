@@ -173,7 +173,7 @@ PacedYield::PacedYield(std::chrono::microseconds interval)
     : intervalNs_(std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count()) {}
 
 void PacedYield::operator()() {
-    if (since_.isValid() && since_.nsecsElapsed() < intervalNs_)
+    if (!due())
         return;
     DoEvents();
     since_.start();

@@ -79,6 +79,9 @@ class QM_EXPORT PacedYield {
 public:
     explicit PacedYield(std::chrono::microseconds interval = std::chrono::microseconds(500));
     void operator()();
+    // Whether the next call turns the event loop: what only the event loop
+    // shows (a caption) need not be written before then.
+    bool due() const { return !since_.isValid() || since_.nsecsElapsed() >= intervalNs_; }
 
 private:
     QElapsedTimer since_;

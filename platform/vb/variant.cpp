@@ -3,9 +3,12 @@
 #include "platform/vb/error.h"
 #include "platform/vb/regional.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
 #include <optional>
+#include <utility>
 
 namespace vb {
 
@@ -250,13 +253,73 @@ QDateTime FromSerialDate(double serial) {
     return QDateTime(d, t);
 }
 
+namespace {
+
+// A magnitude that is a decimal of at most fifteen digits, as amounts and
+// counts are: its digits and how many of them follow the separator. The
+// double lies within a quarter of half a unit of the fifteenth digit from
+// that decimal, so printf's rounding to fifteen digits gives it back exactly.
+std::optional<std::pair<quint64, int>> fewDigits(double magnitude) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+    // Outside this range "%.15G" writes an exponent.
+    if (!(magnitude >= 1e-4 && magnitude < 1e15))
+        return std::nullopt;
+    for (int places = 0; places < int(std::size(kPowers)); ++places) {
+        // One rounding: the powers are exact.
+        const double scaled = magnitude * kPowers[places];
+        if (scaled >= 1e15)
+            break;
+        if (scaled == std::trunc(scaled)) {
+            auto digits = quint64(scaled);
+            while (places > 0 && digits % 10 == 0) {
+                digits /= 10;
+                --places;
+            }
+            return std::pair{digits, places};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 QString NumberText(double value) {
     if (value == 0)
         return QStringLiteral("0");
+    const QChar decimal = Regional().decimalSeparator;
+    // Lists format a number a row: the usual ones are written from their
+    // digits, the rest by to_chars, which is bound to match "%.15G".
+    if (const auto few = fewDigits(std::fabs(value))) {
+        const auto [digits, places] = *few;
+        char buf[24];
+        const auto length = int(std::to_chars(buf, buf + sizeof buf, digits).ptr - buf);
+        // Written in place: a sign, the whole part (0 when all digits follow
+        // the separator), the separator, zeros after it and the rest.
+        const int whole = std::max(length - places, 0);
+        const int zeros = std::max(places - length, 0);
+        QString s(int(value < 0) + std::max(whole, 1) + (places > 0 ? 1 + places : 0), Qt::Uninitialized);
+        QChar* out = s.data();
+        if (value < 0)
+            *out++ = u'-';
+        if (whole == 0)
+            *out++ = u'0';
+        for (int i = 0; i < length; ++i) {
+            if (i == whole) {   // never without places
+                *out++ = decimal;
+                for (int z = 0; z < zeros; ++z)
+                    *out++ = u'0';
+            }
+            *out++ = QChar(char16_t(buf[i]));
+        }
+        return s;
+    }
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    QString s = QString::fromLatin1(buf);
-    s.replace(u'.', Regional().decimalSeparator);
+    const char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15).ptr;
+    QString s(end - buf, Qt::Uninitialized);
+    QChar* out = s.data();
+    for (const char* c = buf; c != end; ++c)
+        *out++ = *c == '.' ? decimal : QChar(char16_t(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
     return s;
 }
 

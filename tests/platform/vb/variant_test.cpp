@@ -1,7 +1,14 @@
 #include "platform/vb/error.h"
 #include "platform/vb/variant.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <vector>
 
 using namespace vb;
 
@@ -27,6 +34,44 @@ TEST(Variant, NumbersAsTextUseTheRegionalDecimalSeparator) {
     EXPECT_EQ(CStr(Variant::Integer(-7)), QStringLiteral("-7"));
     EXPECT_EQ(CStr(true), QStringLiteral("True"));
     EXPECT_EQ(CStr(Variant()), QString());
+}
+
+// The text of a number is printf's "%.15G" under the regional separator,
+// wherever the exponent form starts, whatever the rounding of the fifteenth
+// digit and for the values that are no numbers.
+TEST(Variant, NumbersAsTextAreFifteenSignificantDigitsAsPrintfWritesThem) {
+    auto printed = [](double value) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15G", value);
+        return QString::fromLatin1(buf).replace(u'.', u',');
+    };
+    std::vector<double> values = {1e14,  999999999999999.0, 999999999999999.5, 99999999999999.95, 0.1, 0.3, 1.005,
+                                  0.000123, 100.10, -7,    1e15 - 1, 1e16, 1e-4, 9.99999999999999e-5,
+                                  1e-5,  0.1 + 0.2,         2.5e-308,          5e-324,   1.7976931348623157e308,
+                                  -1e300, 123.456,          0.5,               -0.125,   12.5 + 99999,
+                                  std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937_64 bits(17);
+    for (int i = 0; i < 20000; ++i) {
+        double v;
+        const std::uint64_t b = bits();
+        std::memcpy(&v, &b, sizeof v);
+        values.push_back(v);
+        // Decimals of 1 to 17 digits, 0 to 19 of them after the separator,
+        // and the doubles either side of each.
+        std::uint64_t digits = b % 100000000000000000ull;
+        for (int cut = int(b >> 58) % 17; cut > 0; --cut)
+            digits /= 10;
+        const double decimal = double(digits) / std::pow(10.0, int((b >> 40) % 20)) * ((b >> 39) & 1 ? -1 : 1);
+        values.push_back(decimal);
+        values.push_back(std::nextafter(decimal, 0.0));
+        values.push_back(std::nextafter(decimal, 2 * decimal));
+    }
+    for (double v : values) {
+        if (v == 0)
+            continue;
+        ASSERT_EQ(CStr(v), printed(v)) << printed(v).toStdString();
+    }
 }
 
 TEST(Variant, DatesAsTextFollowTheRegionalFormats) {
