@@ -197,7 +197,10 @@ void MainWindow::subscribe() {
         unsubscribe_.push_back([&signal, id] { signal.disconnect(id); });
     };
     keep(ev.commandBarsChanged, [this] { scheduleBars(); });
-    keep(ev.workbookOpened, [this](std::shared_ptr<excel::Workbook>) { scheduleWorkbook(); });
+    keep(ev.workbookOpened, [this](std::shared_ptr<excel::Workbook>) {
+        focusGridPending_ = true;
+        scheduleWorkbook();
+    });
     keep(ev.workbookClosed, [this](std::shared_ptr<excel::Workbook>) { scheduleWorkbook(); });
     keep(ev.workbookActivated, [this](std::shared_ptr<excel::Workbook>) { scheduleWorkbook(); });
     keep(ev.workbookChanged, [this](std::shared_ptr<excel::Workbook>) { scheduleWorkbook(); });
@@ -463,6 +466,13 @@ void MainWindow::showActiveWorkbook() {
     syncing_ = false;
     selectionFromModel();
     showCurrentCell();
+    // The arrow keys move the selection of a workbook just opened at once;
+    // with an add-in's window in front, once the host's window is active
+    // again.
+    if (focusGridPending_ && book) {
+        focusGridPending_ = false;
+        grid_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::applySizes(int firstColumn, int lastColumn, int firstRow, int lastRow) {

@@ -87,6 +87,7 @@ private:
     std::vector<std::function<void()>> unsubscribe_;
     bool barsPending_ = false;
     bool workbookPending_ = false;
+    bool focusGridPending_ = false;          // a workbook was opened: the grid takes the keys once it is shown
     bool syncing_ = false;
 };
 

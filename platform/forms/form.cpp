@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 #include <map>
 #include <QShowEvent>
 #include <QPlainTextEdit>
@@ -119,10 +120,20 @@ void installClickActivation() {
     QCoreApplication::instance()->installEventFilter(paintPacing);
 }
 
-QSize frameExtra(const QWidget* w) {
-    QRect frame = w->frameGeometry(), inner = w->geometry();
-    return {frame.width() - inner.width(), frame.height() - inner.height()};
+// The part of the primary screen windows may take, without the panels.
+QRect workArea() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect();
 }
+
+// A window manager frames a window some milliseconds after it was mapped
+// and tells no widget event about it: the frame is looked for this often,
+// for at most this many times after each showing.
+constexpr int kFrameWatchInterval = 20;
+constexpr int kFrameWatchTicks = 100;
+// Fitted to its frame, a window has settled once the window manager has
+// been quiet for this many looks in a row.
+constexpr int kSettledTicks = 10;
 
 } // namespace
 
@@ -182,10 +193,12 @@ void Form::ZOrder() {
         Activate(*this);
 }
 
-int Form::Left() const { return ToTwips(frameGeometry().x()); }
-int Form::Top() const { return ToTwips(frameGeometry().y()); }
-int Form::Width() const { return ToTwips(frameGeometry().width()); }
-int Form::Height() const { return ToTwips(frameGeometry().height()); }
+QRect Form::outerRect() const { return geometry().marginsAdded(frame_); }
+
+int Form::Left() const { return ToTwips(outerRect().x()); }
+int Form::Top() const { return ToTwips(outerRect().y()); }
+int Form::Width() const { return ToTwips(outerRect().width()); }
+int Form::Height() const { return ToTwips(outerRect().height()); }
 
 namespace {
 // The language refuses to move or size a minimised or maximised window.
@@ -195,28 +208,44 @@ void requireNormal(const Form& f) {
 }
 } // namespace
 
+void Form::placeOuter(QPoint topLeft) {
+    // A title bar above the work area could not be reached to move the
+    // window back.
+    const QRect area = workArea();
+    if (area.isValid() && topLeft.y() < area.top())
+        topLeft.setY(area.top());
+    // The client rectangle: with it the window manager keeps the client
+    // where it is told and draws the frame around it.
+    placedAt_ = topLeft + QPoint(frame_.left(), frame_.top());
+    setGeometry(QRect(placedAt_, size()));
+}
+
 void Form::setLeft(int twips) {
     requireNormal(*this);
-    move(ToPixels(twips), frameGeometry().y()); }
+    placeOuter({ToPixels(twips), outerRect().y()});
+    placement_ = Placement::Explicit;
+}
+
 void Form::setTop(int twips) {
     requireNormal(*this);
-    move(frameGeometry().x(), ToPixels(twips)); }
+    placeOuter({outerRect().x(), ToPixels(twips)});
+    placement_ = Placement::Explicit;
+}
 
 void Form::setWidth(int twips) {
     requireNormal(*this);
-    int w = std::max(0, ToPixels(twips) - frameExtra(this).width());
-    resize(w, height());
+    resize(std::max(0, ToPixels(twips) - frame_.left() - frame_.right()), height());
 }
 
 void Form::setHeight(int twips) {
     requireNormal(*this);
-    int h = std::max(0, ToPixels(twips) - frameExtra(this).height());
-    resize(width(), h);
+    resize(width(), std::max(0, ToPixels(twips) - frame_.top() - frame_.bottom()));
 }
 
 void Form::Move(int left, int top, int w, int h) {
     requireNormal(*this);
-    move(ToPixels(left), ToPixels(top));
+    placeOuter({ToPixels(left), ToPixels(top)});
+    placement_ = Placement::Explicit;
     if (w >= 0)
         setWidth(w);
     if (h >= 0)
@@ -251,45 +280,162 @@ void Form::setTopmost(bool topmost) {
 }
 
 void Form::moveFlushRight() {
-    setLeft(ScreenWidth() - Width());
-    if (!isVisible())
-        flushRightOnShow_ = true;
+    requireNormal(*this);
+    placeFlushRight();
+    if (frame_.isNull())
+        placement_ = Placement::FlushRight;
+}
+
+void Form::placeFlushRight() {
+    const QRect area = workArea();
+    if (area.isValid())
+        placeOuter({area.x() + area.width() - outerRect().width(), outerRect().y()});
 }
 
 void Form::centreOnScreen() {
+    placeCentred();
+    if (frame_.isNull())
+        placement_ = Placement::Centred;
+}
+
+void Form::placeCentred() {
     const QScreen* s = QGuiApplication::primaryScreen();
     if (!s)
         return;
-    const QRect screen = s->geometry(), frame = frameGeometry();
-    move(screen.x() + (screen.width() - frame.width()) / 2, screen.y() + (screen.height() - frame.height()) / 2);
-    if (!isVisible())
-        centreOnShow_ = true;
+    const QRect screen = s->geometry(), outer = outerRect();
+    placeOuter({screen.x() + (screen.width() - outer.width()) / 2, screen.y() + (screen.height() - outer.height()) / 2});
+}
+
+QMargins Form::windowFrame() const {
+    const QWindow* w = windowHandle();
+    return w ? w->frameMargins() : QMargins();
+}
+
+void Form::runResize() {
+    if (!loaded_ || inResize_)
+        return;
+    inResize_ = true;
+    RunEvent([this] { Form_Resize(); });
+    inResize_ = false;
+}
+
+void Form::fitFrame() {
+    if (fitting_ || !isVisible())
+        return;
+    const QMargins frame = windowFrame();
+    // Mapped again, a window is without a frame until the window manager
+    // has drawn it anew; the last one known stands meanwhile.
+    if (frame.isNull() || frame == frame_)
+        return;
+    fitting_ = true;
+    fitTarget_ = QRect();
+    const QRect outer = outerRect();
+    frame_ = frame;
+    // The outer window stays where code put it, the size a window holds is
+    // held for the outer window, and the rule that placed it is applied
+    // once more.
+    const bool normal = WindowState() == vbNormal;
+    if (normal && testAttribute(Qt::WA_Moved))
+        placeOuter(outer.topLeft());
+    runResize();
+    if (normal && placement_ == Placement::FlushRight)
+        placeFlushRight();
+    else if (normal && placement_ == Placement::Centred)
+        placeCentred();
+    if (placement_ != Placement::Automatic)
+        placement_ = Placement::Explicit;
+    fitting_ = false;
+    fitTarget_ = geometry();
+    fitPlaced_ = testAttribute(Qt::WA_Moved);
+    settledTicks_ = 0;
+    startFrameWatch();
+}
+
+bool Form::answeredLate(const QEvent* e) {
+    // The window manager answers each step of the fitting in its own time,
+    // and an answer to an earlier step arriving late takes the window back
+    // there (a window manager that has only just mapped it takes a tenth of
+    // a second and more): such a change holds no size, and the window is
+    // put back where the fitting left it once the answers stop. What code
+    // changes meanwhile is where the window is to be.
+    if (fitTarget_.isNull())
+        return false;
+    // Maximised or minimised meanwhile, it is no longer where it was fitted.
+    if (WindowState() != vbNormal) {
+        fitTarget_ = QRect();
+        return false;
+    }
+    if (!e->spontaneous()) {
+        fitTarget_ = geometry();
+        return false;
+    }
+    // A window the window manager placed is where it puts it.
+    if (!fitPlaced_)
+        fitTarget_.moveTopLeft(geometry().topLeft());
+    settledTicks_ = 0;
+    return geometry() != fitTarget_;
+}
+
+bool Form::settle() {
+    if (WindowState() != vbNormal)
+        return true;
+    if (geometry() == fitTarget_)
+        return ++settledTicks_ >= kSettledTicks;
+    if (fitPlaced_)
+        setGeometry(fitTarget_);
+    else
+        resize(fitTarget_.size());
+    settledTicks_ = 0;
+    return false;
+}
+
+void Form::startFrameWatch() {
+    if (!frameWatch_) {
+        frameWatch_ = new QTimer(this);
+        frameWatch_->setInterval(kFrameWatchInterval);
+        QObject::connect(frameWatch_, &QTimer::timeout, this, [this] {
+            if (!fitTarget_.isNull() && settle())
+                fitTarget_ = QRect();
+            if (fitTarget_.isNull())
+                fitFrame();
+            const bool done = fitTarget_.isNull() && !frame_.isNull();
+            if (done || ++frameWatchTicks_ >= kFrameWatchTicks || !isVisible()) {
+                frameWatch_->stop();
+                fitTarget_ = QRect();
+            }
+        });
+    }
+    frameWatchTicks_ = 0;
+    frameWatch_->start();
+}
+
+void Form::watchFrame() {
+    fitFrame();
+    if (frame_.isNull())
+        startFrameWatch();
 }
 
 void Form::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    // The first showing adds the window manager's frame to the outer size;
-    // a window holding its size gets to hold it again.
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        if (loaded_ && frameGeometry().size() != geometry().size() && !inResize_) {
-            inResize_ = true;
-            RunEvent([this] { Form_Resize(); });
-            inResize_ = false;
-        }
-    }
-    if (centreOnShow_) {
-        centreOnShow_ = false;
-        centreOnScreen();
-    }
-    if (flushRightOnShow_) {
-        flushRightOnShow_ = false;
-        try {
-            if (WindowState() == vbNormal)
-                setLeft(ScreenWidth() - Width());
-        } catch (...) {
-        }
-    }
+    watchFrame();
+}
+
+void Form::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    if (answeredLate(e))
+        return;
+    // Moved elsewhere by code before its frame was known, the window is no
+    // longer where its rule would put it. The window manager's own moves
+    // meanwhile are answers to what it was asked.
+    if (!e->spontaneous() && geometry().topLeft() != placedAt_ && placement_ != Placement::Automatic)
+        placement_ = Placement::Explicit;
+}
+
+void Form::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // Window managers activate the window they have just framed.
+    if (e->type() == QEvent::ActivationChange)
+        fitFrame();
 }
 
 bool Form::isTopmost() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
@@ -306,12 +452,10 @@ void Form::RunEvent(const std::function<void()>& handler) {
 
 void Form::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    // A handler that sets the size back resizes again; one level is enough.
-    if (!loaded_ || inResize_)
+    if (answeredLate(e))
         return;
-    inResize_ = true;
-    RunEvent([this] { Form_Resize(); });
-    inResize_ = false;
+    // A handler that sets the size back resizes again; one level is enough.
+    runResize();
 }
 
 void Form::keyPressEvent(QKeyEvent* e) {

@@ -2,12 +2,15 @@
 
 #include "platform/vb/export.h"
 
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 #include <functional>
 #include <type_traits>
 #include <typeinfo>
 #include <vector>
+
+class QTimer;
 
 namespace forms {
 
@@ -53,7 +56,9 @@ public:
     QString Caption() const { return windowTitle(); }
     void setCaption(const QString& caption) { setWindowTitle(caption); }
 
-    // Geometry of the outer window, in twips.
+    // Geometry of the outer window, in twips: the frame the window manager
+    // draws around it included, as far as that frame is known. A window is
+    // never placed with its top above the top of the screen's work area.
     int Left() const;
     int Top() const;
     int Width() const;
@@ -72,11 +77,11 @@ public:
 
     void setTopmost(bool topmost);
     bool isTopmost() const;
-    // Moves the window flush with the right edge of the screen, and again
-    // once it is shown, when the frame the window manager adds is known.
+    // Moves the window flush with the right edge of the screen's work area,
+    // and again once the frame the window manager adds is known.
     void moveFlushRight();
-    // Centres the window on the screen, now and again when it is first
-    // shown (its frame then known).
+    // Centres the window on the screen, now and again once its frame is
+    // known.
     void centreOnScreen();
 
     // The buttons Enter and Esc press (set through CommandButton).
@@ -90,21 +95,53 @@ public:
     static void RunEvent(const std::function<void()>& handler);
 
 protected:
+    // The frame around the shown window, as the window system reports it:
+    // none until the window manager has framed it.
+    virtual QMargins windowFrame() const;
+
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     friend QM_EXPORT void Unload(Form& form, int mode);
     friend QM_EXPORT void LoadForm(Form* form, Form** slot);
 
+    // Where code last asked the window to be; a rule is applied again once
+    // the frame is known.
+    enum class Placement { Automatic, Explicit, FlushRight, Centred };
+
+    QRect outerRect() const;
+    void placeOuter(QPoint topLeft);
+    void placeFlushRight();
+    void placeCentred();
+    // Watches for the window manager's frame after a showing, fits the
+    // window to it, and holds it there until the window manager has
+    // answered every step of that.
+    void watchFrame();
+    void startFrameWatch();
+    void fitFrame();
+    bool answeredLate(const QEvent* e);
+    bool settle();
+    void runResize();
+
     QString className_;
     bool loaded_ = false;
     bool inResize_ = false;
-    bool flushRightOnShow_ = false;
-    bool centreOnShow_ = false;
-    bool shownOnce_ = false;
+    bool fitting_ = false;
+    // The frame the geometry is reckoned with.
+    QMargins frame_;
+    Placement placement_ = Placement::Automatic;
+    QPoint placedAt_;  // where the last placement put the window
+    QTimer* frameWatch_ = nullptr;
+    int frameWatchTicks_ = 0;
+    // The client rectangle the last fitting ended with, while it settles.
+    QRect fitTarget_;
+    bool fitPlaced_ = false;  // whether the fitting placed it, or the window manager
+    int settledTicks_ = 0;
     Form** slot_ = nullptr;
     CommandButton* defaultButton_ = nullptr;
     CommandButton* cancelButton_ = nullptr;

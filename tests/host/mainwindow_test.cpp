@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -174,6 +175,33 @@ TEST_F(HostWindow, ClicksSelectCellsCtrlAddsAreasAndTheModelsSelectionIsShown) {
     const QModelIndexList shown = window->grid()->selectionModel()->selectedIndexes();
     EXPECT_EQ(shown.size(), 4);
     EXPECT_EQ(window->grid()->currentIndex(), window->grid()->model()->index(0, 0));
+}
+
+TEST_F(HostWindow, TheGridOfAWorkbookJustOpenedTakesTheArrowKeys) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("liste.csv"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("GsmNo,Ad\n5321234567,Ayşe\n5327654321,Mehmet\n");
+    }
+    auto* formula = window->findChild<QLineEdit*>(QStringLiteral("formulaBar"));
+    ASSERT_NE(formula, nullptr);
+    formula->setFocus();
+    app->Workbooks().Open(path);
+    settle();
+    QWidget* focused = window->focusWidget();
+    ASSERT_EQ(focused, window->grid());
+    QTest::keyClick(focused, Qt::Key_Down);
+    QTest::keyClick(focused, Qt::Key_Right);
+    EXPECT_EQ(app->Selection().Address(), QStringLiteral("$B$2"));
+
+    // Later changes to the workbook leave the keys where the person put them.
+    formula->setFocus();
+    app->ActiveSheet()->setName(QStringLiteral("Numaralar"));
+    app->Range(QStringLiteral("A4")).setValue(QStringLiteral("5330000000"));
+    settle();
+    EXPECT_EQ(window->focusWidget(), formula);
 }
 
 TEST_F(HostWindow, CellsChangedByAnAddinAreRedrawnAndColumnsResized) {

@@ -42,7 +42,7 @@ frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
 
     setFixedSize(forms::ToPixels(5160), forms::ToPixels(1095));
     // Centred on the screen; loading moves it to the right edge.
-    move((forms::ToPixels(forms::ScreenWidth()) - width()) / 2, (forms::ToPixels(forms::ScreenHeight()) - height()) / 2);
+    centreOnScreen();
 }
 
 void frmBekle::Form_Load() {

@@ -5,10 +5,12 @@
 #include "platform/vb/timer.h"
 
 #include <QElapsedTimer>
+#include <functional>
 
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace forms;
@@ -46,6 +48,27 @@ public:
     frmFixed() : Form(QStringLiteral("frmFixed")) {}
     void Form_Resize() override { HoldSize(*this, 4755, 2670); }
 };
+
+// A window framed the way a window manager frames it: from the showing on,
+// or only some time after it (frame left null until then).
+class frmFramed : public Form {
+public:
+    frmFramed() : Form(QStringLiteral("frmFramed")) { resize(400, 300); }
+    QMargins frame;
+    bool holdsSize = false;
+    void Form_Resize() override {
+        if (holdsSize)
+            HoldSize(*this, 4755, 2670);
+    }
+
+protected:
+    QMargins windowFrame() const override { return frame; }
+};
+
+// Borders of 4 pixels and a title bar of 19 (in twips: 120 across, 405 down).
+const QMargins kFrame(4, 23, 4, 4);
+
+QRect workArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
 class FormTest : public ::testing::Test {
 protected:
@@ -257,6 +280,103 @@ TEST_F(FormTest, MinimumSizeOnlyHoldsFromBelow) {
     HoldSize(f, 6000, 6000, false);
     EXPECT_EQ(f.Width(), 6000);
     EXPECT_EQ(f.Height(), 9000);
+}
+
+TEST_F(FormTest, TheHeldSizeIsTheOuterSizeOnceTheFrameIsKnown) {
+    for (bool framedLater : {false, true}) {
+        SCOPED_TRACE(framedLater ? "framed after the showing" : "framed at the showing");
+        auto& f = Get<frmFramed>();
+        f.holdsSize = true;
+        f.Move(1500, 1500);
+        if (!framedLater)
+            f.frame = kFrame;
+        f.Show();
+        if (framedLater) {
+            EXPECT_EQ(f.ScaleWidth(), 4755) << "no frame known yet";
+            f.frame = kFrame;
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.ScaleWidth() == 4755 - 120; }, 3000)) << f.ScaleWidth();
+        EXPECT_EQ(f.ScaleHeight(), 2670 - 405);
+        EXPECT_EQ(f.Width(), 4755);
+        EXPECT_EQ(f.Height(), 2670);
+        // The frame, not the client, is where the window was put.
+        EXPECT_EQ(f.Left(), 1500);
+        EXPECT_EQ(f.Top(), 1500);
+        EXPECT_EQ(f.geometry().topLeft(), QPoint(100 + 4, 100 + 23));
+        // Dragged larger, it returns to its outer size.
+        f.resize(600, 600);
+        EXPECT_EQ(f.Width(), 4755);
+        EXPECT_EQ(f.Height(), 2670);
+        Unload(f);
+        FlushUnloaded();
+    }
+}
+
+// The login window's way: its size held, flush right while it loads, and
+// framed only after it was shown. Returns the client's place before that.
+QPoint ShowFlushRightFramedLater(frmFramed& f) {
+    f.holdsSize = true;
+    f.setTop(3000);
+    f.moveFlushRight();
+    f.Show();
+    const QPoint unframed = f.geometry().topLeft();
+    f.frame = kFrame;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.ScaleWidth() == 4755 - 120; }, 3000)) << f.ScaleWidth();
+    return unframed;
+}
+
+TEST_F(FormTest, FlushRightPutsTheRightEdgeOfTheFrameAtTheEdgeOfTheWorkArea) {
+    auto& f = Get<frmFramed>();
+    ShowFlushRightFramedLater(f);
+    const QRect area = workArea();
+    EXPECT_EQ(f.geometry().right() + kFrame.right(), area.right()) << "not a pixel past it";
+    EXPECT_EQ(f.Left() + f.Width(), ToTwips(area.x() + area.width()));
+    EXPECT_EQ(f.Top(), 3000);
+    // Once the frame is known the rule places it at once.
+    f.setLeft(0);
+    f.moveFlushRight();
+    EXPECT_EQ(f.geometry().right() + kFrame.right(), area.right());
+}
+
+TEST_F(FormTest, ALateAnswerOfTheWindowManagerDoesNotTakeTheFittedWindowBack) {
+    auto& f = Get<frmFramed>();
+    const QPoint unframed = ShowFlushRightFramedLater(f);
+    const QRect fitted = f.geometry();
+    // The window system's answer to a step of the fitting, arriving after
+    // it: the window where it was before it was flush, the height not yet
+    // held. No size is held for it.
+    f.windowHandle()->setGeometry(QRect(unframed, QSize(fitted.width(), 178)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.geometry() == fitted; }, 3000)) << f.geometry().x();
+    // Moved elsewhere by code, it stays there.
+    const QRect moved(QPoint(20, 200), fitted.size());
+    f.setGeometry(moved);
+    QTest::qWait(300);
+    EXPECT_EQ(f.geometry(), moved);
+}
+
+TEST_F(FormTest, NoWindowIsPlacedWithItsTitleBarAboveTheWorkArea) {
+    auto& f = Get<frmFramed>();
+    f.frame = kFrame;
+    f.Show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.ScaleWidth() == f.Width() - 120; }, 3000));
+    const int top = ToTwips(workArea().top());
+    struct Case {
+        const char* what;
+        std::function<void()> place;
+        int expectedTop;
+    };
+    const Case cases[] = {
+        {"Move above", [&] { f.Move(1500, top - 300); }, top},
+        {"Top far above", [&] { f.setTop(top - 4500); }, top},
+        {"Left of a window above", [&] { f.setGeometry(QRect(QPoint(50, workArea().top() - 10), f.size())); f.setLeft(3000); }, top},
+        {"Top below", [&] { f.setTop(top + 600); }, top + 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.place();
+        EXPECT_EQ(f.Top(), c.expectedTop);
+        EXPECT_GE(f.geometry().top() - kFrame.top(), workArea().top());
+    }
 }
 
 TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {

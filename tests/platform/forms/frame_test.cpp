@@ -1,0 +1,105 @@
+// Windows framed by a real window manager: Xvfb with openbox, when both are
+// installed, and the build's frame-probe showing the windows there.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QRect>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A process of the test's own, ended with it.
+class Child {
+public:
+    ~Child() {
+        if (p.state() != QProcess::NotRunning) {
+            p.terminate();
+            if (!p.waitForFinished(3000))
+                p.kill();
+            p.waitForFinished(3000);
+        }
+    }
+    QProcess p;
+};
+
+struct Framed {
+    QRect frame, client;
+};
+
+TEST(FramedByAWindowManager, OuterSizesAndPlacesAreThoseOfTheFrame) {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    const QString probe = QCoreApplication::applicationDirPath() + QStringLiteral("/frame-probe");
+    if (xvfb.isEmpty() || openbox.isEmpty())
+        GTEST_SKIP() << "needs Xvfb and openbox";
+    if (!QFileInfo(probe).isExecutable())
+        GTEST_SKIP() << "frame-probe was not built (no xcb headers)";
+
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    Child server;
+    // Xvfb picks a free display and writes its number on its output.
+    server.p.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                          QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                          QStringLiteral("tcp")});
+    ASSERT_TRUE(server.p.waitForStarted(5000));
+    QByteArray number;
+    while (!number.contains('\n') && server.p.waitForReadyRead(10000))
+        number += server.p.readAllStandardOutput();
+    ASSERT_TRUE(number.contains('\n')) << "Xvfb gave no display";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number.trimmed()));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+
+    Child wm;
+    wm.p.setProcessEnvironment(env);
+    wm.p.start(openbox, {QStringLiteral("--sm-disable")});
+    ASSERT_TRUE(wm.p.waitForStarted(5000));
+
+    // Started before openbox has taken the display, the windows are framed
+    // once it has: the probe waits for that.
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.start(probe, {});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    QMap<QString, Framed> windows;
+    QRect area;
+    for (const QByteArray& line : run.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() == 5 && f[0] == "area")
+            area = QRect(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
+        else if (f.size() == 9)
+            windows[QString::fromLatin1(f[0])] = {QRect(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt()),
+                                                  QRect(f[5].toInt(), f[6].toInt(), f[7].toInt(), f[8].toInt())};
+    }
+    ASSERT_TRUE(area.isValid());
+    ASSERT_EQ(windows.size(), 3);
+
+    const Framed flush = windows.value(QStringLiteral("frmFlush"));
+    EXPECT_EQ(flush.frame.width(), 4755 / 15);
+    EXPECT_EQ(flush.frame.height(), 2670 / 15);
+    EXPECT_LT(flush.client.height(), flush.frame.height()) << "the title bar is part of the held height";
+    EXPECT_EQ(flush.frame.right(), area.right()) << "flush with the edge, not past it";
+    EXPECT_GE(flush.frame.top(), area.top());
+
+    const Framed pinned = windows.value(QStringLiteral("frmPinned"));
+    EXPECT_EQ(pinned.frame.width(), 6720 / 15);
+    EXPECT_EQ(pinned.frame.height(), 3555 / 15);
+
+    const Framed above = windows.value(QStringLiteral("frmAbove"));
+    EXPECT_EQ(above.frame.left(), 3000 / 15);
+    EXPECT_EQ(above.frame.top(), area.top()) << "its title bar within reach";
+    EXPECT_EQ(above.client.width(), 300) << "a size no rule holds stays that of the client";
+    EXPECT_EQ(above.client.height(), 200);
+}
+
+} // namespace
