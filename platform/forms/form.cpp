@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
 #include <map>
@@ -41,19 +42,59 @@ Runtime& rt() {
 
 // A person's click inside a window makes it the active one. Focus events are
 // not used: they depend on a window manager, which tests do not have.
+//
+// The activation runs before the press reaches the control, and it may
+// yield to the event loop (the sending pages disable their lists and fetch
+// the account's information): the release of that same press, waiting in
+// the queue, would then reach the control before its press, and the click
+// would be lost. The press is held back while the window activates, with
+// what follows it to the same control, and given to the control afterwards
+// in its order: one press is one click, after the activation.
 class ClickActivation : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonPress && o->isWidgetType()) {
-            QWidget* w = static_cast<QWidget*>(o)->window();
-            for (Form* f : rt().loaded)
-                if (f == w) {
-                    Activate(*f);
-                    break;
-                }
+        if (!o->isWidgetType() || !isMouse(e->type()))
+            return false;
+        auto* w = static_cast<QWidget*>(o);
+        if (holding_) {
+            if (w != held_.data())
+                return false;
+            heldBack_.emplace_back(static_cast<QMouseEvent*>(e)->clone());
+            return true;
         }
-        return false;
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        Form* form = nullptr;
+        for (Form* f : rt().loaded)
+            if (f == w->window())
+                form = f;
+        if (!form || ActiveForm() == form)
+            return false;
+        holding_ = true;
+        held_ = w;
+        heldBack_.emplace_back(static_cast<QMouseEvent*>(e)->clone());
+        QPointer<Form> activated(form);
+        Activate(*form);
+        holding_ = false;
+        std::vector<std::unique_ptr<QMouseEvent>> replay = std::move(heldBack_);
+        heldBack_.clear();
+        // What the activation closed or hid takes no click.
+        for (auto& event : replay)
+            if (held_ && activated && activated->isLoaded() && held_->isVisible())
+                QCoreApplication::sendEvent(held_.data(), event.get());
+        held_.clear();
+        return true;
     }
+
+private:
+    static bool isMouse(QEvent::Type t) {
+        return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick
+               || t == QEvent::MouseMove;
+    }
+
+    bool holding_ = false;
+    QPointer<QWidget> held_;
+    std::vector<std::unique_ptr<QMouseEvent>> heldBack_;
 };
 
 // Long loops yield to the event loop once per record, and each yield would

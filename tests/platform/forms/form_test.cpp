@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -211,6 +212,62 @@ TEST_F(FormTest, AClickInsideAnotherWindowActivatesIt) {
     events().clear();
     QTest::mouseClick(&Get<frmProbe>(), Qt::LeftButton);
     EXPECT_EQ(events(), (std::vector<QString>{"Activate"}));
+}
+
+// As the sending pages are: their activation disables what it will fill
+// and yields to the event loop before it enables it again.
+class frmYielding : public Form {
+public:
+    frmYielding() : Form(QStringLiteral("frmYielding")) {
+        resize(300, 200);
+        button = new CommandButton(this, QStringLiteral("cmdGonder"), QStringLiteral("Gönder"));
+        button->setGeometry(20, 20, 100, 30);
+        button->Click = [this] { events().push_back(QStringLiteral("Click")); };
+    }
+    void Form_Activate() override {
+        events().push_back(QStringLiteral("Activate"));
+        button->setEnabled(false);
+        vb::DoEvents();
+        button->setEnabled(true);
+    }
+    CommandButton* button;
+};
+
+// A person's press and release, queued by the window system as it queues
+// them: both are waiting before the press is handled.
+void queueClick(QWidget* target, QPoint at) {
+    QWindow* window = target->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPointF local = target->mapTo(target->window(), at);
+    const QPointF global = target->mapToGlobal(at);
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+}
+
+TEST_F(FormTest, OnePressIsOneClickAlsoWhenItActivatesAWindowThatYields) {
+    auto& f = Get<frmYielding>();
+    f.Show();
+    Get<frmOther>().Show();
+    QApplication::processEvents();
+    for (int round = 0; round < 2; ++round) {
+        events().clear();
+        queueClick(f.button, QPoint(50, 15));
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(events(), (std::vector<QString>{"Activate", "Click"})) << "round " << round;
+        // Another window clicked, and back: the activation runs again, once.
+        queueClick(&Get<frmOther>(), QPoint(5, 5));
+        QApplication::processEvents();
+    }
+    // A click in the active window activates nothing.
+    queueClick(f.button, QPoint(50, 15));
+    QApplication::processEvents();
+    events().clear();
+    queueClick(f.button, QPoint(50, 15));
+    QApplication::processEvents();
+    EXPECT_EQ(events(), (std::vector<QString>{"Click"}));
 }
 
 TEST_F(FormTest, GeometryInTwips) {
