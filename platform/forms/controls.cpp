@@ -249,6 +249,12 @@ bool TextBox::eventFilter(QObject* o, QEvent* e) {
     if (o != editor() || e->type() != QEvent::KeyPress)
         return QWidget::eventFilter(o, e);
     auto* k = static_cast<QKeyEvent*>(e);
+    // In a single-line box Enter and Esc belong to the window's default and
+    // cancel buttons, which take them before the box's own key handler.
+    if (line_ && !passThrough_) {
+        if (auto* form = dynamic_cast<Form*>(window()); form && form->pressDefaultOrCancel(k))
+            return true;
+    }
     QString text = k->text();
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
         text = QStringLiteral("\r");

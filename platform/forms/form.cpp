@@ -499,24 +499,29 @@ void Form::resizeEvent(QResizeEvent* e) {
     runResize();
 }
 
+bool Form::pressDefaultOrCancel(const QKeyEvent* e) {
+    CommandButton* button = nullptr;
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        button = defaultButton_;
+    else if (e->key() == Qt::Key_Escape)
+        button = cancelButton_;
+    if (!button || !button->isEnabled() || !button->isVisible())
+        return false;
+    button->click();
+    return true;
+}
+
 void Form::keyPressEvent(QKeyEvent* e) {
+    // Enter presses the focused button, else the default button.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // Enter presses the focused button, else the default button.
         if (auto* focused = dynamic_cast<CommandButton*>(focusWidget())) {
             if (focused->isEnabled())
                 focused->click();
             return;
         }
-        if (defaultButton_ && defaultButton_->isEnabled() && defaultButton_->isVisible()) {
-            defaultButton_->click();
-            return;
-        }
-    } else if (e->key() == Qt::Key_Escape) {
-        if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible()) {
-            cancelButton_->click();
-            return;
-        }
     }
+    if (pressDefaultOrCancel(e))
+        return;
     QWidget::keyPressEvent(e);
 }
 

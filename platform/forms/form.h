@@ -10,6 +10,7 @@
 #include <typeinfo>
 #include <vector>
 
+class QKeyEvent;
 class QTimer;
 
 namespace forms {
@@ -89,6 +90,9 @@ public:
     CommandButton* cancelButton() const { return cancelButton_; }
     void setDefaultButton(CommandButton* b) { defaultButton_ = b; }
     void setCancelButton(CommandButton* b) { cancelButton_ = b; }
+    // Enter presses the default button and Esc the cancel button, when the
+    // window has one that can be pressed; true when one was.
+    bool pressDefaultOrCancel(const QKeyEvent* e);
 
     // Runs an event handler the way the language does: a run-time error that
     // the handler leaves unhandled is shown as a message box and ends it.

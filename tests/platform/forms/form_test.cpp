@@ -444,8 +444,17 @@ TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
     ok->setDefaultButton(true);
     cancel->setCancelButton(true);
     int oks = 0, cancels = 0;
+    auto* lines = new TextBox(&f, QStringLiteral("txtMesaj"), /*multiLine=*/true);
     ok->Click = [&] { ++oks; };
     cancel->Click = [&] { ++cancels; };
+    // The buttons take Enter and Esc before the box's own key handler,
+    // which would swallow them.
+    std::vector<int> seen;
+    text->KeyPress = [&](int& key) {
+        seen.push_back(key);
+        if (key == 13)
+            key = 0;
+    };
     f.Show();
     SetFocus(text);
     text->typeText(QStringLiteral("ab\r"));
@@ -453,6 +462,11 @@ TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
     EXPECT_EQ(text->Text(), QStringLiteral("ab"));
     QTest::keyClick(text->editor(), Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(seen, (std::vector<int>{'a', 'b'}));
+    // A multi-line box breaks its line.
+    lines->typeText(QStringLiteral("x\ry"));
+    EXPECT_EQ(lines->Text(), QStringLiteral("x\r\ny"));
+    EXPECT_EQ(oks, 1);
     // Enter on a focused button presses that button.
     SetFocus(cancel);
     QTest::keyClick(cancel, Qt::Key_Return);
