@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QVBoxLayout>
@@ -168,9 +169,32 @@ void TextBox::setMaxLength(int length) {
         line_->setMaxLength(maxLength_ == 0 ? 32767 : maxLength_);
 }
 
+namespace {
+
+// The box shows the character it was given in place of each typed one, not
+// the style's own (a dot).
+class PasswordCharStyle : public QProxyStyle {
+public:
+    PasswordCharStyle(QChar c, QObject* owner) : c_(c) { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return c_.unicode();
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    QChar c_;
+};
+
+} // namespace
+
 void TextBox::setPasswordChar(QChar c) {
-    if (line_)
-        line_->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!line_)
+        return;
+    line_->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!c.isNull())
+        line_->setStyle(new PasswordCharStyle(c, line_));
 }
 
 void TextBox::setLocked(bool locked) {

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -186,6 +187,18 @@ TEST_F(SettingsTest, TheAccountBoxesTakeOnlyLettersAndDigits) {
     EXPECT_EQ(w.txtPalvoriYolu->Text(), QStringLiteral("http://sunucu-ş 1/palvori"));
     paste(w.txtPalvoriYolu);
     EXPECT_EQ(w.txtPalvoriYolu->Text(), QStringLiteral("http://sunucu-ş 1/palvori-ek"));
+}
+
+TEST_F(SettingsTest, ThePasswordsAreShownAsStars) {
+    loadedAs(QStringLiteral("Quillmere"), QStringLiteral("ali"), QStringLiteral("pw42"));
+    auto& w = open();
+    w.SSTab1->setTab(1);
+    auto shown = [](forms::TextBox* box) { return static_cast<QLineEdit*>(box->editor())->displayText(); };
+    EXPECT_EQ(shown(w.txtPassWord_m), QStringLiteral("****"));
+    EXPECT_EQ(shown(w.txtUserName_m), QStringLiteral("ali"));
+    w.optPalvori->setValue(true);
+    w.txtPassWord_i->typeText(QStringLiteral("gizli"));
+    EXPECT_EQ(shown(w.txtPassWord_i), QStringLiteral("*****"));
 }
 
 TEST_F(SettingsTest, EnterInAnAccountBoxPressesKaydetAndEscVazgec) {
