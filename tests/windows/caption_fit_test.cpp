@@ -20,6 +20,7 @@
 #include "sending/frmSonEkran.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
+#include "tests/support/turkish_letters.h"
 #include "ui/common/frmAyarlar.h"
 #include "ui/common/frmBekle.h"
 #include "ui/common/frmDestek.h"
@@ -243,6 +244,43 @@ TEST_P(CaptionFit, EveryCaptionFitsItsControl) {
         QApplication::processEvents();
     ASSERT_TRUE(form.isLoaded()) << "the window unloaded itself as it opened";
     const QStringList found = misfits(form);
+    EXPECT_TRUE(found.isEmpty()) << found.join(u'\n').toStdString();
+}
+
+// Every caption is drawn by the font its control asks for, no other font
+// filling in for a letter; and in each font the window's captions use, the
+// Turkish letters are drawn without a gap after them.
+TEST_P(CaptionFit, TurkishLettersAreDrawnByTheWindowsFontWithoutGaps) {
+    if (GetParam().prepare)
+        GetParam().prepare();
+    forms::Form& form = GetParam().open();
+    if (GetParam().closesOnActivation)
+        form.QWidget::show();
+    else
+        form.Show();
+    QApplication::processEvents();
+    ASSERT_TRUE(form.isLoaded());
+    QStringList found;
+    // The window's own font where it asks for one; its controls' fonts.
+    QList<QFont> fonts;
+    if (form.testAttribute(Qt::WA_SetFont))
+        fonts << form.font();
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        const QString caption = captionOf(w);
+        if (caption.trimmed().isEmpty())
+            continue;
+        const QStringList families = turkish::familiesDrawing(QString(caption).remove(u'&'), w->font());
+        for (const QString& family : families)
+            if (family.compare(w->font().family(), Qt::CaseInsensitive) != 0) {
+                found << QStringLiteral("%1.%2 \"%3\": part of it is drawn by %4, not %5")
+                             .arg(form.className(), w->objectName(), caption, family, w->font().family());
+                break;
+            }
+        if (!fonts.contains(w->font()))
+            fonts << w->font();
+    }
+    for (const QFont& font : fonts)
+        found << turkish::Faults(font);
     EXPECT_TRUE(found.isEmpty()) << found.join(u'\n').toStdString();
 }
 

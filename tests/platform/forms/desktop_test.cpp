@@ -4,10 +4,13 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
+#include "tests/support/turkish_letters.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontInfo>
+#include <QImage>
+#include <QPainter>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -26,6 +29,42 @@ TEST(Desktop, TahomaIsDrawnAsTahomaInBothWeights) {
         EXPECT_DOUBLE_EQ(drawn.pointSizeF(), 8.25);
     }
     EXPECT_FALSE(forms::EnsureFontFamily(QStringLiteral("Hiç Olmayan Yazı Tipi")));
+}
+
+TEST(Desktop, TheTurkishLettersAreDrawnByTahomaWithoutGaps) {
+    ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")));
+    QWidget w;
+    QStringList faults;
+    for (double points : {8.25, 9.75})
+        for (bool bold : {false, true}) {
+            forms::SetFont(&w, QStringLiteral("Tahoma"), points, bold);
+            faults << turkish::Faults(w.font());
+        }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+}
+
+// Bold text is drawn with thicker strokes than regular text, not only
+// wider: more of its cell is ink.
+TEST(Desktop, TahomaBoldIsDrawnBold) {
+    ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")));
+    auto inked = [](bool bold) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(40);
+        font.setBold(bold);
+        QImage picture(400, 60, QImage::Format_Grayscale8);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(0, 45), QStringLiteral("lIlIlIlI"));
+        painter.end();
+        long ink = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                ink += 255 - qGray(picture.pixel(x, y));
+        return ink;
+    };
+    EXPECT_GT(inked(true), inked(false) * 5 / 4);
 }
 
 TEST(Desktop, StandardButtonsSpeakTurkish) {
