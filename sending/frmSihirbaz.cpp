@@ -62,7 +62,12 @@ void frmSihirbaz::Form_Activate() {
     }
 }
 
-void frmSihirbaz::Form_Resize() { forms::HoldSize(*this, kWidth, kHeight); }
+void frmSihirbaz::Form_Resize() {
+    forms::HoldSize(*this, kWidth, kHeight);
+    // The banner runs to the window's right edge, however much of the
+    // outer size the window manager's frame leaves to it.
+    Frame1->setGeometry(0, 0, width(), Frame1->height());
+}
 
 void frmSihirbaz::cmdIleri_Click() {
     if (optTumu->Value()) {
