@@ -12,6 +12,8 @@ constexpr int kHeight = 3555;
 
 frmSihirbaz::frmSihirbaz() : forms::Form(QStringLiteral("frmSihirbaz")) {
     setCaption(QStringLiteral("Quillmere - İşlem sihirbazı"));
+    // Its size is held: maximised, it would leave its controls in a corner.
+    setBorderStyle(forms::vbSizable, /*minButton=*/true, /*maxButton=*/false);
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"));

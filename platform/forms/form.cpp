@@ -193,7 +193,62 @@ int ScreenHeight() {
 Form::Form(const QString& className) : QWidget(nullptr, Qt::Window), className_(className) {
     setObjectName(className);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setCaption(QString());
     installClickActivation();
+}
+
+void Form::setCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+}
+
+void Form::setBorderStyle(int style, bool minButton, bool maxButton, bool controlBox) {
+    if (style < vbBSNone || style > vbSizableToolWindow)
+        vb::Raise(vb::errInvalidProperty);
+    const bool sizable = style == vbSizable || style == vbSizableToolWindow;
+    Qt::WindowFlags flags = windowFlags() & Qt::WindowStaysOnTopHint;
+    if (style == vbBSNone) {
+        flags |= Qt::Window | Qt::FramelessWindowHint;
+    } else {
+        flags |= style == vbFixedDialog ? Qt::Dialog
+                 : style >= vbFixedToolWindow ? Qt::Tool
+                                              : Qt::Window;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (controlBox) {
+            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            if (style == vbSizable || style == vbFixedSingle) {
+                if (minButton)
+                    flags |= Qt::WindowMinimizeButtonHint;
+                if (maxButton && sizable)
+                    flags |= Qt::WindowMaximizeButtonHint;
+            }
+        }
+    }
+    borderStyle_ = style;
+    const bool wasVisible = isVisible();
+    setWindowFlags(flags);
+    if (!sizable)
+        holdSize();
+    // Changing window flags hides a shown window; put it back.
+    if (wasVisible)
+        QWidget::show();
+}
+
+void Form::holdSize() {
+    sizeHeld_ = true;
+    applyHeldSize();
+}
+
+void Form::applyHeldSize() {
+    if (sizeHeld_ && (minimumSize() != size() || maximumSize() != size()))
+        setFixedSize(size());
+}
+
+void Form::resizeClient(QSize size) {
+    if (sizeHeld_)
+        setFixedSize(size);
+    else
+        resize(size);
 }
 
 Form::~Form() {
@@ -275,12 +330,12 @@ void Form::setTop(int twips) {
 
 void Form::setWidth(int twips) {
     requireNormal(*this);
-    resize(std::max(0, ToPixels(twips) - frame_.left() - frame_.right()), height());
+    resizeClient({std::max(0, ToPixels(twips) - frame_.left() - frame_.right()), height()});
 }
 
 void Form::setHeight(int twips) {
     requireNormal(*this);
-    resize(width(), std::max(0, ToPixels(twips) - frame_.top() - frame_.bottom()));
+    resizeClient({width(), std::max(0, ToPixels(twips) - frame_.top() - frame_.bottom())});
 }
 
 void Form::Move(int left, int top, int w, int h) {
@@ -422,10 +477,9 @@ bool Form::settle() {
         return true;
     if (geometry() == fitTarget_)
         return ++settledTicks_ >= kSettledTicks;
+    resizeClient(fitTarget_.size());
     if (fitPlaced_)
         setGeometry(fitTarget_);
-    else
-        resize(fitTarget_.size());
     settledTicks_ = 0;
     return false;
 }
@@ -457,6 +511,8 @@ void Form::watchFrame() {
 }
 
 void Form::showEvent(QShowEvent* e) {
+    // Before the window manager maps it: it is told the size held.
+    applyHeldSize();
     QWidget::showEvent(e);
     watchFrame();
 }
@@ -632,6 +688,8 @@ void HoldSize(Form& form, int widthTwips, int heightTwips, bool hold) {
     };
     holdOne(&Form::Width, widthTwips, &Form::setWidth);
     holdOne(&Form::Height, heightTwips, &Form::setHeight);
+    if (hold)
+        form.holdSize();
 }
 
 } // namespace forms

@@ -104,4 +104,35 @@ TEST(Desktop, StandardButtonsSpeakTurkish) {
     }
 }
 
+TEST(Desktop, AMessageBoxOffersOnlyItsCloseButton) {
+    forms::DialogMsgBoxService boxes;
+    struct Seen {
+        Qt::WindowFlags flags;
+        bool fixed = false;
+        QString title;
+    };
+    auto seen = std::make_shared<Seen>();
+    QTimer::singleShot(0, qApp, [seen] {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            seen->flags = box->windowFlags();
+            seen->fixed = box->minimumSize() == box->maximumSize();
+            seen->title = box->windowTitle();
+            box->reject();
+        });
+        poll->start(5);
+    });
+    boxes.show(QStringLiteral("Mesaj Başarı İle Gönderildi."), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+    EXPECT_EQ(seen->title, QStringLiteral("Quillmere Uyarı"));
+    EXPECT_TRUE(seen->flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(seen->fixed) << "a message box is not sized by the user";
+}
+
 } // namespace

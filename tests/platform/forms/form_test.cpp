@@ -326,6 +326,87 @@ TEST_F(FormTest, SizeHoldingPinsAFixedWindow) {
     EXPECT_EQ(f.Height(), 2670);
 }
 
+TEST_F(FormTest, TheBorderStyleIsWhatTheWindowManagerIsToldTheWindowOffers) {
+    struct Case {
+        int style;
+        bool minButton, maxButton, controlBox;
+        Qt::WindowType type;
+        bool frameless, minimise, maximise, close, held;
+    } cases[] = {
+        {vbSizable, true, true, true, Qt::Window, false, true, true, true, false},
+        {vbSizable, true, false, true, Qt::Window, false, true, false, true, false},
+        {vbSizable, false, false, true, Qt::Window, false, false, false, true, false},
+        {vbSizable, true, true, false, Qt::Window, false, false, false, false, false},
+        // A fixed border is never maximised.
+        {vbFixedSingle, true, true, true, Qt::Window, false, true, false, true, true},
+        // A dialog's border has neither button, whatever is asked.
+        {vbFixedDialog, true, true, true, Qt::Dialog, false, false, false, true, true},
+        {vbFixedDialog, true, true, false, Qt::Dialog, false, false, false, false, true},
+        {vbSizableToolWindow, true, true, true, Qt::Tool, false, false, false, true, false},
+        {vbBSNone, true, true, true, Qt::Window, true, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "style " << c.style << " min " << c.minButton << " max " << c.maxButton
+                                        << " box " << c.controlBox);
+        auto& f = Get<frmProbe>();
+        f.setTopmost(true);
+        f.setBorderStyle(c.style, c.minButton, c.maxButton, c.controlBox);
+        f.Show();
+        const Qt::WindowFlags flags = f.windowFlags();
+        EXPECT_EQ(f.BorderStyle(), c.style);
+        EXPECT_EQ(flags & Qt::WindowType_Mask, c.type);
+        EXPECT_EQ(flags.testFlag(Qt::FramelessWindowHint), c.frameless);
+        EXPECT_EQ(flags.testFlag(Qt::WindowMinimizeButtonHint), c.minimise);
+        EXPECT_EQ(flags.testFlag(Qt::WindowMaximizeButtonHint), c.maximise);
+        EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), c.close);
+        EXPECT_TRUE(f.isTopmost()) << "the border leaves the window on top";
+        EXPECT_EQ(f.sizeHeld(), c.held);
+        EXPECT_EQ(f.minimumSize() == f.maximumSize(), c.held);
+        EXPECT_TRUE(f.isVisible());
+        Unload(f);
+        FlushUnloaded();
+    }
+}
+
+TEST_F(FormTest, AnEmptyCaptionIsAnEmptyTitleNotTheProgramsName) {
+    auto& f = Get<frmProbe>();
+    f.Show();
+    EXPECT_EQ(f.Caption(), QString());
+    ASSERT_NE(f.windowHandle(), nullptr);
+    // Qt would put the program's name in an empty title.
+    EXPECT_FALSE(f.windowHandle()->title().isEmpty());
+    EXPECT_TRUE(f.windowHandle()->title().trimmed().isEmpty());
+    f.setCaption(QStringLiteral("120/500 (%24)"));
+    EXPECT_EQ(f.windowHandle()->title(), QStringLiteral("120/500 (%24)"));
+    f.setCaption(QString());
+    EXPECT_EQ(f.Caption(), QString());
+    EXPECT_TRUE(f.windowHandle()->title().trimmed().isEmpty());
+}
+
+TEST_F(FormTest, AHeldSizeIsTheOnlyOneTheWindowManagerIsOffered) {
+    auto& f = Get<frmFixed>();
+    f.Show();
+    EXPECT_TRUE(f.sizeHeld());
+    EXPECT_EQ(f.minimumSize(), f.size());
+    EXPECT_EQ(f.maximumSize(), f.size());
+    // Code still sizes a window whose size is held, and the size held
+    // follows.
+    auto& probe = Get<frmProbe>();
+    probe.Show();
+    HoldSize(probe, 6000, 3000);
+    EXPECT_TRUE(probe.sizeHeld());
+    probe.setWidth(7500);
+    EXPECT_EQ(probe.Width(), 7500);
+    EXPECT_EQ(probe.maximumSize(), probe.size());
+    EXPECT_EQ(probe.minimumSize(), probe.size());
+    // A minimum size is no held size.
+    auto& other = Get<frmOther>();
+    other.Show();
+    HoldSize(other, 3000, 3000, false);
+    EXPECT_FALSE(other.sizeHeld());
+    EXPECT_NE(other.minimumSize(), other.maximumSize());
+}
+
 TEST_F(FormTest, MinimumSizeOnlyHoldsFromBelow) {
     auto& f = Get<frmProbe>();
     f.Show();
