@@ -5,12 +5,18 @@
 #include "host/sheetgrid.h"
 #include "host/sheetmodel.h"
 #include "platform/excel/application.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QDir>
+#include <QTreeView>
+#include <QLabel>
+#include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -383,6 +389,89 @@ TEST_F(HostWindow, AFittedColumnShowsItsWidestValueWholeAndANumberThatDoesNotFit
     EXPECT_LE(metrics.horizontalAdvance(hashes) + 6, 40);
     EXPECT_EQ(host::ShownCellText(metrics, QStringLiteral("uzun bir metin"), false, 40), QStringLiteral("uzun bir metin"));
     EXPECT_EQ(host::ShownCellText(metrics, QStringLiteral("12"), true, 40), QStringLiteral("12"));
+}
+
+// What a file dialog shows of a folder's entries, once it has read them,
+// and all its own texts; the dialog is then closed unanswered.
+struct DialogTexts {
+    QStringList own;
+    QList<QStringList> entries;   // name, size, type, date
+};
+DialogTexts readDialogWhileOpen(const std::function<void()>& open, const QString& folder) {
+    DialogTexts out;
+    auto* poll = new QTimer(qApp);
+    QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (deadline.hasExpired()) {
+            ADD_FAILURE() << "the dialog did not show the folder's entries";
+            poll->stop();
+            dialog->reject();
+            return;
+        }
+        if (dialog->directory().absolutePath() != QDir(folder).absolutePath())
+            dialog->setDirectory(folder);
+        auto* view = dialog->findChild<QTreeView*>();
+        const QAbstractItemModel* model = view ? view->model() : nullptr;
+        const QModelIndex root = view ? view->rootIndex() : QModelIndex();
+        if (!model || model->rowCount(root) < 2 || model->index(0, 3, root).data().toString().isEmpty())
+            return;
+        poll->stop();
+        for (int r = 0; r < model->rowCount(root); ++r) {
+            QStringList row;
+            for (int c = 0; c < 4; ++c)
+                row << model->index(r, c, root).data().toString();
+            out.entries << row;
+        }
+        for (int c = 0; c < model->columnCount(root); ++c)
+            out.own << model->headerData(c, Qt::Horizontal).toString();
+        for (auto* l : dialog->findChildren<QLabel*>())
+            out.own << l->text();
+        for (auto* b : dialog->findChildren<QAbstractButton*>())
+            out.own << b->text() << b->toolTip();
+        dialog->reject();
+    });
+    poll->start(10);
+    open();
+    delete poll;
+    return out;
+}
+
+TEST_F(HostWindow, TheFileDialogsSpeakTurkishWithTurkishDatesSizesAndTypes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Raporlar")));
+    {
+        QFile f(dir.filePath(QStringLiteral("liste.xls")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3100, 'x'));
+    }
+    app->Workbooks().Add();
+    settle();
+    forms::SetSaveDialogService(std::make_shared<forms::InteractiveSaveDialogService>());
+    QMenu* file = menu(QStringLiteral("&Dosya"));
+    ASSERT_NE(file, nullptr);
+    for (const char* item_ : {"&Aç...", "&Farklı Kaydet..."}) {
+        SCOPED_TRACE(item_);
+        forms::TakeUntranslatedTexts();
+        const DialogTexts texts =
+            readDialogWhileOpen([&] { item(file, QString::fromUtf8(item_))->trigger(); }, dir.path());
+        ASSERT_EQ(texts.entries.size(), 2);
+        EXPECT_EQ(forms::TakeUntranslatedTexts(), QStringList()) << "every text of the dialog in Turkish";
+        EXPECT_TRUE(texts.own.contains(QStringLiteral("Değiştirilme Tarihi"))) << texts.own.join(u'|').toStdString();
+        for (const QStringList& entry : texts.entries) {
+            SCOPED_TRACE(entry.join(u'|').toStdString());
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$")).match(entry[3]).hasMatch());
+            if (entry[0] == u"Raporlar") {
+                EXPECT_EQ(entry[2], QStringLiteral("Klasör"));
+            } else {
+                EXPECT_EQ(entry[1], QStringLiteral("3,03 KiB"));
+                EXPECT_FALSE(entry[2].contains(QStringLiteral("File")) || entry[2].contains(QStringLiteral("document")));
+            }
+        }
+    }
+    forms::InstallScriptedServices();
 }
 
 // A person's host (not automation) asks before closing a changed workbook,
