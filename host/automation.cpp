@@ -274,6 +274,13 @@ void assign(const ControlRef& ref, const QJsonValue& value) {
     }
 }
 
+forms::Form* loadedForm(const QString& name) {
+    for (forms::Form* f : forms::LoadedForms())
+        if (f->className().compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(name));
+}
+
 void runEventLoop(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
@@ -548,6 +555,44 @@ void Automation::addCommands() {
     commands_.insert(QStringLiteral("forms"), [](const QJsonObject&) {
         return QJsonObject{{QStringLiteral("forms"), DescribeForms()}};
     });
+    // Where a control is on the screen, in pixels, so that a test can deliver
+    // a person's pointer events at it through the X server. A window alone is
+    // named by its class name; the host's windows by their object names
+    // ("sheetHost", "sheetHost.sheetGrid", with "cell" for one cell of the
+    // grid). "window" is the native window that holds it (0 before it is
+    // shown), "active" whether that window has the keyboard.
+    commands_.insert(QStringLiteral("where"), [app](const QJsonObject& c) {
+        const QString name = text(c, "control");
+        QWidget* w = HostWidget(name);
+        if (!w && !name.contains(u'.'))
+            w = loadedForm(name);
+        if (!w)
+            w = widgetOf(FindControl(name));
+        QRect rect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        bool visible = w->isVisible();
+        if (c.contains(QLatin1String("cell"))) {
+            auto* grid = qobject_cast<QTableView*>(w);
+            if (!grid)
+                throw CommandError(QStringLiteral("\"%1\" is no grid of cells").arg(name));
+            const auto sheet = app().ActiveSheet();
+            if (!sheet)
+                throw CommandError(QStringLiteral("no workbook is open"));
+            const excel::Range cell = sheet->Range(text(c, "cell"));
+            const QModelIndex index = grid->model()->index(cell.Row() - 1, cell.Column() - 1);
+            const QRect inView = grid->visualRect(index);
+            visible = visible && index.isValid() && grid->viewport()->rect().intersects(inView);
+            rect = QRect(grid->viewport()->mapToGlobal(inView.topLeft()), inView.size());
+        }
+        return QJsonObject{
+            {QStringLiteral("x"), rect.x()},
+            {QStringLiteral("y"), rect.y()},
+            {QStringLiteral("width"), rect.width()},
+            {QStringLiteral("height"), rect.height()},
+            {QStringLiteral("visible"), visible},
+            {QStringLiteral("active"), w->window()->isActiveWindow()},
+            {QStringLiteral("window"), double(w->window()->internalWinId())},
+        };
+    });
     commands_.insert(QStringLiteral("set"), [](const QJsonObject& c) {
         const ControlRef ref = FindControl(text(c, "control"));
         assign(ref, field(c, "value"));
@@ -698,11 +743,7 @@ void Automation::addCommands() {
         QWidget* window = nullptr;
         if (c.contains(QLatin1String("form"))) {
             const QString name = text(c, "form");
-            for (forms::Form* f : forms::LoadedForms())
-                if (f->className().compare(name, Qt::CaseInsensitive) == 0)
-                    window = f;
-            if (!window)
-                throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(name));
+            window = loadedForm(name);
             if (!window->isVisible())
                 throw CommandError(QStringLiteral("the window \"%1\" is not shown").arg(name));
         }

@@ -6,6 +6,7 @@
 #include "platform/forms/form.h"
 #include "platform/vb/timer.h"
 
+#include <QApplication>
 #include <QStackedWidget>
 #include <QTabWidget>
 
@@ -115,6 +116,21 @@ ControlRef FindControl(const QString& name) {
         if (c->objectName().compare(controlName, Qt::CaseInsensitive) == 0)
             return {form, c, forms::ControlKind(c)};
     throw CommandError(QStringLiteral("window \"%1\" has no control \"%2\"").arg(formName, controlName));
+}
+
+QWidget* HostWidget(const QString& name) {
+    const QString windowName = name.section(u'.', 0, 0);
+    const QString childName = name.section(u'.', 1);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (dynamic_cast<forms::Form*>(top) || top->objectName() != windowName || !top->isVisible())
+            continue;
+        if (childName.isEmpty())
+            return top;
+        if (auto* child = top->findChild<QWidget*>(childName))
+            return child;
+        throw CommandError(QStringLiteral("the window \"%1\" has no part \"%2\"").arg(windowName, childName));
+    }
+    return nullptr;
 }
 
 QJsonObject DescribeControl(forms::Form* form, QObject* control) {

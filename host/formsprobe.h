@@ -7,6 +7,7 @@
 #include <vector>
 
 class QObject;
+class QWidget;
 
 namespace forms {
 class Form;
@@ -37,6 +38,10 @@ struct ControlRef {
     QString kind;
 };
 ControlRef FindControl(const QString& name);
+
+// A window of the host itself by its object name ("sheetHost"), or a widget
+// of one ("sheetHost.sheetGrid"); null when no host window has that name.
+QWidget* HostWidget(const QString& name);
 
 // The "forms" reply: every loaded window with its geometry and controls.
 QJsonArray DescribeForms();

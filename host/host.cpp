@@ -4,16 +4,19 @@
 #include "host/registration.h"
 #include "platform/excel/application.h"
 #include "platform/excel/commandbars.h"
+#include "platform/excel/range.h"
 #include "platform/forms/form.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QWidget>
 #include <QPoint>
 #include <algorithm>
 #include <QTimer>
+#include <utility>
 
 namespace host {
 
@@ -61,6 +64,7 @@ QPixmap Host::picture(QWidget* window) const {
 
 Host::~Host() {
     shutdown();
+    excel::SetTextWidthMeasure({});
     excel::SetInstanceCreatedHandler(nullptr);
     excel::SetInstanceShownHandler(nullptr);
     delete window_.data();
@@ -91,7 +95,20 @@ QStringList Host::startupAddins() const {
 }
 
 void Host::start() {
+#ifndef QT_NO_SESSIONMANAGER
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+            bool cancelled = false;
+            endOfSession(manager.allowsInteraction(), cancelled);
+            if (cancelled)
+                manager.cancel();
+            manager.release();
+        });
+    }
+#endif
     window_ = new MainWindow(*this, app_, true);
+    MeasureCellsIn(window_->grid()->font());
+    window_->placeOnScreen();
     window_->show();
     for (const QString& path : startupAddins()) {
         QString error;
@@ -114,6 +131,8 @@ void Host::shutdown() {
         return;
     shutDown_ = true;
     quitRequested_ = true;
+    if (window_ && window_->isVisible())
+        window_->rememberPlace();
     addins_->disconnectAll(excel::ext_dm_HostShutdown);
     for (auto& i : instances_)
         i->addins->disconnectAll(excel::ext_dm_HostShutdown);
@@ -127,23 +146,42 @@ void Host::shutdown() {
 }
 
 void Host::requestQuit() {
-    if (quitRequested_)
+    if (quitRequested_ || quitAsked_ || shutDown_)
         return;
-    quitRequested_ = true;
-    if (quitAction_) {
-        quitAction_();
-        return;
-    }
+    quitAsked_ = true;
     // Not from inside the handler that asked: it may be an add-in's
-    // disconnection. Workbooks with changes are offered for saving first,
-    // and cancelling that keeps the host running, as Excel's Quit does.
+    // disconnection, or a menu that is still open.
     QTimer::singleShot(0, this, [this] {
-        if (!shutDown_ && window_ && !window_->confirmClose()) {
-            quitRequested_ = false;
+        const bool confirmed = std::exchange(quitConfirmed_, false) || confirmQuit();
+        quitAsked_ = false;
+        if (!confirmed || shutDown_)
+            return;
+        quitRequested_ = true;
+        if (quitAction_) {
+            quitAction_();
             return;
         }
-        QCoreApplication::quit();
+        shutdown();
+        // exit, not quit: quit would ask every window to close once more, and
+        // give up at the first that refuses.
+        QCoreApplication::exit(0);
     });
+}
+
+bool Host::confirmQuit() {
+    if (window_ && !window_->confirmClose())
+        return false;
+    for (auto& i : instances_)
+        if (i->window && i->window->isVisible() && !i->window->confirmClose())
+            return false;
+    return true;
+}
+
+void Host::endOfSession(bool interactionAllowed, bool& cancelled) {
+    // Asked before the desktop session ends; the quit that the session
+    // manager then asks for does not ask again.
+    cancelled = interactionAllowed && !confirmQuit();
+    quitConfirmed_ = !cancelled;
 }
 
 bool Host::execute(const std::shared_ptr<excel::CommandBarControl>& control, QString* error) {
@@ -152,6 +190,13 @@ bool Host::execute(const std::shared_ptr<excel::CommandBarControl>& control, QSt
             *error = QStringLiteral("the control was deleted");
         return false;
     }
+    // What a person was typing into a cell is in the cell before the
+    // command reads it.
+    if (window_)
+        window_->commitEdit();
+    for (auto& i : instances_)
+        if (i->window)
+            i->window->commitEdit();
     const QString caption = control->Caption();
     return Guarded(QStringLiteral("clicking \"%1\"").arg(caption), [&] { control->Execute(); }, error);
 }

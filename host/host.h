@@ -40,13 +40,24 @@ public:
     void shutdown();
 
     // The host is asked to close (Application.Quit, the window's close box,
-    // File Exit). Asked during the shutdown itself, it does nothing more.
+    // File Exit, Ctrl+Q, the end of the desktop session). From the event
+    // loop, each workbook with changes is offered for saving, once; a
+    // cancel keeps everything as it was. Then the add-ins are disconnected
+    // as at a shutdown and the event loop ends with 0. Asked again while it
+    // asks, or during the shutdown itself, it does nothing more.
     void requestQuit();
     bool quitRequested() const { return quitRequested_; }
-    // What a quit request does; by default the event loop ends once the
-    // person has been offered to save changed workbooks. The automation
-    // protocol finishes its command first.
+    // Offers each changed workbook of the host and of the instances' shown
+    // windows for saving; false when the person cancelled.
+    bool confirmQuit();
+    // The desktop session is ending: the same question as a quit, when the
+    // session manager lets the host ask; cancelled tells it to stay.
+    void endOfSession(bool interactionAllowed, bool& cancelled);
+    // What a confirmed quit does instead of ending the event loop: the
+    // automation protocol finishes its command first.
     void setQuitAction(std::function<void()> action) { quitAction_ = std::move(action); }
+    // The windows are closing for good: their close boxes no longer ask.
+    bool closing() const { return shutDown_; }
 
     bool automation() const { return options_.automation; }
     const std::shared_ptr<excel::Application>& application() const { return app_; }
@@ -90,6 +101,8 @@ private:
     std::vector<std::unique_ptr<Instance>> instances_;
     std::function<void()> quitAction_;
     bool quitRequested_ = false;
+    bool quitAsked_ = false;       // a request waits for the event loop or is asking
+    bool quitConfirmed_ = false;   // the session's end was answered: the quit that follows does not ask again
     bool shutDown_ = false;
 };
 

@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
     }
     qInstallMessageHandler(messageToStderr);
 
+    forms::UseTurkishSystemLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sheet-host"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -3,13 +3,18 @@
 #include "host/host.h"
 #include "host/icons.h"
 #include "host/saving.h"
+#include "host/sheetgrid.h"
 #include "host/sheetmodel.h"
 #include "platform/excel/application.h"
 #include "platform/forms/services.h"
+#include "platform/win32/registry.h"
+#include "platform/vb/msgbox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,9 +22,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
+#include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <QWindow>
 #include <QStatusBar>
-#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
@@ -49,71 +56,13 @@ QString plainCaption(const QString& caption) {
     return QString(caption).remove(u'&');
 }
 
-// Texts run on over the empty cells to their right, as in Excel, instead of
-// being cut at their own cell's edge.
-class OverflowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const int alignment = index.data(Qt::TextAlignmentRole).toInt();
-        const bool leftText = !opt.text.isEmpty() && (alignment & Qt::AlignLeft);
-        const QFontMetrics metrics(opt.font);
-        const int margin = 3;
-        if (!leftText || metrics.horizontalAdvance(opt.text) + 2 * margin <= opt.rect.width()) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        const auto* view = qobject_cast<const QTableView*>(parent());
-        QRect textRect = opt.rect;
-        const int wanted = metrics.horizontalAdvance(opt.text) + 2 * margin;
-        const QAbstractItemModel* model = index.model();
-        for (int c = index.column() + 1; view && c < model->columnCount() && textRect.width() < wanted; ++c) {
-            if (model->data(model->index(index.row(), c), Qt::DisplayRole).isValid())
-                break;
-            textRect.setRight(textRect.right() + view->columnWidth(c));
-        }
-        const QString text = opt.text;
-        opt.text.clear();
-        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
-        painter->save();
-        painter->setFont(opt.font);
-        const bool selected = opt.state & QStyle::State_Selected;
-        const QVariant foreground = index.data(Qt::ForegroundRole);
-        painter->setPen(foreground.isValid() ? foreground.value<QBrush>().color()
-                                             : opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setClipRect(textRect);
-        painter->drawText(textRect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
-        painter->restore();
-    }
-};
-
-// Turns the Delete key into clearing the selected cells, as Excel does.
-class ClearKey : public QObject {
-public:
-    explicit ClearKey(std::function<void()> clear, QObject* parent) : QObject(parent), clear_(std::move(clear)) {}
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete) {
-            clear_();
-            return true;
-        }
-        return QObject::eventFilter(o, e);
-    }
-
-private:
-    std::function<void()> clear_;
-};
-
 } // namespace
 
 MainWindow::MainWindow(Host& host, std::shared_ptr<excel::Application> app, bool hostWindow)
     : host_(host), app_(std::move(app)), hostWindow_(hostWindow) {
     setObjectName(hostWindow ? QStringLiteral("sheetHost") : QStringLiteral("sheetHostInstance"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    resize(1000, 700);
+    fitScreen();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -134,28 +83,20 @@ MainWindow::MainWindow(Host& host, std::shared_ptr<excel::Application> app, bool
     layout->addWidget(formulaBar);
 
     model_ = new SheetModel(this);
-    grid_ = new QTableView(central);
+    grid_ = new SheetGrid(central);
     grid_->setObjectName(QStringLiteral("sheetGrid"));
     grid_->setModel(model_);
-    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed);
     grid_->horizontalHeader()->setDefaultSectionSize(ColumnPixels(excel::kStandardWidth));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid_->verticalHeader()->setDefaultSectionSize(RowPixels(excel::kStandardHeight));
     grid_->verticalHeader()->setMinimumSectionSize(1);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid_->setWordWrap(false);
-    grid_->setItemDelegate(new OverflowDelegate(grid_));
-    grid_->installEventFilter(new ClearKey(
-        [this] {
-            Guarded(QStringLiteral("clearing cells"), [&] {
-                if (app_->ActiveSheet() && app_->SelectionTypeName() == u"Range")
-                    app_->Selection().ClearContents();
-            });
-        },
-        this));
+    grid_->setClearHandler([this] {
+        Guarded(QStringLiteral("clearing cells"), [&] {
+            if (app_->ActiveSheet() && app_->SelectionTypeName() == u"Range")
+                app_->Selection().ClearContents();
+        });
+    });
     layout->addWidget(grid_, 1);
 
     tabs_ = new QTabBar(central);
@@ -165,12 +106,25 @@ MainWindow::MainWindow(Host& host, std::shared_ptr<excel::Application> app, bool
     tabs_->setDrawBase(false);
     layout->addWidget(tabs_, 0, Qt::AlignLeft);
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->showMessage(QStringLiteral("Hazır"));
 
     connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { selectionFromView(); });
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showCurrentCell(); });
     connect(model_, &QAbstractItemModel::dataChanged, this, [this] { showCurrentCell(); });
-    connect(formula_, &QLineEdit::returnPressed, this, [this] { commitFormula(); });
+    connect(formula_, &QLineEdit::returnPressed, this, [this] {
+        commitFormula();
+        grid_->moveCurrent(1, 0);
+    });
+    formula_->installEventFilter(this);
+
+    // One action for the menu item and the keys, so that Ctrl+Q works
+    // whatever the add-ins make of the menus.
+    exit_ = new QAction(hostWindow ? QStringLiteral("Ç&ıkış") : QStringLiteral("Ka&pat"), this);
+    exit_->setShortcut(hostWindow ? QKeySequence(QKeySequence::Quit) : QKeySequence(QKeySequence::Close));
+    exit_->setShortcutContext(Qt::WindowShortcut);
+    addAction(exit_);
+    connect(exit_, &QAction::triggered, this, [this] { close(); });
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (syncing_ || index < 0)
             return;
@@ -287,8 +241,7 @@ QMenu* MainWindow::buildMenu(const std::shared_ptr<excel::CommandBarControl>& po
     fillMenu(menu, popup);
     if (popup->BuiltIn() && popup->Id() == kFileMenuId) {
         menu->addSeparator();
-        QAction* exit = menu->addAction(hostWindow_ ? QStringLiteral("Ç&ıkış") : QStringLiteral("Ka&pat"));
-        connect(exit, &QAction::triggered, this, [this] { close(); });
+        menu->addAction(exit_);
     }
     if (popup->BuiltIn() && popup->Id() == kWindowMenuId)
         addWindowItems(menu);
@@ -562,7 +515,103 @@ void MainWindow::commitFormula() {
     const QModelIndex current = grid_->currentIndex();
     if (current.isValid())
         model_->setData(current, formula_->text(), Qt::EditRole);
+    formula_->setModified(false);
     grid_->setFocus();
+}
+
+void MainWindow::commitEdit() {
+    if (!grid_->commitEdit() && formula_->isModified())
+        commitFormula();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    // Esc in the formula bar leaves the cell as it was.
+    if (watched == formula_ && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        formula_->setModified(false);
+        grid_->setFocus();
+        showCurrentCell();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---- size and place
+
+namespace {
+
+// The size a window opens at where the screen has room for it.
+constexpr QSize kOpeningSize(1000, 700);
+// Room kept for a window manager's frame, which is not known before the
+// window is shown: a title bar and thin borders.
+constexpr QMargins kFrameRoom(4, 30, 4, 4);
+// After the window is shown, its frame is looked for this often, this many
+// times at most.
+constexpr int kFrameLookInterval = 20;
+constexpr int kFrameLooks = 150;
+
+QString placeFile() {
+    return QFileInfo(win32::Registry::filePath()).absolutePath() + QStringLiteral("/sheet-host.ini");
+}
+
+QRect freeArea(const QWidget* w) {
+    const QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(), kOpeningSize);
+}
+
+} // namespace
+
+void MainWindow::fitScreen() {
+    const QRect area = freeArea(this).marginsRemoved(kFrameRoom);
+    if (area.width() >= kOpeningSize.width() && area.height() >= kOpeningSize.height()) {
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kOpeningSize, area));
+        return;
+    }
+    // A small screen: all of its free area, as a spreadsheet opens there.
+    setGeometry(area);
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::placeOnScreen() {
+    QSettings settings(placeFile(), QSettings::IniFormat);
+    const QByteArray saved = settings.value(QStringLiteral("window/geometry")).toByteArray();
+    if (saved.isEmpty() || !restoreGeometry(saved))
+        fitScreen();
+}
+
+void MainWindow::rememberPlace() const {
+    QSettings settings(placeFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+}
+
+void MainWindow::keepInside() {
+    // Framed by a window manager, the window with its frame stays inside
+    // the free area, its title bar within reach.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() && ++frameLooks_ < kFrameLooks)
+        return;
+    frameWatch_->stop();
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    const QRect area = freeArea(this);
+    QRect outer = geometry().marginsAdded(frame);
+    if (area.contains(outer))
+        return;
+    outer.setSize(outer.size().boundedTo(area.size()));
+    outer.moveLeft(std::clamp(outer.left(), area.left(), area.right() - outer.width() + 1));
+    outer.moveTop(std::clamp(outer.top(), area.top(), area.bottom() - outer.height() + 1));
+    setGeometry(outer.marginsRemoved(frame));
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!frameWatch_) {
+        frameWatch_ = new QTimer(this);
+        frameWatch_->setInterval(kFrameLookInterval);
+        connect(frameWatch_, &QTimer::timeout, this, [this] { keepInside(); });
+    }
+    frameLooks_ = 0;
+    frameWatch_->start();
 }
 
 // ---- File items
@@ -591,6 +640,7 @@ void MainWindow::openWorkbook() {
 }
 
 bool MainWindow::saveWorkbook() {
+    commitEdit();
     const auto book = app_->ActiveWorkbook();
     if (!book)
         return false;
@@ -607,6 +657,7 @@ bool MainWindow::saveWorkbook() {
 }
 
 bool MainWindow::saveWorkbookAs() {
+    commitEdit();
     const auto book = app_->ActiveWorkbook();
     if (!book)
         return false;
@@ -630,20 +681,23 @@ bool MainWindow::saveWorkbookAs() {
 }
 
 bool MainWindow::confirmClose() {
-    if (host_.automation())
-        return true;
+    commitEdit();
     excel::Workbooks books = app_->Workbooks();
-    for (int i = 1; i <= books.Count(); ++i) {
-        const auto book = books.Item(i);
-        if (book->Saved())
+    // The list changes as the question goes: an answer may close a book.
+    std::vector<std::weak_ptr<excel::Workbook>> changed;
+    for (int i = 1; i <= books.Count(); ++i)
+        if (!books.Item(i)->Saved())
+            changed.push_back(books.Item(i));
+    for (const auto& weak : changed) {
+        const auto book = weak.lock();
+        if (!book || book->isClosed() || book->Saved())
             continue;
-        const auto answer = QMessageBox::question(
-            this, app_->Name(),
+        const int answer = vb::MsgBox(
             QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(book->Name()),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel)
+            vb::vbYesNoCancel | vb::vbExclamation, app_->Name());
+        if (answer == vb::vbCancel)
             return false;
-        if (answer == QMessageBox::Yes) {
+        if (answer == vb::vbYes) {
             book->Activate();
             if (!saveWorkbook())
                 return false;
@@ -653,13 +707,23 @@ bool MainWindow::confirmClose() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    // The host's own end closes every window without asking again.
+    if (host_.closing()) {
+        e->accept();
+        return;
+    }
     e->ignore();
     if (hostWindow_) {
         host_.requestQuit();
         return;
     }
-    // Closing an instance's window quits that instance.
-    Guarded(QStringLiteral("quitting an instance"), [&] { app_->Quit(); });
+    // Closing an instance's window quits that instance, once its changed
+    // workbooks were offered for saving: the host and its other windows stay.
+    QTimer::singleShot(0, this, [this] {
+        if (host_.closing() || !confirmClose())
+            return;
+        Guarded(QStringLiteral("quitting an instance"), [&] { app_->Quit(); });
+    });
 }
 
 } // namespace host

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/sheetgrid.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -7,10 +9,12 @@
 #include <set>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabBar;
+class QTimer;
 class QTableView;
 class QToolBar;
 
@@ -37,15 +41,27 @@ public:
     ~MainWindow() override;
 
     QTableView* grid() const { return grid_; }
-    // Asks about each workbook with unsaved changes (a person's host only);
-    // false when the person cancelled.
+    // Asks about each workbook with unsaved changes, through the message
+    // boxes in force; false when the person cancelled.
     bool confirmClose();
+    // An edit in the grid or in the formula bar is written to its cell, as
+    // before a save, a close or a command that reads the cells.
+    void commitEdit();
+    // Where the window opens: where the person left it (within the screen),
+    // or, the first time, at a size that fits the screen's free area.
+    void placeOnScreen();
+    // Keeps the window's size and place for the next start.
+    void rememberPlace() const;
     QTabBar* sheetTabs() const { return tabs_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void fitScreen();
+    void keepInside();
     void subscribe();
     void later(bool& pending, void (MainWindow::*redraw)());
     void scheduleBars();
@@ -76,11 +92,12 @@ private:
     std::shared_ptr<excel::Application> app_;
     bool hostWindow_;
 
-    QTableView* grid_;
+    SheetGrid* grid_;
     SheetModel* model_;
     QTabBar* tabs_;
     QLabel* nameBox_;
     QLineEdit* formula_;
+    QAction* exit_;
 
     std::set<int> tallRows_;                 // rows of the sheet shown with a height of their own
     std::vector<QPointer<QObject>> drawn_;   // menus and toolbars of the last drawing
@@ -89,6 +106,8 @@ private:
     bool workbookPending_ = false;
     bool focusGridPending_ = false;          // a workbook was opened: the grid takes the keys once it is shown
     bool syncing_ = false;
+    QTimer* frameWatch_ = nullptr;
+    int frameLooks_ = 0;
 };
 
 } // namespace host

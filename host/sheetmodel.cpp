@@ -32,7 +32,7 @@ QString ShownText(const QString& text) {
 
 int ColumnPixels(double characters) {
     // Seven pixels a character of the standard font, and the cell's margins.
-    return characters <= 0 ? 0 : int(std::lround(characters * 7 + 5));
+    return characters <= 0 ? 0 : int(std::lround(characters * kPixelsPerCharacter + kColumnPadding));
 }
 
 int RowPixels(double points) {
@@ -123,6 +123,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         if (cell->color != 0)
             return QBrush(QColor::fromRgb(cell->color));
         return {};
+    case kNumericRole:
+        return cell->value.isNumber() || cell->value.isDate();
     case Qt::TextAlignmentRole:
         // Numbers and dates to the right, texts to the left, as Excel aligns
         // them by default.

@@ -8,6 +8,11 @@
 
 namespace host {
 
+// The model's role that tells a number or a date from other values: those
+// show "###" where their text does not fit, instead of a cut that reads as
+// another value.
+constexpr int kNumericRole = Qt::UserRole + 1;
+
 // The grid of one worksheet for a table view. Cells are read from the
 // worksheet when the view asks for them, so the size of a sheet costs
 // nothing until its cells are scrolled into view.
@@ -57,6 +62,8 @@ QString ShownText(const QString& text);
 
 // Excel's units on the screen: a column width in characters and a row
 // height in points, in pixels.
+constexpr int kPixelsPerCharacter = 7;
+constexpr int kColumnPadding = 5;
 int ColumnPixels(double characters);
 int RowPixels(double points);
 

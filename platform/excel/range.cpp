@@ -95,25 +95,37 @@ struct Extent {
     int lines = 0;
 };
 
+TextWidthMeasure& textWidthMeasure() {
+    static TextWidthMeasure measure;
+    return measure;
+}
+
+double lineWidth(const QString& text, qsizetype from, qsizetype to, bool bold) {
+    if (const TextWidthMeasure& measure = textWidthMeasure())
+        return measure(text.mid(from, to - from), bold);
+    // Bold letters are wider; the margin is what Excel leaves either side.
+    return double(to - from) * (bold ? 1.1 : 1.0) + 0.71;
+}
+
 Extent extentOf(const std::optional<CellData>& cell) {
     if (!cell || cell->value.isEmpty()) return {};
     const QString text = cell->value.isString() ? cell->value.stringValue() : CellText(cell->value);
     if (text.isEmpty()) return {};
-    int longest = 0, current = 0, lines = 1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch != u'\r' && ch != u'\n') {
-            ++current;
+    double widest = 0;
+    int lines = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != u'\r' && text[i] != u'\n')
             continue;
-        }
-        if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        longest = std::max(longest, current);
-        current = 0;
+        if (i > start)
+            widest = std::max(widest, lineWidth(text, start, i, cell->bold));
+        if (i == text.size())
+            break;
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        start = i + 1;
         ++lines;
     }
-    longest = std::max(longest, current);
-    // Bold letters are wider; the margin is what Excel leaves either side.
-    return {longest * (cell->bold ? 1.1 : 1.0) + 0.71, lines};
+    return {widest, lines};
 }
 
 unsigned toRgb(long vbColor) {
@@ -313,8 +325,10 @@ void Range::AutoFit() const {
             for (int r = c.row; r < c.row + c.rows; ++r)
                 for (int col = 0; col < c.columns; ++col)
                     widths[col] = std::max(widths[col], extentOf(s.cell(r, c.column + col)).width);
+            // Rounded up: a width a hair short of the text hides its last
+            // character.
             for (int col = 0; col < c.columns; ++col)
-                s.setColumnWidth(c.column + col, std::min(255.0, std::round(widths[col] * 100) / 100));
+                s.setColumnWidth(c.column + col, std::min(255.0, std::ceil(widths[col] * 100 - 1e-9) / 100));
         } else {
             for (int r = c.row; r < c.row + c.rows; ++r) {
                 int lines = 0;
@@ -325,6 +339,10 @@ void Range::AutoFit() const {
         }
         s.changed(a);
     }
+}
+
+void SetTextWidthMeasure(TextWidthMeasure measure) {
+    textWidthMeasure() = std::move(measure);
 }
 
 double Range::ColumnWidth() const {

@@ -5,6 +5,7 @@
 #include "platform/vb/variant.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,14 @@ QM_EXPORT vb::Variant StoredCellValue(const vb::Variant& value);
 
 class Font;
 class Areas;
+
+// How wide one line of a cell's text is drawn, in characters of the
+// standard width (the unit of column widths), margins included: the program
+// that shows the sheets measures it in the font it draws with, so that
+// AutoFit gives the widest value of a column room to show whole. Without
+// one, each character counts as one, a bold one a little more.
+using TextWidthMeasure = std::function<double(const QString& line, bool bold)>;
+QM_EXPORT void SetTextWidthMeasure(TextWidthMeasure measure);
 
 // A set of cells on one worksheet: one or more rectangular areas, as Excel's
 // Range is. A value handle like the late-bound reference it stands for:

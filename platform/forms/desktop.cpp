@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QTranslator>
 #include <algorithm>
+#include <utility>
 
 namespace forms {
 
@@ -181,6 +182,68 @@ bool EnsureFontFamily(const QString& family) {
     return there;
 }
 
+namespace {
+
+// Texts of Qt's dialogs that Debian's Turkish catalogue does not hold (it
+// was made for an earlier Qt), by context and source.
+struct Fallback {
+    const char* context;
+    const char* source;
+    const char* turkish;
+};
+constexpr Fallback kFallbacks[] = {
+    {"QAbstractFileIconProvider", "Folder", "Klasör"},
+    {"QAbstractFileIconProvider", "Drive", "Sürücü"},
+    {"QAbstractFileIconProvider", "File", "Dosya"},
+    {"QAbstractFileIconProvider", "%1 File", "%1 Dosyası"},
+    {"QAbstractFileIconProvider", "Shortcut", "Kısayol"},
+    {"QAbstractFileIconProvider", "Alias", "Kısayol"},
+    {"QAbstractFileIconProvider", "Unknown", "Bilinmeyen"},
+    {"QShortcut", "Control", "Ctrl"},
+};
+
+QStringList& untranslated() {
+    static QStringList texts;
+    return texts;
+}
+
+// Asked only when the catalogues installed after it had nothing.
+class FallbackTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (!context || !source || !*source)
+            return {};
+        for (const Fallback& f : kFallbacks)
+            if (qstrcmp(f.context, context) == 0 && qstrcmp(f.source, source) == 0)
+                return QString::fromUtf8(f.turkish);
+        untranslated() << QLatin1String(context) + QStringLiteral(": ") + QString::fromUtf8(source);
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
+QStringList TakeUntranslatedTexts() {
+    return std::exchange(untranslated(), {});
+}
+
+void UseTurkishSystemLocale() {
+    // LC_ALL stands above every other variable Qt reads.
+    const QByteArray saved = qgetenv("LC_ALL");
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "tr_TR.UTF-8");
+    (void)QLocale::system();
+    if (wasSet)
+        qputenv("LC_ALL", saved);
+    else
+        qunsetenv("LC_ALL");
+}
+
 bool InstallTurkishTranslations() {
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
     auto* app = QCoreApplication::instance();
@@ -189,6 +252,12 @@ bool InstallTurkishTranslations() {
     static QTranslator* installed = nullptr;
     if (installed)
         return true;
+    // Installed first, asked last.
+    static QTranslator* fallback = nullptr;
+    if (!fallback) {
+        fallback = new FallbackTranslator(app);
+        QCoreApplication::installTranslator(fallback);
+    }
     auto* translator = new QTranslator(app);
     if (!translator->load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

@@ -2,17 +2,27 @@
 // the workbook, and what a person's clicks in it do to the object model.
 #include "host/host.h"
 #include "host/mainwindow.h"
+#include "host/sheetgrid.h"
+#include "host/sheetmodel.h"
 #include "platform/excel/application.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/services.h"
+#include "platform/vb/msgbox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QDir>
+#include <QTreeView>
+#include <QLabel>
+#include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -60,6 +70,12 @@ protected:
             if (a->text() == text)
                 return a;
         return nullptr;
+    }
+    // Each key to the widget that has the keys, as the keyboard sends them:
+    // the first one typed into a cell opens its editor.
+    static void type(const QString& text) {
+        for (QChar ch : text)
+            QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
     }
     void clickCell(int row, int column, Qt::KeyboardModifiers modifiers = {}) const {
         QTableView* grid = window->grid();
@@ -225,6 +241,239 @@ TEST_F(HostWindow, CellsChangedByAnAddinAreRedrawnAndColumnsResized) {
     EXPECT_EQ(window->grid()->rowHeight(2), 17);
 }
 
+TEST_F(HostWindow, EnterAndTabMoveOutOfAnEditAndTheFormulaBarsEnterMovesDown) {
+    app->Workbooks().Add();
+    settle();
+    clickCell(0, 0);
+    QTableView* grid = window->grid();
+    struct Step {
+        const char* typed;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* then;   // the current cell afterwards
+    };
+    const Step steps[] = {
+        {"abc", Qt::Key_Return, Qt::NoModifier, "$A$2"},   {"def", Qt::Key_Tab, Qt::NoModifier, "$B$2"},
+        {"ghi", Qt::Key_Backtab, Qt::ShiftModifier, "$A$2"}, {"", Qt::Key_Return, Qt::ShiftModifier, "$A$1"},
+        {"", Qt::Key_Tab, Qt::NoModifier, "$B$1"},         {"yok", Qt::Key_Escape, Qt::NoModifier, "$B$1"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed);
+        type(QString::fromUtf8(step.typed));
+        QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+        settle();
+        EXPECT_EQ(app->Selection().Address(), QString::fromLatin1(step.then));
+    }
+    EXPECT_EQ(app->Range(QStringLiteral("A1")).Value().stringValue(), QStringLiteral("abc"));
+    EXPECT_EQ(app->Range(QStringLiteral("A2")).Value().stringValue(), QStringLiteral("def"));
+    EXPECT_EQ(app->Range(QStringLiteral("B2")).Value().stringValue(), QStringLiteral("ghi"));
+    EXPECT_TRUE(app->Range(QStringLiteral("B1")).Value().isEmpty()) << "Esc wrote nothing";
+
+    // F2 goes on with the text.
+    QTest::keyClick(grid, Qt::Key_Left);
+    QTest::keyClick(grid, Qt::Key_F2);
+    type(QStringLiteral("d"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(app->Range(QStringLiteral("A1")).Value().stringValue(), QStringLiteral("abcd"));
+
+    auto* formula = window->findChild<QLineEdit*>(QStringLiteral("formulaBar"));
+    formula->setFocus();
+    formula->selectAll();
+    QTest::keyClicks(formula, QStringLiteral("5321234567"));
+    QTest::keyClick(formula, Qt::Key_Return);
+    EXPECT_EQ(app->Range(QStringLiteral("A2")).Value().doubleValue(), 5321234567.0);
+    EXPECT_EQ(app->Selection().Address(), QStringLiteral("$A$3"));
+}
+
+TEST_F(HostWindow, AnEditInProgressIsInItsCellBeforeACommandOrASaveReadsIt) {
+    app->Workbooks().Add();
+    settle();
+    int runs = 0;
+    QString seen;
+    auto bar = app->CommandBars().Add(QStringLiteral("Deneme"));
+    auto button = bar->Controls().Add(excel::msoControlButton);
+    button->setCaption(QStringLiteral("Oku"));
+    button->Click = [&](auto, bool&) {
+        ++runs;
+        seen = app->Range(QStringLiteral("B2")).Value().stringValue();
+    };
+    bar->setVisible(true);
+    clickCell(1, 1);
+    type(QStringLiteral("yarim"));
+    ASSERT_TRUE(app->Range(QStringLiteral("B2")).Value().isEmpty()) << "still in the editor";
+    ASSERT_TRUE(host->execute(button));
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(seen, QStringLiteral("yarim"));
+
+    // The formula bar's text too.
+    auto* formula = window->findChild<QLineEdit*>(QStringLiteral("formulaBar"));
+    formula->setFocus();
+    formula->selectAll();
+    QTest::keyClicks(formula, QStringLiteral("bitti"));
+    window->commitEdit();
+    EXPECT_EQ(app->Range(QStringLiteral("B2")).Value().stringValue(), QStringLiteral("bitti"));
+    bar->Delete();
+}
+
+TEST_F(HostWindow, QuittingAsksOnceForEachChangedWorkbookAndAnswersDecide) {
+    auto services = forms::InstallScriptedServices();
+    auto first = app->Workbooks().Add();
+    auto untouched = app->Workbooks().Add();
+    auto second = app->Workbooks().Add();
+    first->Sheets().Item(1)->Range(QStringLiteral("A1")).setValue(QStringLiteral("bir"));
+    second->Sheets().Item(1)->Range(QStringLiteral("A1")).setValue(QStringLiteral("iki"));
+    untouched->setSaved(true);
+    settle();
+
+    services.msgBoxes->queueAnswer(vb::vbNo);
+    services.msgBoxes->queueAnswer(vb::vbCancel);
+    EXPECT_FALSE(host->confirmQuit());
+    ASSERT_EQ(services.msgBoxes->records().size(), 2u) << "the cancel ends the questions";
+    EXPECT_EQ(services.msgBoxes->records()[0].prompt,
+              QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(first->Name()));
+    EXPECT_EQ(services.msgBoxes->records()[1].buttons & 7, vb::vbYesNoCancel);
+    EXPECT_FALSE(first->Saved()) << "nothing happened to it";
+
+    services.msgBoxes->clearRecords();
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("iki.xlsx"));
+    services.msgBoxes->queueAnswer(vb::vbNo);
+    services.msgBoxes->queueAnswer(vb::vbYes);
+    services.saveDialogs->queueAnswer(target);
+    EXPECT_TRUE(host->confirmQuit());
+    EXPECT_EQ(services.msgBoxes->records().size(), 2u);
+    EXPECT_TRUE(QFile::exists(target));
+    EXPECT_TRUE(second->Saved());
+    forms::InstallScriptedServices();
+}
+
+TEST_F(HostWindow, AFittedColumnShowsItsWidestValueWholeAndANumberThatDoesNotFitShowsHashes) {
+    app->Workbooks().Add();
+    auto sheet = app->ActiveSheet();
+    sheet->Range(QStringLiteral("A1")).setValue(5321234567.0);
+    sheet->Range(QStringLiteral("A2")).setValue(5449876543.0);
+    sheet->Range(QStringLiteral("B1")).setValue(QStringLiteral("WWWWWWWWWWWW"));
+    sheet->Range(QStringLiteral("B2")).setValue(QStringLiteral("iiii"));
+    sheet->Range(QStringLiteral("C1")).setValue(QStringLiteral("ŞİŞLİ ÇAĞDAŞ"));
+    sheet->Range(QStringLiteral("C1")).Font().setBold(true);
+    sheet->Range(QStringLiteral("D1")).setValue(QStringLiteral("kısa\r\nçok daha uzun bir satır"));
+    sheet->Columns().AutoFit();
+    settle();
+    QTableView* grid = window->grid();
+    const QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 4; ++column) {
+            const QModelIndex cell = model->index(row, column);
+            const QString text = cell.data().toString();
+            if (text.isEmpty())
+                continue;
+            SCOPED_TRACE(text.toStdString());
+            QFont font = grid->font();
+            font.setBold(cell.data(Qt::FontRole).value<QFont>().bold());
+            const QFontMetrics metrics(font);
+            int widest = 0;
+            for (const QString& line : text.split(QRegularExpression(QStringLiteral("\\r\\n|\\n"))))
+                widest = std::max(widest, metrics.horizontalAdvance(line));
+            EXPECT_LE(widest + 6, grid->columnWidth(column));
+            EXPECT_EQ(host::ShownCellText(metrics, text, cell.data(host::kNumericRole).toBool(), grid->columnWidth(column)),
+                      text);
+        }
+
+    // Narrowed, a number shows hashes across its cell; a text stays itself
+    // (it runs on over empty neighbours).
+    const QFontMetrics metrics(grid->font());
+    const QString number = model->index(0, 0).data().toString();
+    const QString hashes = host::ShownCellText(metrics, number, true, 40);
+    EXPECT_FALSE(hashes.isEmpty());
+    EXPECT_EQ(hashes, QString(hashes.size(), u'#'));
+    EXPECT_LE(metrics.horizontalAdvance(hashes) + 6, 40);
+    EXPECT_EQ(host::ShownCellText(metrics, QStringLiteral("uzun bir metin"), false, 40), QStringLiteral("uzun bir metin"));
+    EXPECT_EQ(host::ShownCellText(metrics, QStringLiteral("12"), true, 40), QStringLiteral("12"));
+}
+
+// What a file dialog shows of a folder's entries, once it has read them,
+// and all its own texts; the dialog is then closed unanswered.
+struct DialogTexts {
+    QStringList own;
+    QList<QStringList> entries;   // name, size, type, date
+};
+DialogTexts readDialogWhileOpen(const std::function<void()>& open, const QString& folder) {
+    DialogTexts out;
+    auto* poll = new QTimer(qApp);
+    QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (deadline.hasExpired()) {
+            ADD_FAILURE() << "the dialog did not show the folder's entries";
+            poll->stop();
+            dialog->reject();
+            return;
+        }
+        if (dialog->directory().absolutePath() != QDir(folder).absolutePath())
+            dialog->setDirectory(folder);
+        auto* view = dialog->findChild<QTreeView*>();
+        const QAbstractItemModel* model = view ? view->model() : nullptr;
+        const QModelIndex root = view ? view->rootIndex() : QModelIndex();
+        if (!model || model->rowCount(root) < 2 || model->index(0, 3, root).data().toString().isEmpty())
+            return;
+        poll->stop();
+        for (int r = 0; r < model->rowCount(root); ++r) {
+            QStringList row;
+            for (int c = 0; c < 4; ++c)
+                row << model->index(r, c, root).data().toString();
+            out.entries << row;
+        }
+        for (int c = 0; c < model->columnCount(root); ++c)
+            out.own << model->headerData(c, Qt::Horizontal).toString();
+        for (auto* l : dialog->findChildren<QLabel*>())
+            out.own << l->text();
+        for (auto* b : dialog->findChildren<QAbstractButton*>())
+            out.own << b->text() << b->toolTip();
+        dialog->reject();
+    });
+    poll->start(10);
+    open();
+    delete poll;
+    return out;
+}
+
+TEST_F(HostWindow, TheFileDialogsSpeakTurkishWithTurkishDatesSizesAndTypes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Raporlar")));
+    {
+        QFile f(dir.filePath(QStringLiteral("liste.xls")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3100, 'x'));
+    }
+    app->Workbooks().Add();
+    settle();
+    forms::SetSaveDialogService(std::make_shared<forms::InteractiveSaveDialogService>());
+    QMenu* file = menu(QStringLiteral("&Dosya"));
+    ASSERT_NE(file, nullptr);
+    for (const char* item_ : {"&Aç...", "&Farklı Kaydet..."}) {
+        SCOPED_TRACE(item_);
+        forms::TakeUntranslatedTexts();
+        const DialogTexts texts =
+            readDialogWhileOpen([&] { item(file, QString::fromUtf8(item_))->trigger(); }, dir.path());
+        ASSERT_EQ(texts.entries.size(), 2);
+        EXPECT_EQ(forms::TakeUntranslatedTexts(), QStringList()) << "every text of the dialog in Turkish";
+        EXPECT_TRUE(texts.own.contains(QStringLiteral("Değiştirilme Tarihi"))) << texts.own.join(u'|').toStdString();
+        for (const QStringList& entry : texts.entries) {
+            SCOPED_TRACE(entry.join(u'|').toStdString());
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$")).match(entry[3]).hasMatch());
+            if (entry[0] == u"Raporlar") {
+                EXPECT_EQ(entry[2], QStringLiteral("Klasör"));
+            } else {
+                EXPECT_EQ(entry[1], QStringLiteral("3,03 KiB"));
+                EXPECT_FALSE(entry[2].contains(QStringLiteral("File")) || entry[2].contains(QStringLiteral("document")));
+            }
+        }
+    }
+    forms::InstallScriptedServices();
+}
+
 // A person's host (not automation) asks before closing a changed workbook,
 // in its own name and in Turkish.
 TEST(HostOwnWindow, AsksToSaveInItsOwnNameAndInTurkish) {
@@ -238,6 +487,8 @@ TEST(HostOwnWindow, AsksToSaveInItsOwnNameAndInTurkish) {
         QApplication::processEvents();
     EXPECT_EQ(host.mainWindow()->windowTitle(), QStringLiteral("Sheet Host - ") + book);
 
+    // The question a person gets: a real message box.
+    vb::SetMsgBoxService(std::make_shared<forms::DialogMsgBoxService>());
     QString title, text;
     QStringList buttons;
     auto* poll = new QTimer(qApp);
@@ -255,6 +506,7 @@ TEST(HostOwnWindow, AsksToSaveInItsOwnNameAndInTurkish) {
     poll->start(5);
     EXPECT_FALSE(host.mainWindow()->confirmClose()) << "cancelled";
     delete poll;
+    forms::InstallScriptedServices();
     EXPECT_EQ(title, QStringLiteral("Sheet Host"));
     EXPECT_EQ(text, QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(book));
     buttons.sort();

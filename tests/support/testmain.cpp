@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     QTemporaryDir drive;
     qputenv("QUILLMERE_WINDOWS_DRIVE", QDir(drive.path()).absolutePath().toLocal8Bit());
 
+    forms::UseTurkishSystemLocale();
     QApplication app(argc, argv);
     vb::SetRegional(vb::RegionalSettings::turkish());
     forms::InstallTurkishTranslations();
