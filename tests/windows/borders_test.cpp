@@ -2,6 +2,7 @@
 // made with, as the window manager is told them: a window whose size is
 // fixed or held offers no maximise button, and is not sized by the user.
 #include "platform/forms/form.h"
+#include "tests/support/window_borders.h"
 #include "tests/windows/every_window.h"
 
 #include <QWindow>
@@ -9,38 +10,11 @@
 
 namespace {
 
-struct Border {
-    const char* name;
-    int style;
-    bool minimise, maximise, close;
-    bool held;  // its size: fixed or held, else only a minimum
-    const char* caption;
-};
-
-// The same for both editions: the second edition's windows stand in for the
-// first's with their borders.
-const Border kBorders[] = {
-    {"frmGiris", forms::vbSizable, false, false, true, true, "Quillmere - Kullanıcı girişi"},
-    {"frmBekle", forms::vbFixedDialog, false, false, true, true, ""},
-    {"frmSihirbaz", forms::vbSizable, true, false, true, true, "Quillmere - İşlem sihirbazı"},
-    {"frmSMS_1", forms::vbSizable, true, false, true, true, "Quillmere - SMS Gönderimi"},
-    {"frmSMS", forms::vbSizable, true, true, true, false, "Quillmere - SMS Gönderimi"},
-    {"frmPop", forms::vbSizable, true, true, true, false, "popup"},
-    {"frmSonEkran", forms::vbSizable, true, true, true, false, "Quillmere - SMS gönderim onayı"},
-    {"frmRapor", forms::vbSizable, true, false, true, true, "Quillmere - Rapor görüntüleme"},
-    {"frmAyarlar", forms::vbSizable, false, false, true, true, "Quillmere - Ayarlar"},
-    {"frmHakkinda", forms::vbFixedDialog, false, false, true, true, ""},
-    {"frmDestek", forms::vbBSNone, false, false, false, true, ""},
-};
-
 class Borders : public OpenedWindow {};
 
 TEST_P(Borders, TheWindowManagerIsToldTheBorderAndButtons) {
-    const Border* wanted = nullptr;
-    for (const Border& b : kBorders)
-        if (QLatin1String(b.name) == QLatin1String(GetParam().name))
-            wanted = &b;
-    ASSERT_NE(wanted, nullptr) << "a window without its border in kBorders";
+    const borders::Border* wanted = borders::Of(QLatin1String(GetParam().name));
+    ASSERT_NE(wanted, nullptr) << "a window without its border in borders::kBorders";
     forms::Form& form = openWindow();
     ASSERT_TRUE(form.isLoaded());
     EXPECT_EQ(form.Caption(), QString::fromUtf8(wanted->caption));
