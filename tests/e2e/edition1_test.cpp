@@ -752,4 +752,17 @@ TEST_F(Edition1, TheHeadlessDemoPrintsItsOwnLinesOnly) {
         EXPECT_FALSE(output.contains(QLatin1String(note))) << note << '\n' << output.toStdString();
 }
 
+// Help viewers read a compiled help file's texts in the code page of its
+// language, Turkish: its title is written in windows-1254, not in UTF-8.
+TEST(HelpFile, TheTitleIsInTheCodePageOfItsLanguage) {
+    for (const char* edition : {"edition1", "edition2"}) {
+        SCOPED_TRACE(edition);
+        QFile f(buildPath(QStringLiteral("addins/%1/quillmere.chm").arg(QLatin1String(edition))));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray chm = f.readAll();
+        EXPECT_TRUE(chm.contains("Quillmere Yard\xFDm"));
+        EXPECT_FALSE(chm.contains("Yard\xC4\xB1m"));
+    }
+}
+
 } // namespace
