@@ -1,6 +1,7 @@
 // The first edition in the host program, driven through the automation
 // protocol, against the local gateway emulator.
 #include "tests/support/automation.h"
+#include "tests/support/emulator_control.h"
 
 #include "platform/ado/ado.h"
 #include "platform/excel/sheetdata.h"
@@ -9,21 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <httplib.h>
 
 using namespace automation;
 
 namespace {
-
-// A command to the emulator's control address.
-QJsonObject control(int port, const QJsonObject& command) {
-    httplib::Client client("127.0.0.1", port);
-    const auto reply = client.Post("/control", QJsonDocument(command).toJson(QJsonDocument::Compact).toStdString(),
-                                   "application/json");
-    if (!reply)
-        return {};
-    return QJsonDocument::fromJson(QByteArray::fromStdString(reply->body)).object();
-}
 
 // The documents the emulator received, in order, from its log.
 QStringList receivedDocuments(const QString& logFile) {
@@ -261,6 +251,36 @@ TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("gateway")).Value()), QStringLiteral("Quillmere"));
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()),
               QStringLiteral("İlk Kayıt :Sayın müşterimiz, ödemeniz alındı."));
+}
+
+// A gateway behind a Windows server ends the account's lines with CR LF: the
+// credit and the originator are read without the carriage return, and the
+// send goes out and is accepted.
+TEST_F(Edition1, AnAccountAnsweredWithWindowsLineEndsStillSends) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "05321234567"}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    ASSERT_TRUE(control(emulator.port(), {{"cmd", "next-reply"}, {"action", 4}, {"reply", "250\r\nQUILLMERE\r\n"}})
+                    .value(QStringLiteral("ok")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    const QJsonObject controls = form(*host, QStringLiteral("frmSMS_1")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 250"));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGonderen")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+
+    sendText(*host, "Satır sonları");
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(host->finish(), 0);
+    const QStringList documents = receivedDocuments(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_FALSE(documents.isEmpty());
+    EXPECT_TRUE(documents.last().contains(QStringLiteral("<Originator>QUILLMERE</Originator>")))
+        << documents.last().toStdString();
 }
 
 TEST_F(Edition1, AfterAQuickSendTheReportWindowListsTheRequestAndShowsItsStatuses) {

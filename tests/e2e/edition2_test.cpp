@@ -1,6 +1,7 @@
 // The second edition in the host program, registered for the user, driven
 // through the automation protocol against the local gateway emulator.
 #include "tests/support/automation.h"
+#include "tests/support/emulator_control.h"
 
 #include "platform/ado/ado.h"
 #include "platform/vb/variant.h"
@@ -214,6 +215,37 @@ TEST_F(Edition2, TheQuickSendPageListsEveryNumberBeginningWith5) {
     EXPECT_EQ(host->finish(), 0);
     for (const auto& [path, body] : requests())
         EXPECT_FALSE(body.contains(QStringLiteral("ClientID"))) << body.toStdString();
+}
+
+// A gateway behind a Windows server ends the account's lines with CR LF: the
+// credit and the originator are read without the carriage return, and the
+// basket's package goes out and is accepted.
+TEST_F(Edition2, AnAccountAnsweredWithWindowsLineEndsStillSends) {
+    auto host = start({QStringLiteral("--addin"), addin(2)});
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "05321234567"}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host, false);
+    ASSERT_TRUE(control(emulator.port(), {{"cmd", "next-reply"}, {"action", 4}, {"reply", "250\r\nQUILLMERE\r\n"}})
+                    .value(QStringLiteral("ok")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(visible(*host, "frmSMS_1"));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblKontor"), QStringLiteral(" 250"));
+    EXPECT_EQ(controlOf(*host, "frmSMS_1", "cbGonderen").value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", "Satır sonları"}})));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    const QStringList shown = texts(messages(*host));
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(host->finish(), 0);
+    const Requests sent = requests();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_TRUE(sent.back().second.contains(QStringLiteral("<Originator>QUILLMERE</Originator>")))
+        << sent.back().second.toStdString();
 }
 
 // A text of 200 characters to three numbers is 6 SMS: counted, confirmed,
