@@ -1,6 +1,7 @@
 #include "platform/forms/services.h"
 
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 #include "platform/win32/paths.h"
 
 #include <QCursor>
@@ -101,6 +102,12 @@ std::optional<QString> ScriptedSaveDialogService::askSave(QWidget*, const SaveDi
     return answer.path;
 }
 
+QString WithDefaultExtension(const QString& chosen, const QString& defaultExt) {
+    if (defaultExt.isEmpty() || QFileInfo(chosen).fileName().contains(u'.'))
+        return chosen;
+    return chosen + u'.' + defaultExt;
+}
+
 std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, const SaveDialogRequest& request) {
     // The common dialog's filter "Name (*.xls)|*.xls" becomes Qt's "Name (*.xls)".
     QStringList parts = request.filter.split(u'|');
@@ -110,23 +117,31 @@ std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, con
     QString start = request.fileName;
     if (!request.initDir.isEmpty())
         start = request.fileName.isEmpty() ? request.initDir : QDir(request.initDir).filePath(request.fileName);
-    QFileDialog::Options options;
-    if (!request.overwritePrompt)
-        options |= QFileDialog::DontConfirmOverwrite;
+    // Qt's dialog would ask about the name as typed, before the default
+    // extension makes it the name of another file: the questions are asked
+    // here, about the file that is written.
+    const QFileDialog::Options options = QFileDialog::DontConfirmOverwrite;
     for (;;) {
-        QString chosen = QFileDialog::getSaveFileName(owner, request.title, start, filters.join(QStringLiteral(";;")),
-                                                      nullptr, options);
-        if (chosen.isEmpty())
+        const QString typed = QFileDialog::getSaveFileName(owner, request.title, start,
+                                                           filters.join(QStringLiteral(";;")), nullptr, options);
+        if (typed.isEmpty())
             return std::nullopt;
-        if (!request.defaultExt.isEmpty() && !chosen.contains(u'.', Qt::CaseInsensitive))
-            chosen += u'.' + request.defaultExt;
-        // Declining to create the file goes back to the dialog, as the
-        // Windows dialog stays open.
-        if (request.createPrompt && !QFileInfo::exists(chosen)
-            && QMessageBox::question(owner, request.title,
-                                     QFileInfo(chosen).fileName() + QStringLiteral(" dosyası yok.\nOluşturulsun mu?"))
-                   != QMessageBox::Yes) {
-            start = chosen;
+        const QString chosen = WithDefaultExtension(typed, request.defaultExt);
+        const QString name = QFileInfo(chosen).fileName();
+        // Declining goes back to the dialog, as the Windows dialog stays
+        // open.
+        start = chosen;
+        if (QFileInfo::exists(chosen)) {
+            if (request.overwritePrompt
+                && vb::MsgBox(name + QStringLiteral(" zaten var.") + vb::vbCrLf
+                                  + QStringLiteral("Değiştirmek istiyor musunuz?"),
+                              vb::vbYesNo + vb::vbExclamation, request.title)
+                       != vb::vbYes)
+                continue;
+        } else if (request.createPrompt
+                   && vb::MsgBox(name + QStringLiteral(" dosyası yok.") + vb::vbCrLf + QStringLiteral("Oluşturulsun mu?"),
+                                 vb::vbYesNo + vb::vbQuestion, request.title)
+                          != vb::vbYes) {
             continue;
         }
         return chosen;
