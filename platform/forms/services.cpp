@@ -8,13 +8,68 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLayout>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace forms {
 
+namespace {
+
+// Room kept for the window's frame and title bar, which the box does not
+// know before a window manager has framed it.
+constexpr int kFrameHeight = 64;
+constexpr int kFrameWidth = 16;
+
+// A message box that keeps to the screen: no wider than it (a long word is
+// wrapped), and the lines that would make it taller are left out, so that
+// its button stays in reach. Its size is known only once it is shown.
+class FittingMessageBox : public QMessageBox {
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        fit();
+    }
+
+private:
+    void fit() {
+        const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (!where)
+            return;
+        const QRect area = where->availableGeometry();
+        const int roomWide = area.width() - std::max(kFrameWidth, frameGeometry().width() - width());
+        const int roomHigh = area.height() - std::max(kFrameHeight, frameGeometry().height() - height());
+        // Each text sets the box's size afresh.
+        auto fits = [&](const QString& shown) {
+            setText(shown);
+            if (width() > roomWide)
+                setFixedSize(roomWide, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(roomWide)
+                                                                     : height());
+            return height() <= roomHigh;
+        };
+        const QString full = text();
+        if (!fits(full)) {
+            // The most lines that fit, found by halving; one line always stays.
+            const QStringList lines = full.split(u'\n');
+            qsizetype fitting = 1, tooMany = lines.size();
+            while (tooMany - fitting > 1) {
+                const qsizetype middle = fitting + (tooMany - fitting) / 2;
+                (fits(lines.first(middle).join(u'\n')) ? fitting : tooMany) = middle;
+            }
+            fits(lines.first(fitting).join(u'\n'));
+        }
+        move(area.x() + (area.width() - frameGeometry().width()) / 2,
+             area.y() + (area.height() - frameGeometry().height()) / 2);
+    }
+};
+
+} // namespace
+
 int DialogMsgBoxService::show(const QString& prompt, int buttons, const QString& title) {
-    QMessageBox box;
+    FittingMessageBox box;
     box.setText(prompt);
     box.setWindowTitle(title);
     switch (buttons & 0x70) {

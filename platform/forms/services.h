@@ -15,7 +15,8 @@ class QWidget;
 
 namespace forms {
 
-// MsgBox for a person: a real message box with the icon and buttons asked for.
+// MsgBox for a person: a real message box with the icon and buttons asked
+// for, no taller than the screen (the lines beyond are left out).
 class QM_EXPORT DialogMsgBoxService : public vb::MsgBoxService {
 public:
     int show(const QString& prompt, int buttons, const QString& title) override;

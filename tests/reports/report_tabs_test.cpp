@@ -286,6 +286,29 @@ TEST_F(MessageDisplayTest, OneMessageOrSeveralOnBothTabs) {
     }
 }
 
+// More texts, or a longer one, than a message box holds: the box gets the
+// heading and the first texts, as much as it shows.
+TEST_F(MessageDisplayTest, ALongReplyShowsWhatTheBoxHolds) {
+    std::string many = "<root>";
+    for (int i = 1; i <= 1000; ++i) many += "<msgbody>Metin " + std::to_string(i) + "</msgbody>";
+    many += "</root>";
+    const std::string huge = "<root><msgbody>" + std::string(2000, 'x') + "</msgbody></root>";
+    const QString heading = QStringLiteral("100001 mesaj paketindeki 5320000003 numaralı GSM hattına giden ");
+    for (const auto& [reply, start] :
+         {std::pair{many, heading + QStringLiteral("mesajlar :\r\n\r\nMesaj 1 : Metin 1\r\nMesaj 2 : Metin 2\r\n")},
+          std::pair{huge, heading + QStringLiteral("mesaj :\r\n\r\nxxx")}}) {
+        frmRapor& w = withRequestReport(kFourStatuses);
+        w.DataGrid2->setRow(2);
+        gateway.answer(reply);
+        w.cmdMsgGoster->click();
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].prompt.size(), vb::kMsgBoxPromptLength);
+        EXPECT_TRUE(boxes()[0].prompt.startsWith(start)) << boxes()[0].prompt.left(200).toStdString();
+        closeWindow();
+        services.msgBoxes->clearRecords();
+    }
+}
+
 // Each tab's answer to the codes, and to replies without a message text.
 TEST_F(MessageDisplayTest, CodesAndFailuresOfEachTab) {
     const QString connection = QStringLiteral("Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\n");
