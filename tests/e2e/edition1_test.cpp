@@ -147,6 +147,42 @@ TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
     EXPECT_TRUE(left.contains(QStringLiteral("menu &Pencere")));
 }
 
+// Two hosts give their first command at once, on one add-in folder without
+// its database: one makes it, the other waits for it, and both open their
+// login window.
+TEST_F(Edition1, TwoHostsMakingTheFirstUseTogetherBothOpenTheirWindow) {
+    ASSERT_FALSE(QFile::exists(addinFolder + QStringLiteral("/tervane.mdb")));
+    auto first = start({QStringLiteral("--addin"), addin()});
+    auto second = start({QStringLiteral("--addin"), addin()});
+    // Both loaded before either is asked.
+    EXPECT_FALSE(bar(*first, QStringLiteral("Quillmere")).isEmpty());
+    EXPECT_FALSE(bar(*second, QStringLiteral("Quillmere")).isEmpty());
+    const QJsonObject press = cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}});
+    first->post(press);
+    second->post(press);
+    EXPECT_OK(first->readReply());
+    EXPECT_OK(second->readReply());
+    for (HostProcess* host : {first.get(), second.get()}) {
+        EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+        EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+        EXPECT_EQ(host->finish(), 0);
+    }
+}
+
+// A first use ended before the database had its tables left an empty file:
+// the next command makes the database and goes on.
+TEST_F(Edition1, ADatabaseLeftEmptyIsMadeAtTheNextCommand) {
+    QFile empty(addinFolder + QStringLiteral("/tervane.mdb"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_GT(QFileInfo(addinFolder + QStringLiteral("/tervane.mdb")).size(), 0);
+}
+
 TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
     auto host = start({QStringLiteral("--addin"), addin()});
     EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Yardım"}})));
