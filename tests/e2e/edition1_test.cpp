@@ -2,6 +2,7 @@
 // protocol, against the local gateway emulator.
 #include "tests/support/automation.h"
 #include "tests/support/emulator_control.h"
+#include "tests/support/fault_server.h"
 
 #include "platform/ado/ado.h"
 #include "platform/excel/sheetdata.h"
@@ -529,6 +530,58 @@ TEST_F(Edition1, SettingsSwitchToAPalvoriGatewayAndTheNextCommandGoesThere) {
     EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<Action>12</Action>")));
     EXPECT_TRUE(requests[before].second.contains(QStringLiteral("<UserName>demo</UserName>")));
     EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
+// The stored Palvori server went away: every command says the gateway
+// cannot be reached, except "Ayarlar", which says so and opens, so that
+// another address can be chosen.
+TEST_F(Edition1, SettingsOpenWhenTheStoredGatewayCannotBeReached) {
+    const FaultServer refusing({}, false);
+    {
+        auto db = std::make_shared<ado::Connection>();
+        db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder + QStringLiteral("/tervane.mdb"));
+        db->Execute(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = 'demo', parola_i = 'demo123', "
+                                   "flg_kaydet_i = '1', flg_gw = '1', url_palvori = '%1'")
+                        .arg(refusing.url(QStringLiteral("/palvori"))));
+    }
+    auto host = start({QStringLiteral("--addin"), addin()});
+    auto shown = [&] {
+        QStringList out;
+        for (const QJsonValue& box : host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray())
+            out << box.toObject().value(QStringLiteral("text")).toString() + u'|'
+                       + QString::number(box.toObject().value(QStringLiteral("buttons")).toInt());
+        return out;
+    };
+    for (const char* caption : {"SMS Gönder", "Raporlar", "Web"}) {
+        EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", caption}})));
+        EXPECT_EQ(shown(), QStringList{QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.|16")}) << caption;
+        for (const char* window : {"frmSihirbaz", "frmRapor", "frmDestek", "frmGiris"})
+            EXPECT_TRUE(form(*host, QLatin1String(window)).isEmpty()) << caption << ' ' << window;
+    }
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Ayarlar"}})));
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.\r\nAyarlar penceresinden Palvori "
+                                                  "adresini değiştirebilir ya da başka bir mesaj merkezi seçebilirsiniz.|64")});
+    const QJsonObject settings = form(*host, QStringLiteral("frmAyarlar"));
+    ASSERT_TRUE(settings.value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = settings.value(QStringLiteral("controls")).toObject();
+    EXPECT_TRUE(controls.value(QStringLiteral("optPalvori")).toObject().value(QStringLiteral("value")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("txtPalvoriYolu")).toObject().value(QStringLiteral("text")).toString(),
+              refusing.url(QStringLiteral("/palvori")));
+
+    // Another address, checked and kept: the next command goes there.
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.txtPalvoriYolu"), emulator.base() + QStringLiteral("/palvori")));
+    // The account stored with the address that went away is filled in.
+    EXPECT_EQ(controls.value(QStringLiteral("txtUserName_i")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("chkKaydet_i")).toObject().value(QStringLiteral("value")).toInt(), 1);
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdKaydet"}})));
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi.|64")});
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdVazgec"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(shown().isEmpty());
     EXPECT_EQ(host->finish(), 0);
 }
 
