@@ -62,9 +62,10 @@ bool knownGateway() { return mdlGenel::GatewayType == u"Quillmere" || mdlGenel::
 
 // A gateway error code in place of a report: the account was refused. Shown
 // as the number tab shows it, and the report on screen is kept, since an
-// empty report would say that nothing was sent.
+// empty report would say that nothing was sent. Only a whole code counts: a
+// reply such as "5" is report text.
 bool refusedAccount(const QString& reply) {
-    if (reply.isEmpty() || !mdlGenel::InGatewayCodeList(reply))
+    if (!mdlGenel::IsGatewayCode(reply))
         return false;
     vb::MsgBox(QStringLiteral("Hatalı Kullanıcı Adı veya Parola"), vb::vbCritical, QStringLiteral("Uyarı"));
     return true;

@@ -106,6 +106,10 @@ TEST_F(NumberTabTest, ReplyCodes) {
         {"12", kRefused, vb::vbCritical, 2},
         {"<html><body>proxy</body></html>", QString(), 0, 0},
         {"", QString(), 0, 0},
+        // Pieces of the code list are no code.
+        {"5", QString(), 0, 0},
+        {"1,0", QString(), 0, 0},
+        {"-2,-1", QString(), 0, 0},
     };
     frmRapor& w = withNumberReport(kTwoPackages);
     for (const Case& c : cases) {

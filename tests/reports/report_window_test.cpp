@@ -107,12 +107,18 @@ TEST_F(ReportWindowTest, ReportOfTheSelectedRequest) {
         EXPECT_EQ(w.Text1->Text(), QStringLiteral("3"));
         EXPECT_TRUE(w.cmdRaporGoruntule_1->isEnabled());
     }
-    // An empty reply is still an empty report.
-    services.msgBoxes->clearRecords();
-    gateway.answer("");
-    w.cmdRaporGoruntule_1->click();
-    EXPECT_TRUE(boxes().empty());
-    EXPECT_EQ(w.DataGrid2->RowCount(), 0);
+    // An empty reply, or one that is only a piece of the code list, is
+    // still a report, and an empty one.
+    for (const char* reply : {"", "5", "1,0"}) {
+        gateway.answer("100001 5321234567 3\n");
+        w.cmdRaporGoruntule_1->click();
+        ASSERT_EQ(w.DataGrid2->RowCount(), 1) << reply;
+        services.msgBoxes->clearRecords();
+        gateway.answer(reply);
+        w.cmdRaporGoruntule_1->click();
+        EXPECT_TRUE(boxes().empty()) << reply;
+        EXPECT_EQ(w.DataGrid2->RowCount(), 0) << reply;
+    }
 }
 
 TEST_F(ReportWindowTest, ARefusedAccountOnTheDateRangeTabKeepsTheReport) {
