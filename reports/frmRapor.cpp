@@ -496,13 +496,17 @@ void frmRapor::RaporCek() {
                            + QStringLiteral("İnternet bağlantınızı denetleyen bir güvenlik uygulaması Merivox'in "
                                             "internete çıkışını engelliyor olabilir."),
                        vb::vbInformation, kTitle);
+            keepShownRequest(*sent);
             return;
         }
-        if (refusedAccount(reply))
+        if (refusedAccount(reply)) {
+            keepShownRequest(*sent);
             return;
+        }
         freshReport(boxes);
         startProgress();
         Text11->setText(packageId);
+        shownRequest_ = sent->AbsolutePosition();
         if (reply.isEmpty())
             return;
         parseInto(reply, boxes);
@@ -512,6 +516,11 @@ void frmRapor::RaporCek() {
                        + QStringLiteral(" ") + mdlGenel::StartFlag,
                    vb::vbCritical, kTitle);
     }
+}
+
+void frmRapor::keepShownRequest(ado::Recordset& sent) {
+    if (shownRequest_ > 0 && sent.AbsolutePosition() != shownRequest_)
+        sent.setAbsolutePosition(shownRequest_);
 }
 
 void frmRapor::RaporCek2() {
