@@ -75,6 +75,17 @@ protected:
         return {};
     }
 
+    // The classes registered, in order (the data-access components' among them).
+    static QStringList classes() {
+        QStringList out = win32::Registry::subKeys(QStringLiteral("HKCR\\CLSID"));
+        out.sort();
+        return out;
+    }
+    static QString clsidOf(const char* progId) {
+        return value(QStringLiteral("HKCR\\%1\\CLSID").arg(QLatin1String(progId))).value_or(QVariant()).toString();
+    }
+    static inline const QString kAdoClass = QStringLiteral("{00000514-0000-0010-8000-00AA006D2EA4}");
+
     std::unique_ptr<HostProcess> start(const QStringList& args = {}) {
         auto host = std::make_unique<HostProcess>(args, env);
         EXPECT_TRUE(host->started());
@@ -430,6 +441,35 @@ TEST_F(Edition2, OneEditionRegisteredReplacesTheOtherAndIsNotRemovedWithIt) {
     ASSERT_EQ(registration("--register", 1), 0);
     EXPECT_EQ(progIdOf(addin(1)), QStringLiteral("Quillmere.Connect"));
     EXPECT_EQ(progIdOf(addin(2)), QString());
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("Quillmere.Connect")}));
+
+    // Unregistering the edition registered last leaves no class of either
+    // behind, only the data-access components'.
+    ASSERT_EQ(registration("--register", 2), 0);
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("quillmere.Connect")}));
+    EXPECT_NE(registration("--unregister", 2), -1);
+    EXPECT_EQ(progIdOf(addin(1)), QString());
+    EXPECT_EQ(progIdOf(addin(2)), QString());
+    EXPECT_EQ(classes(), QStringList{kAdoClass});
+}
+
+// A registration left by an earlier build, whose class id was made from the
+// ProgID's letter case: registering the other edition over it leaves no
+// class of the first behind.
+TEST_F(Edition2, RegisteringOverAnOlderRegistrationRemovesItsClass) {
+    const QString old = QStringLiteral("{0C0FFEE0-0000-5000-8000-000000000001}");
+    win32::Registry::setValue(QStringLiteral("HKCU\\Software\\Microsoft\\Office\\Excel\\Addins\\Quillmere.Connect"),
+                              QStringLiteral("LoadBehavior"), 3);
+    win32::Registry::setValue(QStringLiteral("HKCR\\Quillmere.Connect\\CLSID"), QString(), old);
+    win32::Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\InprocServer32").arg(old), QString(),
+                              QFileInfo(addin(1)).canonicalFilePath());
+    win32::Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\ProgID").arg(old), QString(),
+                              QStringLiteral("Quillmere.Connect"));
+    ASSERT_EQ(registration("--register", 2), 0);
+    EXPECT_EQ(progIdOf(addin(2)), QStringLiteral("quillmere.Connect"));
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("quillmere.Connect")}));
+    EXPECT_NE(registration("--unregister", 2), -1);
+    EXPECT_EQ(classes(), QStringList{kAdoClass});
 }
 
 } // namespace
