@@ -348,6 +348,13 @@ std::shared_ptr<ado::Recordset> setAsideRecordset(const ado::Recordset& sheet) {
     return rs;
 }
 
+QString tooLongForTheList(const QString& number, int length, int room) {
+    return number + QStringLiteral(" numaralı GSM hattına gidecek mesaj ") + QString::number(length)
+           + QStringLiteral(" karakter uzunluğunda.") + vb::vbCrLf + QStringLiteral("Mesaj listesine en çok ")
+           + QString::number(room) + QStringLiteral(" karakterlik mesajlar alınabilir; liste bu satırda durduruldu.")
+           + vb::vbCrLf + QStringLiteral("Lütfen mesajınızı kısaltıp tekrar deneyiniz.");
+}
+
 void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
     rows.AddNew();
     const int count = sheet.Fields().Count();
@@ -483,9 +490,15 @@ void frmSMS::cmdIleri_Click() {
                     setAside(sheet, *overlong);
                 } else {
                     // A message the list cannot hold stops the list here,
-                    // as storing it would, but without a half-written row.
-                    if (vb::Len(merged) > listMessage.DefinedSize())
-                        vb::Raise(ado::errMultipleStep);
+                    // as storing it would, but without a half-written row,
+                    // and says which it is.
+                    if (vb::Len(merged) > listMessage.DefinedSize()) {
+                        showTotal();
+                        closeWaitWindow();
+                        vb::MsgBox(tooLongForTheList(number, vb::Len(merged), listMessage.DefinedSize()),
+                                   vb::vbCritical, QStringLiteral("Quillmere"));
+                        return;
+                    }
                     total += totalOf(merged);
                     list->AddNew();
                     listNumber.setValue(number);

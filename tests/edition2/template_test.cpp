@@ -206,12 +206,17 @@ TEST_F(Edition2Template, TheFinalScreenIsFilledInViewAndKeepsItsRemoveButton) {
 }
 
 // The list's message field holds 800 characters: a longer message stops
-// the list at its row, as storing it would, and leaves no half-written row.
+// the list at its row, as storing it would, leaves no half-written row, and
+// says so.
 TEST_F(Edition2Template, AMessageTheListCannotHoldStopsItAtItsRow) {
     edition2::frmSMS& p = page("gonderim.xls");
     frmSonEkran& screen = build(p, QStringLiteral("[##Not##]").repeated(5));
     ASSERT_EQ(prompts().size(), 1u);
-    EXPECT_TRUE(prompts()[0].startsWith(QStringLiteral("Tanımlanamayan bir hata oluştu.\r\nSistemin ürettiği hata mesajı : ")));
+    EXPECT_EQ(prompts()[0], QStringLiteral("5431112233 numaralı GSM hattına gidecek mesaj 805 karakter uzunluğunda.\r\n"
+                                           "Mesaj listesine en çok 800 karakterlik mesajlar alınabilir; liste bu "
+                                           "satırda durduruldu.\r\nLütfen mesajınızı kısaltıp tekrar deneyiniz."));
+    EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);
+    EXPECT_EQ(services.msgBoxes->records()[0].title, QStringLiteral("Quillmere"));
     // Ali's empty note and Ayşe's 800 characters are listed; Can's 805 are not.
     EXPECT_EQ(lengths(screen), (std::vector<int>{0, 800}));
     EXPECT_EQ(screen.lblToplam->Caption(), QStringLiteral(" 5"));
