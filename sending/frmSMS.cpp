@@ -112,6 +112,10 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     layOut();
 }
 
+const QString frmSMS::kNoWorkbook = QStringLiteral("Açık bir Excel dosyası bulunamadı.") + vb::vbCrLf
+                                    + QStringLiteral("Lütfen öncelikle mesaj göndereceğiniz kayıtların bulunduğu "
+                                                     "Excel dosyasını açın.");
+
 void frmSMS::beginLoad() {
     CloseOnActivate = false;
     WebBrowser1->Navigate(mdlGenel::AdvertUrl);
@@ -122,7 +126,7 @@ void frmSMS::beginLoad() {
 }
 
 void frmSMS::Form_Load() {
-    QString failure;
+    QString failure = kNoWorkbook;
     try {
         beginLoad();
         const QString fullName = xlApp->ActiveWorkbook()->Path() + u'\\' + xlApp->ActiveWorkbook()->Name();

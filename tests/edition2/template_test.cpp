@@ -74,14 +74,22 @@ TEST_F(Edition2Template, OnlyTheFirstTableIsReadThroughThePagesOwnConnection) {
     EXPECT_TRUE(mdlGenel::MessageText.isEmpty());
 }
 
-TEST_F(Edition2Template, AWorkbookNeverSavedOrWithoutRowsClosesThePage) {
+TEST_F(Edition2Template, NoWorkbookOrOneNeverSavedOrWithoutRowsClosesThePage) {
     const QString failure = QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosya üzerinde çalışıyorsunuz.\r\n"
                                            "Lütfen öncelikle dosyayı kaydedin.");
-    // Never saved: "\Kitap1" names no file.
-    ExcelApp->Workbooks().Add()->ActiveSheet()->Range(QStringLiteral("A1")).setValue(QStringLiteral("GSM"));
     auto& welcome = forms::Get<frmSihirbaz>();
     welcome.Show();
     welcome.optTumu->setValue(true);
+    // No workbook open at all.
+    welcome.cmdIleri->click();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Açık bir Excel dosyası bulunamadı.\r\nLütfen öncelikle mesaj "
+                                                    "göndereceğiniz kayıtların bulunduğu Excel dosyasını açın.")});
+    EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);
+    EXPECT_FALSE(forms::IsLoaded<frmSMS>());
+
+    // Never saved: "\Kitap1" names no file.
+    services.msgBoxes->clearRecords();
+    ExcelApp->Workbooks().Add()->ActiveSheet()->Range(QStringLiteral("A1")).setValue(QStringLiteral("GSM"));
     welcome.cmdIleri->click();
     EXPECT_EQ(prompts(), QStringList{failure});
     EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);

@@ -25,6 +25,8 @@
 
 namespace {
 
+const QString kNoWorkbook = QStringLiteral("Açık bir Excel dosyası bulunamadı.\r\nLütfen öncelikle mesaj "
+                                           "göndereceğiniz kayıtların bulunduğu Excel dosyasını açın.");
 const QString kNotSaved = QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosya üzerinde çalışıyorsunuz.\r\n"
                                          "Lütfen öncelikle dosyayı kaydedin.");
 const QString kFilterFailed = QStringLiteral("Sorgulama yapılamadı. Filtreleme işleminde kullandığınız alanların veri "
@@ -169,7 +171,7 @@ TEST_P(UnreadableWorkbooks, SayWhyAndClose) {
 
 INSTANTIATE_TEST_SUITE_P(Template, UnreadableWorkbooks,
                          ::testing::Values(UnreadableCase{"unsaved", kNotSaved}, UnreadableCase{"csv", kNotSaved},
-                                           UnreadableCase{"none", QString()}));
+                                           UnreadableCase{"none", kNoWorkbook}));
 
 TEST_F(TemplateTest, AFirstTableWithoutRowsSaysSoAndCloses) {
     open("bos.xls");
