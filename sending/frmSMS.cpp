@@ -21,6 +21,7 @@
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>
+#include <optional>
 
 namespace {
 
@@ -164,12 +165,22 @@ void frmSMS::Form_Load() {
 }
 
 void frmSMS::LoadSheet() {
-    vb::ResumeNext([&] { Adodc1->setConnectionString(mdlGenel::ExcelConnection->ConnectionString()); });
-    vb::ResumeNext([&] { Adodc1->setRecordSource(QStringLiteral("select * from [") + cbSayfa->Text() + u']'); });
-    vb::ResumeNext([&] { Adodc1->Refresh(); });
-    // A table that could not be read at all counts as one without rows: the
-    // test itself fails, and the page says so and closes rather than go on
-    // showing the table it had.
+    // Each step is tried whatever the one before did; the first failure is
+    // what the page says of a table it cannot read.
+    std::optional<QString> failure;
+    auto reading = [&](auto&& statement) {
+        try {
+            statement();
+        } catch (const std::exception& e) {
+            if (!failure)
+                failure = vb::ErrorDescription(e);
+        }
+    };
+    reading([&] { Adodc1->setConnectionString(mdlGenel::ExcelConnection->ConnectionString()); });
+    reading([&] { Adodc1->setRecordSource(QStringLiteral("select * from [") + cbSayfa->Text() + u']'); });
+    reading([&] { Adodc1->Refresh(); });
+    // A table that could not be read, or one without rows: the page says
+    // which and closes rather than go on showing the table it had.
     bool empty = true;
     vb::ResumeNext([&] {
         const auto rs = Adodc1->Recordset();
@@ -177,6 +188,13 @@ void frmSMS::LoadSheet() {
             vb::Raise(vb::errObjectNotSet);
         empty = rs->Bof() && rs->Eof();
     });
+    if (failure) {
+        vb::MsgBox(QStringLiteral("Excel dosyanızdaki '") + cbSayfa->Text() + QStringLiteral("' sayfası okunamıyor.")
+                       + vb::vbCrLf + QStringLiteral("Sistemin ürettiği hata mesajı : ") + *failure,
+                   vb::vbCritical, kTitle);
+        CloseOnActivate = true;
+        return;
+    }
     if (empty) {
         vb::MsgBox(QStringLiteral("Excel dosyanızda hiç kayıt yok"), vb::vbInformation, kTitle);
         CloseOnActivate = true;
