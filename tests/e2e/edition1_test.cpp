@@ -681,6 +681,48 @@ TEST_F(Edition1, AReportIsFilteredExportedAndItsFailedNumbersAreSentAgain) {
     EXPECT_EQ(host->finish(), 0);
 }
 
+// An export to a disk that is full says so, and leaves no file behind.
+TEST_F(Edition1, AnExportToAFullDiskSaysTheDiskIsFull) {
+    const QString full = dir.filePath(QStringLiteral("dolu"));
+    ASSERT_TRUE(QDir().mkpath(full));
+    env.insert(QStringLiteral("LD_PRELOAD"), buildPath(QStringLiteral("tests/lib/full_disk.so")));
+    env.insert(QStringLiteral("QM_FULL_DISK"), QFileInfo(full).canonicalFilePath());
+    auto host = start({QStringLiteral("--addin"), addin()});
+    openQuickSend(*host, {{"A1", "05321234567"}}, "A1");
+    sendText(*host, "Rapor denemesi");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+
+    const QString workbook = QFileInfo(full).canonicalFilePath() + QStringLiteral("/rapor.xls");
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("save-dialog", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdExceleGonder_1"}})));
+    const QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Diskte yer kalmadığından '%1' dosyasına yazılamıyor.\r\nBaşlık bilgileri oluşturulamadı")
+                  .arg(workbook));
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("buttons")).toInt(), 16);
+
+    // The host's own saves, in each of its formats, say the same.
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "Dolu disk"}})));
+    for (const char* name : {"kitap.xls", "kitap.xlsx", "kitap.csv"}) {
+        const QString path = QFileInfo(full).canonicalFilePath() + u'/' + QLatin1String(name);
+        // What a CSV file cannot hold is asked about first.
+        if (path.endsWith(u".csv"))
+            EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+        const QJsonObject reply = host->send(cmd("save-as", {{"path", path}}));
+        EXPECT_FALSE(reply.value(QStringLiteral("ok")).toBool()) << name;
+        EXPECT_TRUE(reply.value(QStringLiteral("error")).toString().contains(
+            QStringLiteral("Diskte yer kalmadığından '%1' dosyasına yazılamıyor.").arg(path)))
+            << reply.value(QStringLiteral("error")).toString().toStdString();
+    }
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_TRUE(QDir(full).isEmpty());
+}
+
 // The number tab lists the package sent to a number, and shows its text.
 TEST_F(Edition1, TheReportOfANumberAndTheMessageItWasSent) {
     auto host = start({QStringLiteral("--addin"), addin()});
