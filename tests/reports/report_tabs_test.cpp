@@ -84,7 +84,8 @@ TEST_F(NumberTabTest, EachLineIsAPackageAndItsDate) {
 }
 
 // Codes end the fetch with their message and keep the report shown; a web
-// page in lower case, and an empty reply, are report text.
+// page in lower case, an empty reply and pieces of the code list are report
+// text.
 TEST_F(NumberTabTest, ReplyCodes) {
     const QString connection = QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz. Bir Güvenlik Uygulaması "
                                               "Internet Bağlantınızı Denetliyor Olabilir.");
