@@ -5,6 +5,8 @@
 #include "addin/mdlGenel.h"
 #include "platform/forms/form.h"
 #include "platform/vb/msgbox.h"
+#include "platform/vb/strings.h"
+#include "ui/common/frmAyarlar.h"
 #include "ui/common/frmGiris.h"
 
 namespace mdlGenel {
@@ -29,6 +31,17 @@ void OpenFormWithLogin(forms::FormRef form) {
         // A login the gateway refuses is asked for again.
         if (r == u"01")
             return false;
+        // The settings window is where another gateway is chosen: it opens
+        // all the same, or a gateway that went away would lock the user out
+        // of the one window that can leave it.
+        if (target == forms::FormRef::To<frmAyarlar>()) {
+            vb::MsgBox(QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.") + vb::vbCrLf
+                           + QStringLiteral("Ayarlar penceresinden Palvori adresini değiştirebilir ya da başka bir "
+                                            "mesaj merkezi seçebilirsiniz."),
+                       vb::vbInformation, QStringLiteral("Quillmere"));
+            target.Show();
+            return true;
+        }
         vb::MsgBox(QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."), vb::vbCritical, QStringLiteral("Quillmere"));
         return true;
     });

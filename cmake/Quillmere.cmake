@@ -48,11 +48,12 @@ function(qm_help_file target source_dir output_dir)
     OUTPUT ${output_dir}/quillmere.chm
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${work}
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${source_dir} ${work}
+    COMMAND ${CMAKE_COMMAND} -DWORK=${work} -P ${PROJECT_SOURCE_DIR}/cmake/help-codepage.cmake
     COMMAND ${CMAKE_COMMAND} -E chdir ${work} ${CHMCMD} --no-html-scan quillmere.hhp
     COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir}
     COMMAND ${CMAKE_COMMAND} -E copy ${work}/quillmere.chm ${output_dir}/quillmere.chm
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    DEPENDS ${help_sources}
+    DEPENDS ${help_sources} ${PROJECT_SOURCE_DIR}/cmake/help-codepage.cmake
     COMMENT "Compiling quillmere.chm for ${target}")
   add_custom_target(${target}_help ALL DEPENDS ${output_dir}/quillmere.chm)
 endfunction()

@@ -29,7 +29,7 @@ frmSMS::frmSMS() {
 }
 
 void frmSMS::Form_Load() {
-    QString failure;
+    QString failure = kNoWorkbook;
     try {
         beginLoad();
         // The whole name, extension included; a workbook never saved has none.

@@ -15,8 +15,14 @@
 
 namespace mdlGenel {
 
-bool InGatewayCodeList(const QString& reply) {
-    static const QString codes = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
+namespace {
+const QString kCodeList = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
+}
+
+bool InGatewayCodeList(const QString& reply) { return kCodeList.contains(reply); }
+
+bool IsGatewayCode(const QString& reply) {
+    static const QStringList codes = kCodeList.split(u',');
     return codes.contains(reply);
 }
 

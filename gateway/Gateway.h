@@ -77,6 +77,9 @@ namespace mdlGenel {
 // Whether a reply counts as a failure code: found anywhere inside the list
 // "-2,-1,01,...,13", so the empty reply and fragments such as "1" count too.
 bool InGatewayCodeList(const QString& reply);
+// Whether the reply is one of the codes of that list, whole ("5" and "1,0"
+// are none).
+bool IsGatewayCode(const QString& reply);
 
 // Posts a document to mdlGenel::GatewayUrl. Only an answer with a 2xx
 // status is a reply: an error status (a server's or a proxy's page) and a

@@ -8,8 +8,9 @@
 namespace quillmere::replies {
 
 // The account-information answer: the remaining credit on the first line,
-// then one originator per line; every line ends with a line feed, and text
-// after the last line feed is not used.
+// then one originator per line; every line ends with a line feed (a carriage
+// return before it is dropped), and text after the last line feed is not
+// used.
 struct AccountInfo {
     QString credit;
     QStringList originators;

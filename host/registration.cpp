@@ -55,7 +55,9 @@ void removeAddin(const QString& progId) {
 } // namespace
 
 QString ClassIdFor(const QString& progId) {
-    return QUuid::createUuidV5(kClassIdNamespace, progId.toUtf8()).toString(QUuid::WithBraces).toUpper();
+    // The registry takes a ProgID without regard to letter case, and so does
+    // its class: "Quillmere.Connect" and "quillmere.Connect" are one.
+    return QUuid::createUuidV5(kClassIdNamespace, progId.toLower().toUtf8()).toString(QUuid::WithBraces).toUpper();
 }
 
 void RegisterAddin(const QString& libraryPath, const QString& adoLibraryPath) {
@@ -70,7 +72,13 @@ void RegisterAddin(const QString& libraryPath, const QString& adoLibraryPath) {
     Registry::setValue(key, QStringLiteral("FriendlyName"), info.friendlyName);
     Registry::setValue(key, QStringLiteral("Description"), info.description);
     Registry::setValue(key, QStringLiteral("LoadBehavior"), info.loadBehavior);
-    registerClass(info.progId, ClassIdFor(info.progId), library->path());
+    // A class the ProgID named before (another edition's, or one registered
+    // under a class id of another making) would be left with no ProgID
+    // naming it, and no unregistering would ever find it.
+    const QString classId = ClassIdFor(info.progId);
+    if (const QString previous = classIdOf(info.progId); !previous.isEmpty() && previous != classId)
+        Registry::deleteKey(QStringLiteral("HKCR\\CLSID\\") + previous);
+    registerClass(info.progId, classId, library->path());
     registerClass(kAdoProgId, kAdoClassId, absolutePath(adoLibraryPath));
 }
 

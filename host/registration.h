@@ -18,7 +18,8 @@ inline const QString kAdoProgId = QStringLiteral("ADODB.Connection");
 inline const QString kAdoClassId = QStringLiteral("{00000514-0000-0010-8000-00AA006D2EA4}");
 
 // The class id a ProgID is registered under: a name-based UUID, so that
-// registering again gives the same one.
+// registering again gives the same one; ProgIDs that differ only in letter
+// case, which the registry takes for one, give the same one.
 QString ClassIdFor(const QString& progId);
 
 // Registers the add-in library at `libraryPath` for the user, and the

@@ -62,9 +62,10 @@ bool knownGateway() { return mdlGenel::GatewayType == u"Quillmere" || mdlGenel::
 
 // A gateway error code in place of a report: the account was refused. Shown
 // as the number tab shows it, and the report on screen is kept, since an
-// empty report would say that nothing was sent.
+// empty report would say that nothing was sent. Only a whole code counts: a
+// reply such as "5" is report text.
 bool refusedAccount(const QString& reply) {
-    if (reply.isEmpty() || !mdlGenel::InGatewayCodeList(reply))
+    if (!mdlGenel::IsGatewayCode(reply))
         return false;
     vb::MsgBox(QStringLiteral("Hatalı Kullanıcı Adı veya Parola"), vb::vbCritical, QStringLiteral("Uyarı"));
     return true;
@@ -497,13 +498,17 @@ void frmRapor::RaporCek() {
                            + QStringLiteral("İnternet bağlantınızı denetleyen bir güvenlik uygulaması Merivox'in "
                                             "internete çıkışını engelliyor olabilir."),
                        vb::vbInformation, kTitle);
+            keepShownRequest(*sent);
             return;
         }
-        if (refusedAccount(reply))
+        if (refusedAccount(reply)) {
+            keepShownRequest(*sent);
             return;
+        }
         freshReport(boxes);
         startProgress();
         Text11->setText(packageId);
+        shownRequest_ = sent->AbsolutePosition();
         if (reply.isEmpty())
             return;
         parseInto(reply, boxes);
@@ -513,6 +518,11 @@ void frmRapor::RaporCek() {
                        + QStringLiteral(" ") + mdlGenel::StartFlag,
                    vb::vbCritical, kTitle);
     }
+}
+
+void frmRapor::keepShownRequest(ado::Recordset& sent) {
+    if (shownRequest_ > 0 && sent.AbsolutePosition() != shownRequest_)
+        sent.setAbsolutePosition(shownRequest_);
 }
 
 void frmRapor::RaporCek2() {

@@ -153,6 +153,11 @@ public:
 
 private:
     struct SummaryBoxes;
+    // The row of the sent list whose report tab 1 shows (its absolute
+    // position), 0 before the first: a fetch that brings no report puts the
+    // selection back on it, under the report and the summary still shown.
+    long shownRequest_ = 0;
+    void keepShownRequest(ado::Recordset& sent);
     void cancelOrClose(forms::CommandButton* button);
     void freshReport(const SummaryBoxes& boxes);
     void parseInto(const QString& reply, const SummaryBoxes& boxes);

@@ -21,6 +21,7 @@
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>
+#include <optional>
 
 namespace {
 
@@ -112,6 +113,10 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     layOut();
 }
 
+const QString frmSMS::kNoWorkbook = QStringLiteral("Açık bir Excel dosyası bulunamadı.") + vb::vbCrLf
+                                    + QStringLiteral("Lütfen öncelikle mesaj göndereceğiniz kayıtların bulunduğu "
+                                                     "Excel dosyasını açın.");
+
 void frmSMS::beginLoad() {
     CloseOnActivate = false;
     WebBrowser1->Navigate(mdlGenel::AdvertUrl);
@@ -122,7 +127,7 @@ void frmSMS::beginLoad() {
 }
 
 void frmSMS::Form_Load() {
-    QString failure;
+    QString failure = kNoWorkbook;
     try {
         beginLoad();
         const QString fullName = xlApp->ActiveWorkbook()->Path() + u'\\' + xlApp->ActiveWorkbook()->Name();
@@ -160,12 +165,22 @@ void frmSMS::Form_Load() {
 }
 
 void frmSMS::LoadSheet() {
-    vb::ResumeNext([&] { Adodc1->setConnectionString(mdlGenel::ExcelConnection->ConnectionString()); });
-    vb::ResumeNext([&] { Adodc1->setRecordSource(QStringLiteral("select * from [") + cbSayfa->Text() + u']'); });
-    vb::ResumeNext([&] { Adodc1->Refresh(); });
-    // A table that could not be read at all counts as one without rows: the
-    // test itself fails, and the page says so and closes rather than go on
-    // showing the table it had.
+    // Each step is tried whatever the one before did; the first failure is
+    // what the page says of a table it cannot read.
+    std::optional<QString> failure;
+    auto reading = [&](auto&& statement) {
+        try {
+            statement();
+        } catch (const std::exception& e) {
+            if (!failure)
+                failure = vb::ErrorDescription(e);
+        }
+    };
+    reading([&] { Adodc1->setConnectionString(mdlGenel::ExcelConnection->ConnectionString()); });
+    reading([&] { Adodc1->setRecordSource(QStringLiteral("select * from [") + cbSayfa->Text() + u']'); });
+    reading([&] { Adodc1->Refresh(); });
+    // A table that could not be read, or one without rows: the page says
+    // which and closes rather than go on showing the table it had.
     bool empty = true;
     vb::ResumeNext([&] {
         const auto rs = Adodc1->Recordset();
@@ -173,6 +188,13 @@ void frmSMS::LoadSheet() {
             vb::Raise(vb::errObjectNotSet);
         empty = rs->Bof() && rs->Eof();
     });
+    if (failure) {
+        vb::MsgBox(QStringLiteral("Excel dosyanızdaki '") + cbSayfa->Text() + QStringLiteral("' sayfası okunamıyor.")
+                       + vb::vbCrLf + QStringLiteral("Sistemin ürettiği hata mesajı : ") + *failure,
+                   vb::vbCritical, kTitle);
+        CloseOnActivate = true;
+        return;
+    }
     if (empty) {
         vb::MsgBox(QStringLiteral("Excel dosyanızda hiç kayıt yok"), vb::vbInformation, kTitle);
         CloseOnActivate = true;
@@ -348,6 +370,13 @@ std::shared_ptr<ado::Recordset> setAsideRecordset(const ado::Recordset& sheet) {
     return rs;
 }
 
+QString tooLongForTheList(const QString& number, int length, int room) {
+    return number + QStringLiteral(" numaralı GSM hattına gidecek mesaj ") + QString::number(length)
+           + QStringLiteral(" karakter uzunluğunda.") + vb::vbCrLf + QStringLiteral("Mesaj listesine en çok ")
+           + QString::number(room) + QStringLiteral(" karakterlik mesajlar alınabilir; liste bu satırda durduruldu.")
+           + vb::vbCrLf + QStringLiteral("Lütfen mesajınızı kısaltıp tekrar deneyiniz.");
+}
+
 void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
     rows.AddNew();
     const int count = sheet.Fields().Count();
@@ -483,9 +512,15 @@ void frmSMS::cmdIleri_Click() {
                     setAside(sheet, *overlong);
                 } else {
                     // A message the list cannot hold stops the list here,
-                    // as storing it would, but without a half-written row.
-                    if (vb::Len(merged) > listMessage.DefinedSize())
-                        vb::Raise(ado::errMultipleStep);
+                    // as storing it would, but without a half-written row,
+                    // and says which it is.
+                    if (vb::Len(merged) > listMessage.DefinedSize()) {
+                        showTotal();
+                        closeWaitWindow();
+                        vb::MsgBox(tooLongForTheList(number, vb::Len(merged), listMessage.DefinedSize()),
+                                   vb::vbCritical, QStringLiteral("Quillmere"));
+                        return;
+                    }
                     total += totalOf(merged);
                     list->AddNew();
                     listNumber.setValue(number);

@@ -98,8 +98,9 @@ public:
 protected:
     // The load's first steps, alike in both editions: the page to open
     // afresh, the advertising page, the cancel flag cleared, the host held;
-    // raises when no workbook is active.
+    // raises when no workbook is active, which kNoWorkbook says.
     void beginLoad();
+    static const QString kNoWorkbook;
     // The workbook's connection and its table list: the module's, which the
     // final screen closes after a send.
     virtual std::shared_ptr<ado::Connection>& workbookConnection();

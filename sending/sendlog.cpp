@@ -7,6 +7,8 @@
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 
+#include <vector>
+
 namespace sending {
 
 namespace {
@@ -19,6 +21,27 @@ QString q(const QString& value) { return mdlGenel::SqlQuote(quillmere::documents
 void execute(const QString& statement) {
     mdlGenel::OpenDatabase();
     mdlGenel::DbConnection->Execute(statement);
+}
+
+// The longest text each column takes, as the database declares it.
+std::vector<int> declaredSizes(const QString& table, const QStringList& columns) {
+    mdlGenel::OpenDatabase();
+    const ado::RecordsetPtr none = mdlGenel::DbConnection->Execute(
+        QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE 1 = 0"));
+    std::vector<int> sizes;
+    for (int i = 0; i < columns.size(); ++i)
+        sizes.push_back(none->Fields(i).DefinedSize());
+    return sizes;
+}
+
+// A value as its column can hold it: no longer than the column declares
+// (never cut between the halves of a pair). The gateway's reply is not to
+// be trusted with the size of a package id, and the desktop client that
+// shares the database reads the columns at their declared sizes.
+void bound(QString& value, int size) {
+    value = quillmere::documents::Storable(value);
+    if (size > 0)
+        value = vb::LeftWhole(value, size);
 }
 
 } // namespace
@@ -50,8 +73,22 @@ const QString kReplyLostNotice =
 void ShowReplyLost(const QString& title) { vb::MsgBox(kReplyLostNotice, vb::vbInformation, title); }
 
 void WriteSendLog(const SendLogRow& row, const QString& templateText) {
-    execute(PackageStatement(row));
-    execute(TemplateStatement(row.msgid, templateText));
+    SendLogRow stored = row;
+    const std::vector<int> sizes =
+        declaredSizes(QStringLiteral("tbl_giden"), {QStringLiteral("msgid"), QStringLiteral("msg_tip"),
+                                                    QStringLiteral("gateway"), QStringLiteral("mesaj"),
+                                                    QStringLiteral("originator"), QStringLiteral("tarih"),
+                                                    QStringLiteral("gtarih")});
+    int i = 0;
+    for (QString* value : {&stored.msgid, &stored.msgTip, &stored.gateway, &stored.mesaj, &stored.originator,
+                           &stored.tarih, &stored.gtarih})
+        bound(*value, sizes[std::size_t(i++)]);
+    execute(PackageStatement(stored));
+
+    // The template's parts are its own; its package id is the one logged.
+    QString msgid = row.msgid;
+    bound(msgid, declaredSizes(QStringLiteral("tbl_sablonlar"), {QStringLiteral("msgid")})[0]);
+    execute(TemplateStatement(msgid, templateText));
 }
 
 QString LogNotWrittenNotice() {

@@ -29,7 +29,8 @@ inline constexpr int kTemplatePartLength = 255;
 QString PackageStatement(const SendLogRow& row);
 QString TemplateStatement(const QString& msgid, const QString& templateText);
 
-// Writes the package row, then the template row; the first failure raises
+// Writes the package row, then the template row, each text no longer than
+// its column declares (the rest is not stored); the first failure raises
 // (a package row already written stays). After a failed package row the
 // template row is not tried: it would log a template for a package the log
 // does not know.

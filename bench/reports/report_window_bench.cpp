@@ -1,7 +1,9 @@
 // What a user waits for after "Rapor görüntüle" on the date-range tab: a
 // report of 100,000 lines fetched from a local gateway, parsed, counted into
-// the summary and shown in the grid of the report window.
+// the summary and shown in the grid of the report window; and after "Mesaj
+// göster" for a package of 100,000 texts, until the message box is up.
 #include "addin/mdlGenel.h"
+#include "sending/sendlog.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/services.h"
@@ -9,7 +11,10 @@
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -50,5 +55,49 @@ void BM_DateRangeReport100kThroughTheWindow(benchmark::State& state) {
     forms::FlushUnloaded();
 }
 BENCHMARK(BM_DateRangeReport100kThroughTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::string manyTexts() {
+    std::string reply = "<root>";
+    for (int i = 1; i <= kLines; ++i)
+        reply += "<msgbody>Metin " + std::to_string(i) + "</msgbody>";
+    return reply + "</root>";
+}
+
+void BM_MessageDisplayOf100kTextsUntilTheBoxIsUp(benchmark::State& state) {
+    auto services = forms::InstallScriptedServices();
+    // The box a person sees, closed as soon as it is up.
+    vb::SetMsgBoxService(std::make_shared<forms::DialogMsgBoxService>());
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    closer.start(0);
+    TempDatabase db;
+    FaultServer gateway(FaultServer::answer(200, "5320000001 3\n"));
+    mdlGenel::GatewayType = QStringLiteral("Quillmere");
+    mdlGenel::UserName = QStringLiteral("demo");
+    mdlGenel::ClientCode = QStringLiteral("DEMO");
+    mdlGenel::Password = QStringLiteral("demo123");
+    mdlGenel::GatewayUrl = gateway.url();
+    sending::WriteSendLog({QStringLiteral("100001"), QStringLiteral("GsmNo alanlarını kullan."),
+                           QStringLiteral("Quillmere"), 1, QStringLiteral("İlk Kayıt :Merhaba"),
+                           QStringLiteral("QUILLMERE"), QStringLiteral("01.07.2006 10:00:00"),
+                           QStringLiteral("01.07.2006 10:00:00")},
+                          QString());
+    frmRapor& window = forms::Get<frmRapor>();
+    window.Show();
+    window.cmdRaporGoruntule_1->click();
+    gateway.act(FaultServer::answer(200, manyTexts()));
+    for (auto _ : state) {
+        window.cmdMsgGoster->click();
+        if (gateway.connections() == 0)
+            state.SkipWithError("no request");
+    }
+    vb::SetMsgBoxService(services.msgBoxes);
+    for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+    forms::FlushUnloaded();
+}
+BENCHMARK(BM_MessageDisplayOf100kTextsUntilTheBoxIsUp)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -251,27 +251,20 @@ public:
     explicit JetProvider(const QString& path) : path_(path) {
         // SQLite would make a missing file readable by everyone: it is made
         // here first. An existing file keeps the permissions it has.
-        const bool fresh = !QFileInfo::exists(path) && createPrivateFile(path);
+        const bool created = !QFileInfo::exists(path) && createPrivateFile(path);
         QByteArray file = QFile::encodeName(path);
         if (const int rc = sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr); rc != SQLITE_OK) {
             sqlite3_close_v2(db_);
             db_ = nullptr;
-            if (fresh)
+            if (created)
                 QFile::remove(path);
             failFile(rc, path, errDataSource, QStringLiteral("Could not find file '%1'.").arg(path));
         }
+        // Another program, or the add-in in another Excel, may be writing:
+        // a statement waits for it rather than fail at once.
         sqlite3_busy_timeout(db_, 2000);
         sqlite3_create_collation_v2(db_, kDateCollation, SQLITE_UTF8, &collation_, &DateCollation::compare, nullptr);
-        if (fresh) {
-            if (!run("BEGIN") || !run(kCreateDatabase) || !run("COMMIT")) {
-                const int rc = sqlite3_extended_errcode(db_);
-                QString message = messageOf(db_);
-                sqlite3_close_v2(db_);
-                db_ = nullptr;
-                QFile::remove(path);
-                failFile(rc, path, errDataSource, message);
-            }
-        } else if (!run("SELECT count(*) FROM sqlite_master")) {
+        if (!makeTablesIfNone()) {
             const int rc = sqlite3_extended_errcode(db_);
             const QString message = messageOf(db_);
             sqlite3_close_v2(db_);
@@ -326,6 +319,36 @@ public:
 
 private:
     bool run(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+    // The number of tables and views of the file, or -1 when it cannot be
+    // read (no database, a damaged one, a lock held too long).
+    int tableCount() {
+        Statement s;
+        if (sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &s.stmt, nullptr) != SQLITE_OK
+            || sqlite3_step(s.stmt) != SQLITE_ROW)
+            return -1;
+        return sqlite3_column_int(s.stmt, 0);
+    }
+
+    // A file without any table is a database not made yet: one just created,
+    // here or by another process, or one left empty by a first use that was
+    // ended before its tables were in. They are made in one transaction
+    // under the write lock, so that the file holds all of them or none, and
+    // a second process waits for the first and then finds them made.
+    // False, with the database's error still to be read, on a failure.
+    bool makeTablesIfNone() {
+        const int tables = tableCount();
+        if (tables != 0)
+            return tables > 0;
+        if (!run("BEGIN IMMEDIATE"))
+            return false;
+        const int now = tableCount();
+        if (now > 0 || (now == 0 && run(kCreateDatabase)))
+            return run("COMMIT");
+        // Undone by closing the connection, so that the failure stays the
+        // one reported.
+        return false;
+    }
 
     // Exactly one statement: anything after it but blanks, semicolons and
     // comments fails the whole text before any of it runs, so that a value

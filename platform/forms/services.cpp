@@ -1,19 +1,75 @@
 #include "platform/forms/services.h"
 
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 #include "platform/win32/paths.h"
 
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLayout>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace forms {
 
+namespace {
+
+// Room kept for the window's frame and title bar, which the box does not
+// know before a window manager has framed it.
+constexpr int kFrameHeight = 64;
+constexpr int kFrameWidth = 16;
+
+// A message box that keeps to the screen: no wider than it (a long word is
+// wrapped), and the lines that would make it taller are left out, so that
+// its button stays in reach. Its size is known only once it is shown.
+class FittingMessageBox : public QMessageBox {
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        fit();
+    }
+
+private:
+    void fit() {
+        const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (!where)
+            return;
+        const QRect area = where->availableGeometry();
+        const int roomWide = area.width() - std::max(kFrameWidth, frameGeometry().width() - width());
+        const int roomHigh = area.height() - std::max(kFrameHeight, frameGeometry().height() - height());
+        // Each text sets the box's size afresh.
+        auto fits = [&](const QString& shown) {
+            setText(shown);
+            if (width() > roomWide)
+                setFixedSize(roomWide, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(roomWide)
+                                                                     : height());
+            return height() <= roomHigh;
+        };
+        const QString full = text();
+        if (!fits(full)) {
+            // The most lines that fit, found by halving; one line always stays.
+            const QStringList lines = full.split(u'\n');
+            qsizetype fitting = 1, tooMany = lines.size();
+            while (tooMany - fitting > 1) {
+                const qsizetype middle = fitting + (tooMany - fitting) / 2;
+                (fits(lines.first(middle).join(u'\n')) ? fitting : tooMany) = middle;
+            }
+            fits(lines.first(fitting).join(u'\n'));
+        }
+        move(area.x() + (area.width() - frameGeometry().width()) / 2,
+             area.y() + (area.height() - frameGeometry().height()) / 2);
+    }
+};
+
+} // namespace
+
 int DialogMsgBoxService::show(const QString& prompt, int buttons, const QString& title) {
-    QMessageBox box;
+    FittingMessageBox box;
     box.setText(prompt);
     box.setWindowTitle(title);
     switch (buttons & 0x70) {
@@ -101,6 +157,12 @@ std::optional<QString> ScriptedSaveDialogService::askSave(QWidget*, const SaveDi
     return answer.path;
 }
 
+QString WithDefaultExtension(const QString& chosen, const QString& defaultExt) {
+    if (defaultExt.isEmpty() || QFileInfo(chosen).fileName().contains(u'.'))
+        return chosen;
+    return chosen + u'.' + defaultExt;
+}
+
 std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, const SaveDialogRequest& request) {
     // The common dialog's filter "Name (*.xls)|*.xls" becomes Qt's "Name (*.xls)".
     QStringList parts = request.filter.split(u'|');
@@ -110,23 +172,31 @@ std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, con
     QString start = request.fileName;
     if (!request.initDir.isEmpty())
         start = request.fileName.isEmpty() ? request.initDir : QDir(request.initDir).filePath(request.fileName);
-    QFileDialog::Options options;
-    if (!request.overwritePrompt)
-        options |= QFileDialog::DontConfirmOverwrite;
+    // Qt's dialog would ask about the name as typed, before the default
+    // extension makes it the name of another file: the questions are asked
+    // here, about the file that is written.
+    const QFileDialog::Options options = QFileDialog::DontConfirmOverwrite;
     for (;;) {
-        QString chosen = QFileDialog::getSaveFileName(owner, request.title, start, filters.join(QStringLiteral(";;")),
-                                                      nullptr, options);
-        if (chosen.isEmpty())
+        const QString typed = QFileDialog::getSaveFileName(owner, request.title, start,
+                                                           filters.join(QStringLiteral(";;")), nullptr, options);
+        if (typed.isEmpty())
             return std::nullopt;
-        if (!request.defaultExt.isEmpty() && !chosen.contains(u'.', Qt::CaseInsensitive))
-            chosen += u'.' + request.defaultExt;
-        // Declining to create the file goes back to the dialog, as the
-        // Windows dialog stays open.
-        if (request.createPrompt && !QFileInfo::exists(chosen)
-            && QMessageBox::question(owner, request.title,
-                                     QFileInfo(chosen).fileName() + QStringLiteral(" dosyası yok.\nOluşturulsun mu?"))
-                   != QMessageBox::Yes) {
-            start = chosen;
+        const QString chosen = WithDefaultExtension(typed, request.defaultExt);
+        const QString name = QFileInfo(chosen).fileName();
+        // Declining goes back to the dialog, as the Windows dialog stays
+        // open.
+        start = chosen;
+        if (QFileInfo::exists(chosen)) {
+            if (request.overwritePrompt
+                && vb::MsgBox(name + QStringLiteral(" zaten var.") + vb::vbCrLf
+                                  + QStringLiteral("Değiştirmek istiyor musunuz?"),
+                              vb::vbYesNo + vb::vbExclamation, request.title)
+                       != vb::vbYes)
+                continue;
+        } else if (request.createPrompt
+                   && vb::MsgBox(name + QStringLiteral(" dosyası yok.") + vb::vbCrLf + QStringLiteral("Oluşturulsun mu?"),
+                                 vb::vbYesNo + vb::vbQuestion, request.title)
+                          != vb::vbYes) {
             continue;
         }
         return chosen;

@@ -15,7 +15,8 @@ class QWidget;
 
 namespace forms {
 
-// MsgBox for a person: a real message box with the icon and buttons asked for.
+// MsgBox for a person: a real message box with the icon and buttons asked
+// for, no taller than the screen (the lines beyond are left out).
 class QM_EXPORT DialogMsgBoxService : public vb::MsgBoxService {
 public:
     int show(const QString& prompt, int buttons, const QString& title) override;
@@ -90,6 +91,14 @@ private:
     std::vector<SaveDialogRequest> records_;
 };
 
+// The file a Save As writes for a name chosen in its dialog: the default
+// extension added when the file's own name has none (a dot in the name of a
+// folder on its path is no extension).
+QM_EXPORT QString WithDefaultExtension(const QString& chosen, const QString& defaultExt);
+
+// Qt's file dialog; the questions before a file is replaced or created are
+// message boxes of the service in force, about the file that is written,
+// default extension included.
 class QM_EXPORT InteractiveSaveDialogService : public SaveDialogService {
 public:
     std::optional<QString> askSave(QWidget* owner, const SaveDialogRequest& request) override;

@@ -1,5 +1,7 @@
 #include "platform/vb/msgbox.h"
 
+#include "platform/vb/strings.h"
+
 namespace vb {
 
 MsgBoxService::~MsgBoxService() = default;
@@ -51,8 +53,10 @@ void SetMsgBoxService(std::shared_ptr<MsgBoxService> service) {
 QString AppTitle() { return title(); }
 void SetAppTitle(const QString& t) { title() = t; }
 
+QString ShownPrompt(const QString& prompt) { return LeftWhole(prompt, kMsgBoxPromptLength); }
+
 int MsgBox(const QString& prompt, int buttons, const QString& t) {
-    return MsgBoxes().show(prompt, buttons, t.isEmpty() ? AppTitle() : t);
+    return MsgBoxes().show(ShownPrompt(prompt), buttons, t.isEmpty() ? AppTitle() : t);
 }
 
 } // namespace vb

@@ -77,7 +77,13 @@ QM_EXPORT void SetMsgBoxService(std::shared_ptr<MsgBoxService> service);
 QM_EXPORT QString AppTitle();
 QM_EXPORT void SetAppTitle(const QString& title);
 
-// MsgBox(prompt, buttons, title) through the service in force.
+// How much of its prompt a message box shows: the first 1,024 characters
+// (never half of a surrogate pair); the rest is not shown.
+inline constexpr int kMsgBoxPromptLength = 1024;
+QM_EXPORT QString ShownPrompt(const QString& prompt);
+
+// MsgBox(prompt, buttons, title) through the service in force, which gets
+// the prompt as the box shows it.
 QM_EXPORT int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = {});
 
 } // namespace vb

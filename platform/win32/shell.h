@@ -3,6 +3,7 @@
 #include "platform/vb/export.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -34,9 +35,29 @@ private:
     std::vector<ShellCall> calls_;
 };
 
+// Opens through the desktop: a file with the program the desktop names for
+// its type (xdg-open), a help file in a help viewer where the desktop names
+// none, a web address in the browser. A web address reaches the browser
+// through a page of the user's own that forwards it there, never on a
+// command line, which every local user can read while the browser runs.
+// When no program can open it, or the one that should fails at once, the
+// person is told so in a message box, as the Windows shell does.
 class QM_EXPORT DesktopShellService : public ShellService {
 public:
     long execute(const ShellCall& call) override;
+
+    // The program and arguments that would open a target, without starting
+    // it; empty when no program can. Public for tests.
+    struct Opener {
+        QString program;
+        QStringList arguments;
+    };
+    static Opener openerForFile(const QString& path);
+    static Opener openerForPage(const QString& page);
+
+    // The page that sends a browser on to `address`: readable by its owner
+    // only, removed a while after it was opened.
+    static QString writeForwardPage(const QString& address);
 };
 
 // The service in force; a recorder until one is installed.

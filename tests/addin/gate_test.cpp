@@ -6,6 +6,7 @@
 #include "platform/win32/registry.h"
 #include "reports/frmRapor.h"
 #include "tests/support/fake_gateway.h"
+#include "ui/common/frmAyarlar.h"
 #include "ui/common/frmGiris.h"
 
 #include <QDir>
@@ -142,6 +143,42 @@ TEST_F(GateTest, NoConnectionShowsTheMessageAndOpensNothing) {
     EXPECT_EQ(messages(), QStringList{kConnectionFailed});
     EXPECT_FALSE(forms::IsLoaded<frmRapor>());
     EXPECT_FALSE(forms::IsLoaded<frmGiris>());
+}
+
+// A stored gateway that cannot be reached keeps every window shut but the
+// settings, where another one can be chosen; a refused login still asks
+// for the login first.
+TEST_F(GateTest, TheSettingsOpenWhenTheGatewayCannotBeReached) {
+    const QString notice = kConnectionFailed
+                           + QStringLiteral("\r\nAyarlar penceresinden Palvori adresini değiştirebilir ya da başka bir "
+                                            "mesaj merkezi seçebilirsiniz.");
+    const forms::FormRef settings = forms::FormRef::To<frmAyarlar>();
+    for (const char* gw : {"0", "1"}) {
+        storeLogin(QStringLiteral("1"), QString::fromLatin1(gw));
+        for (const std::string reply : {"-1", "03", "", "<HTML>Proxy</HTML>"}) {
+            gateway.answer(reply);
+            services.msgBoxes->clearRecords();
+            mdlGenel::OpenFormWithLogin(settings);
+            EXPECT_EQ(messages(), QStringList{notice}) << gw << reply;
+            EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbInformation);
+            EXPECT_TRUE(forms::IsLoaded<frmAyarlar>() && forms::Get<frmAyarlar>().isVisible()) << gw << reply;
+            for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+            forms::FlushUnloaded();
+
+            services.msgBoxes->clearRecords();
+            mdlGenel::OpenFormWithLogin(reports);
+            EXPECT_EQ(messages(), QStringList{kConnectionFailed}) << gw << reply;
+            EXPECT_TRUE(forms::LoadedForms().empty()) << gw << reply;
+        }
+        gateway.answer("01");
+        services.msgBoxes->clearRecords();
+        mdlGenel::OpenFormWithLogin(settings);
+        EXPECT_TRUE(messages().isEmpty());
+        EXPECT_TRUE(forms::IfLoaded<frmGiris>() && forms::Get<frmGiris>().TargetForm == settings);
+        EXPECT_FALSE(forms::IsLoaded<frmAyarlar>());
+        for (forms::Form* f : forms::LoadedForms()) forms::Unload(*f);
+        forms::FlushUnloaded();
+    }
 }
 
 TEST_F(GateTest, ThePalvoriGatewayIsAskedAtItsOwnAddress) {

@@ -1,6 +1,8 @@
 // The first edition in the host program, driven through the automation
 // protocol, against the local gateway emulator.
 #include "tests/support/automation.h"
+#include "tests/support/emulator_control.h"
+#include "tests/support/fault_server.h"
 
 #include "platform/ado/ado.h"
 #include "platform/excel/sheetdata.h"
@@ -9,21 +11,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <httplib.h>
 
 using namespace automation;
 
 namespace {
-
-// A command to the emulator's control address.
-QJsonObject control(int port, const QJsonObject& command) {
-    httplib::Client client("127.0.0.1", port);
-    const auto reply = client.Post("/control", QJsonDocument(command).toJson(QJsonDocument::Compact).toStdString(),
-                                   "application/json");
-    if (!reply)
-        return {};
-    return QJsonDocument::fromJson(QByteArray::fromStdString(reply->body)).object();
-}
 
 // The documents the emulator received, in order, from its log.
 QStringList receivedDocuments(const QString& logFile) {
@@ -157,6 +148,42 @@ TEST_F(Edition1, ToolbarAndMenuAndTheirRemovalAtDisconnection) {
     EXPECT_TRUE(left.contains(QStringLiteral("menu &Pencere")));
 }
 
+// Two hosts give their first command at once, on one add-in folder without
+// its database: one makes it, the other waits for it, and both open their
+// login window.
+TEST_F(Edition1, TwoHostsMakingTheFirstUseTogetherBothOpenTheirWindow) {
+    ASSERT_FALSE(QFile::exists(addinFolder + QStringLiteral("/tervane.mdb")));
+    auto first = start({QStringLiteral("--addin"), addin()});
+    auto second = start({QStringLiteral("--addin"), addin()});
+    // Both loaded before either is asked.
+    EXPECT_FALSE(bar(*first, QStringLiteral("Quillmere")).isEmpty());
+    EXPECT_FALSE(bar(*second, QStringLiteral("Quillmere")).isEmpty());
+    const QJsonObject press = cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}});
+    first->post(press);
+    second->post(press);
+    EXPECT_OK(first->readReply());
+    EXPECT_OK(second->readReply());
+    for (HostProcess* host : {first.get(), second.get()}) {
+        EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+        EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+        EXPECT_EQ(host->finish(), 0);
+    }
+}
+
+// A first use ended before the database had its tables left an empty file:
+// the next command makes the database and goes on.
+TEST_F(Edition1, ADatabaseLeftEmptyIsMadeAtTheNextCommand) {
+    QFile empty(addinFolder + QStringLiteral("/tervane.mdb"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmGiris")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_GT(QFileInfo(addinFolder + QStringLiteral("/tervane.mdb")).size(), 0);
+}
+
 TEST_F(Edition1, HelpAsksTheShellForTheFileBesideTheAddin) {
     auto host = start({QStringLiteral("--addin"), addin()});
     EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Yardım"}})));
@@ -261,6 +288,36 @@ TEST_F(Edition1, AQuickSendFromSelectedCellsIsLoggedAndTheReportWindowOpens) {
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("gateway")).Value()), QStringLiteral("Quillmere"));
     EXPECT_EQ(vb::CStr(rows->Fields(QStringLiteral("mesaj")).Value()),
               QStringLiteral("İlk Kayıt :Sayın müşterimiz, ödemeniz alındı."));
+}
+
+// A gateway behind a Windows server ends the account's lines with CR LF: the
+// credit and the originator are read without the carriage return, and the
+// send goes out and is accepted.
+TEST_F(Edition1, AnAccountAnsweredWithWindowsLineEndsStillSends) {
+    auto host = start({QStringLiteral("--addin"), addin()});
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "05321234567"}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host);
+    ASSERT_TRUE(control(emulator.port(), {{"cmd", "next-reply"}, {"action", 4}, {"reply", "250\r\nQUILLMERE\r\n"}})
+                    .value(QStringLiteral("ok")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    const QJsonObject controls = form(*host, QStringLiteral("frmSMS_1")).value(QStringLiteral("controls")).toObject();
+    EXPECT_EQ(controls.value(QStringLiteral("lblKontor")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral(" 250"));
+    EXPECT_EQ(controls.value(QStringLiteral("cbGonderen")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+
+    sendText(*host, "Satır sonları");
+    const QJsonArray boxes = host->send(cmd("messages")).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(host->finish(), 0);
+    const QStringList documents = receivedDocuments(dir.filePath(QStringLiteral("gateway.log")));
+    ASSERT_FALSE(documents.isEmpty());
+    EXPECT_TRUE(documents.last().contains(QStringLiteral("<Originator>QUILLMERE</Originator>")))
+        << documents.last().toStdString();
 }
 
 TEST_F(Edition1, AfterAQuickSendTheReportWindowListsTheRequestAndShowsItsStatuses) {
@@ -476,6 +533,58 @@ TEST_F(Edition1, SettingsSwitchToAPalvoriGatewayAndTheNextCommandGoesThere) {
     EXPECT_EQ(host->finish(), 0);
 }
 
+// The stored Palvori server went away: every command says the gateway
+// cannot be reached, except "Ayarlar", which says so and opens, so that
+// another address can be chosen.
+TEST_F(Edition1, SettingsOpenWhenTheStoredGatewayCannotBeReached) {
+    const FaultServer refusing({}, false);
+    {
+        auto db = std::make_shared<ado::Connection>();
+        db->Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + addinFolder + QStringLiteral("/tervane.mdb"));
+        db->Execute(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = 'demo', parola_i = 'demo123', "
+                                   "flg_kaydet_i = '1', flg_gw = '1', url_palvori = '%1'")
+                        .arg(refusing.url(QStringLiteral("/palvori"))));
+    }
+    auto host = start({QStringLiteral("--addin"), addin()});
+    auto shown = [&] {
+        QStringList out;
+        for (const QJsonValue& box : host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray())
+            out << box.toObject().value(QStringLiteral("text")).toString() + u'|'
+                       + QString::number(box.toObject().value(QStringLiteral("buttons")).toInt());
+        return out;
+    };
+    for (const char* caption : {"SMS Gönder", "Raporlar", "Web"}) {
+        EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", caption}})));
+        EXPECT_EQ(shown(), QStringList{QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.|16")}) << caption;
+        for (const char* window : {"frmSihirbaz", "frmRapor", "frmDestek", "frmGiris"})
+            EXPECT_TRUE(form(*host, QLatin1String(window)).isEmpty()) << caption << ' ' << window;
+    }
+
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Ayarlar"}})));
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.\r\nAyarlar penceresinden Palvori "
+                                                  "adresini değiştirebilir ya da başka bir mesaj merkezi seçebilirsiniz.|64")});
+    const QJsonObject settings = form(*host, QStringLiteral("frmAyarlar"));
+    ASSERT_TRUE(settings.value(QStringLiteral("visible")).toBool());
+    const QJsonObject controls = settings.value(QStringLiteral("controls")).toObject();
+    EXPECT_TRUE(controls.value(QStringLiteral("optPalvori")).toObject().value(QStringLiteral("value")).toBool());
+    EXPECT_EQ(controls.value(QStringLiteral("txtPalvoriYolu")).toObject().value(QStringLiteral("text")).toString(),
+              refusing.url(QStringLiteral("/palvori")));
+
+    // Another address, checked and kept: the next command goes there.
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.txtPalvoriYolu"), emulator.base() + QStringLiteral("/palvori")));
+    // The account stored with the address that went away is filled in.
+    EXPECT_EQ(controls.value(QStringLiteral("txtUserName_i")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(controls.value(QStringLiteral("chkKaydet_i")).toObject().value(QStringLiteral("value")).toInt(), 1);
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdKaydet"}})));
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi.|64")});
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdVazgec"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "Raporlar"}})));
+    EXPECT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_EQ(host->finish(), 0);
+}
+
 TEST_F(Edition1, TheAboutBoxAndTheSupportPageAfterSignIn) {
     auto host = start({QStringLiteral("--addin"), addin()});
     EXPECT_OK(host->send(cmd("press", {{"bar", "Worksheet Menu Bar"},
@@ -570,6 +679,48 @@ TEST_F(Edition1, AReportIsFilteredExportedAndItsFailedNumbersAreSentAgain) {
               QStringLiteral(" 2"));
     EXPECT_TRUE(host->send(cmd("messages")).value(QStringLiteral("messages")).toArray().isEmpty());
     EXPECT_EQ(host->finish(), 0);
+}
+
+// An export to a disk that is full says so, and leaves no file behind.
+TEST_F(Edition1, AnExportToAFullDiskSaysTheDiskIsFull) {
+    const QString full = dir.filePath(QStringLiteral("dolu"));
+    ASSERT_TRUE(QDir().mkpath(full));
+    env.insert(QStringLiteral("LD_PRELOAD"), buildPath(QStringLiteral("tests/lib/full_disk.so")));
+    env.insert(QStringLiteral("QM_FULL_DISK"), QFileInfo(full).canonicalFilePath());
+    auto host = start({QStringLiteral("--addin"), addin()});
+    openQuickSend(*host, {{"A1", "05321234567"}}, "A1");
+    sendText(*host, "Rapor denemesi");
+    ASSERT_TRUE(form(*host, QStringLiteral("frmRapor")).value(QStringLiteral("visible")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdRaporGoruntule_1"}})));
+    EXPECT_OK(host->send(cmd("messages", {{"clear", true}})));
+
+    const QString workbook = QFileInfo(full).canonicalFilePath() + QStringLiteral("/rapor.xls");
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("save-dialog", {{"path", workbook}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmRapor.cmdExceleGonder_1"}})));
+    const QJsonArray boxes = host->send(cmd("messages", {{"clear", true}})).value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("Diskte yer kalmadığından '%1' dosyasına yazılamıyor.\r\nBaşlık bilgileri oluşturulamadı")
+                  .arg(workbook));
+    EXPECT_EQ(boxes[1].toObject().value(QStringLiteral("buttons")).toInt(), 16);
+
+    // The host's own saves, in each of its formats, say the same.
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "Dolu disk"}})));
+    for (const char* name : {"kitap.xls", "kitap.xlsx", "kitap.csv"}) {
+        const QString path = QFileInfo(full).canonicalFilePath() + u'/' + QLatin1String(name);
+        // What a CSV file cannot hold is asked about first.
+        if (path.endsWith(u".csv"))
+            EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+        const QJsonObject reply = host->send(cmd("save-as", {{"path", path}}));
+        EXPECT_FALSE(reply.value(QStringLiteral("ok")).toBool()) << name;
+        EXPECT_TRUE(reply.value(QStringLiteral("error")).toString().contains(
+            QStringLiteral("Diskte yer kalmadığından '%1' dosyasına yazılamıyor.").arg(path)))
+            << reply.value(QStringLiteral("error")).toString().toStdString();
+    }
+    EXPECT_EQ(host->finish(), 0);
+    EXPECT_TRUE(QDir(full).isEmpty());
 }
 
 // The number tab lists the package sent to a number, and shows its text.
@@ -750,6 +901,19 @@ TEST_F(Edition1, TheHeadlessDemoPrintsItsOwnLinesOnly) {
     EXPECT_TRUE(output.contains(QStringLiteral("report window open: yes"))) << output.toStdString();
     for (const char* note : {"XDG_RUNTIME_DIR", "This plugin does not support", "QStandardPaths"})
         EXPECT_FALSE(output.contains(QLatin1String(note))) << note << '\n' << output.toStdString();
+}
+
+// Help viewers read a compiled help file's texts in the code page of its
+// language, Turkish: its title is written in windows-1254, not in UTF-8.
+TEST(HelpFile, TheTitleIsInTheCodePageOfItsLanguage) {
+    for (const char* edition : {"edition1", "edition2"}) {
+        SCOPED_TRACE(edition);
+        QFile f(buildPath(QStringLiteral("addins/%1/quillmere.chm").arg(QLatin1String(edition))));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray chm = f.readAll();
+        EXPECT_TRUE(chm.contains("Quillmere Yard\xFDm"));
+        EXPECT_FALSE(chm.contains("Yard\xC4\xB1m"));
+    }
 }
 
 } // namespace

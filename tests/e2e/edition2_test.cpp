@@ -1,6 +1,7 @@
 // The second edition in the host program, registered for the user, driven
 // through the automation protocol against the local gateway emulator.
 #include "tests/support/automation.h"
+#include "tests/support/emulator_control.h"
 
 #include "platform/ado/ado.h"
 #include "platform/vb/variant.h"
@@ -73,6 +74,17 @@ protected:
         }
         return {};
     }
+
+    // The classes registered, in order (the data-access components' among them).
+    static QStringList classes() {
+        QStringList out = win32::Registry::subKeys(QStringLiteral("HKCR\\CLSID"));
+        out.sort();
+        return out;
+    }
+    static QString clsidOf(const char* progId) {
+        return value(QStringLiteral("HKCR\\%1\\CLSID").arg(QLatin1String(progId))).value_or(QVariant()).toString();
+    }
+    static inline const QString kAdoClass = QStringLiteral("{00000514-0000-0010-8000-00AA006D2EA4}");
 
     std::unique_ptr<HostProcess> start(const QStringList& args = {}) {
         auto host = std::make_unique<HostProcess>(args, env);
@@ -214,6 +226,37 @@ TEST_F(Edition2, TheQuickSendPageListsEveryNumberBeginningWith5) {
     EXPECT_EQ(host->finish(), 0);
     for (const auto& [path, body] : requests())
         EXPECT_FALSE(body.contains(QStringLiteral("ClientID"))) << body.toStdString();
+}
+
+// A gateway behind a Windows server ends the account's lines with CR LF: the
+// credit and the originator are read without the carriage return, and the
+// basket's package goes out and is accepted.
+TEST_F(Edition2, AnAccountAnsweredWithWindowsLineEndsStillSends) {
+    auto host = start({QStringLiteral("--addin"), addin(2)});
+    EXPECT_OK(host->send(cmd("new")));
+    EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "05321234567"}})));
+    EXPECT_OK(host->send(cmd("select", {{"range", "A1"}})));
+    EXPECT_OK(host->send(cmd("press", {{"bar", "Quillmere"}, {"caption", "SMS Gönder"}})));
+    signIn(*host, false);
+    ASSERT_TRUE(control(emulator.port(), {{"cmd", "next-reply"}, {"action", 4}, {"reply", "250\r\nQUILLMERE\r\n"}})
+                    .value(QStringLiteral("ok")).toBool());
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
+    ASSERT_TRUE(visible(*host, "frmSMS_1"));
+    EXPECT_EQ(caption(*host, "frmSMS_1", "lblKontor"), QStringLiteral(" 250"));
+    EXPECT_EQ(controlOf(*host, "frmSMS_1", "cbGonderen").value(QStringLiteral("text")).toString(),
+              QStringLiteral("QUILLMERE"));
+
+    EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", "Satır sonları"}})));
+    EXPECT_OK(host->send(cmd("answer", {{"with", "yes"}})));
+    EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
+    const QStringList shown = texts(messages(*host));
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last(), QStringLiteral("Mesaj Başarı İle Gönderildi."));
+    EXPECT_EQ(host->finish(), 0);
+    const Requests sent = requests();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_TRUE(sent.back().second.contains(QStringLiteral("<Originator>QUILLMERE</Originator>")))
+        << sent.back().second.toStdString();
 }
 
 // A text of 200 characters to three numbers is 6 SMS: counted, confirmed,
@@ -398,6 +441,35 @@ TEST_F(Edition2, OneEditionRegisteredReplacesTheOtherAndIsNotRemovedWithIt) {
     ASSERT_EQ(registration("--register", 1), 0);
     EXPECT_EQ(progIdOf(addin(1)), QStringLiteral("Quillmere.Connect"));
     EXPECT_EQ(progIdOf(addin(2)), QString());
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("Quillmere.Connect")}));
+
+    // Unregistering the edition registered last leaves no class of either
+    // behind, only the data-access components'.
+    ASSERT_EQ(registration("--register", 2), 0);
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("quillmere.Connect")}));
+    EXPECT_NE(registration("--unregister", 2), -1);
+    EXPECT_EQ(progIdOf(addin(1)), QString());
+    EXPECT_EQ(progIdOf(addin(2)), QString());
+    EXPECT_EQ(classes(), QStringList{kAdoClass});
+}
+
+// A registration left by an earlier build, whose class id was made from the
+// ProgID's letter case: registering the other edition over it leaves no
+// class of the first behind.
+TEST_F(Edition2, RegisteringOverAnOlderRegistrationRemovesItsClass) {
+    const QString old = QStringLiteral("{0C0FFEE0-0000-5000-8000-000000000001}");
+    win32::Registry::setValue(QStringLiteral("HKCU\\Software\\Microsoft\\Office\\Excel\\Addins\\Quillmere.Connect"),
+                              QStringLiteral("LoadBehavior"), 3);
+    win32::Registry::setValue(QStringLiteral("HKCR\\Quillmere.Connect\\CLSID"), QString(), old);
+    win32::Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\InprocServer32").arg(old), QString(),
+                              QFileInfo(addin(1)).canonicalFilePath());
+    win32::Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\ProgID").arg(old), QString(),
+                              QStringLiteral("Quillmere.Connect"));
+    ASSERT_EQ(registration("--register", 2), 0);
+    EXPECT_EQ(progIdOf(addin(2)), QStringLiteral("quillmere.Connect"));
+    EXPECT_EQ(classes(), (QStringList{kAdoClass, clsidOf("quillmere.Connect")}));
+    EXPECT_NE(registration("--unregister", 2), -1);
+    EXPECT_EQ(classes(), QStringList{kAdoClass});
 }
 
 } // namespace

@@ -74,14 +74,22 @@ TEST_F(Edition2Template, OnlyTheFirstTableIsReadThroughThePagesOwnConnection) {
     EXPECT_TRUE(mdlGenel::MessageText.isEmpty());
 }
 
-TEST_F(Edition2Template, AWorkbookNeverSavedOrWithoutRowsClosesThePage) {
+TEST_F(Edition2Template, NoWorkbookOrOneNeverSavedOrWithoutRowsClosesThePage) {
     const QString failure = QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosya üzerinde çalışıyorsunuz.\r\n"
                                            "Lütfen öncelikle dosyayı kaydedin.");
-    // Never saved: "\Kitap1" names no file.
-    ExcelApp->Workbooks().Add()->ActiveSheet()->Range(QStringLiteral("A1")).setValue(QStringLiteral("GSM"));
     auto& welcome = forms::Get<frmSihirbaz>();
     welcome.Show();
     welcome.optTumu->setValue(true);
+    // No workbook open at all.
+    welcome.cmdIleri->click();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Açık bir Excel dosyası bulunamadı.\r\nLütfen öncelikle mesaj "
+                                                    "göndereceğiniz kayıtların bulunduğu Excel dosyasını açın.")});
+    EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);
+    EXPECT_FALSE(forms::IsLoaded<frmSMS>());
+
+    // Never saved: "\Kitap1" names no file.
+    services.msgBoxes->clearRecords();
+    ExcelApp->Workbooks().Add()->ActiveSheet()->Range(QStringLiteral("A1")).setValue(QStringLiteral("GSM"));
     welcome.cmdIleri->click();
     EXPECT_EQ(prompts(), QStringList{failure});
     EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);
@@ -206,12 +214,17 @@ TEST_F(Edition2Template, TheFinalScreenIsFilledInViewAndKeepsItsRemoveButton) {
 }
 
 // The list's message field holds 800 characters: a longer message stops
-// the list at its row, as storing it would, and leaves no half-written row.
+// the list at its row, as storing it would, leaves no half-written row, and
+// says so.
 TEST_F(Edition2Template, AMessageTheListCannotHoldStopsItAtItsRow) {
     edition2::frmSMS& p = page("gonderim.xls");
     frmSonEkran& screen = build(p, QStringLiteral("[##Not##]").repeated(5));
     ASSERT_EQ(prompts().size(), 1u);
-    EXPECT_TRUE(prompts()[0].startsWith(QStringLiteral("Tanımlanamayan bir hata oluştu.\r\nSistemin ürettiği hata mesajı : ")));
+    EXPECT_EQ(prompts()[0], QStringLiteral("5431112233 numaralı GSM hattına gidecek mesaj 805 karakter uzunluğunda.\r\n"
+                                           "Mesaj listesine en çok 800 karakterlik mesajlar alınabilir; liste bu "
+                                           "satırda durduruldu.\r\nLütfen mesajınızı kısaltıp tekrar deneyiniz."));
+    EXPECT_EQ(services.msgBoxes->records()[0].buttons, vb::vbCritical);
+    EXPECT_EQ(services.msgBoxes->records()[0].title, QStringLiteral("Quillmere"));
     // Ali's empty note and Ayşe's 800 characters are listed; Can's 805 are not.
     EXPECT_EQ(lengths(screen), (std::vector<int>{0, 800}));
     EXPECT_EQ(screen.lblToplam->Caption(), QStringLiteral(" 5"));

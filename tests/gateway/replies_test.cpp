@@ -18,6 +18,12 @@ TEST(AccountInfo, TheCreditThenOneOriginatorPerEndedLine) {
         {"1500\n", "1500", {}},
         {"0\n\n\nA\n", "0", {"", "", "A"}},
         {"\nA\n", "", {"A"}},
+        // Line ends of a Windows server.
+        {"250\r\nQUILLMERE\r\n", "250", {"QUILLMERE"}},
+        {"250\r\nQUILLMERE\r\nDEMO FIRMA\nYARIM\r", "250", {"QUILLMERE", "DEMO FIRMA"}},
+        {"\r\n\r\n", "", {""}},
+        // Only the carriage return right before a line feed.
+        {"2\r50\r\r\nA\rB\r\n", "2\r50\r", {"A\rB"}},
     };
     for (const auto& c : cases) {
         const auto info = ParseAccountInfo(QString::fromUtf8(c.reply));

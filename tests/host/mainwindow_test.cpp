@@ -347,6 +347,29 @@ TEST_F(HostWindow, QuittingAsksOnceForEachChangedWorkbookAndAnswersDecide) {
     forms::InstallScriptedServices();
 }
 
+TEST_F(HostWindow, TheEndOfTheDesktopSessionAsksLikeAQuitAndTheQuitThatFollowsDoesNotAskAgain) {
+    auto services = forms::InstallScriptedServices();
+    app->Workbooks().Add()->Sheets().Item(1)->Range(QStringLiteral("A1")).setValue(QStringLiteral("oturum"));
+    settle();
+    bool cancelled = false;
+    services.msgBoxes->queueAnswer(vb::vbCancel);
+    host->endOfSession(true, cancelled);
+    EXPECT_TRUE(cancelled) << "the session manager is told to stay";
+
+    services.msgBoxes->queueAnswer(vb::vbNo);
+    host->endOfSession(true, cancelled);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(services.msgBoxes->records().size(), 2u);
+    int quits = 0;
+    host->setQuitAction([&] { ++quits; });
+    host->requestQuit();
+    settle();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(services.msgBoxes->records().size(), 2u) << "not asked a third time";
+    host->setQuitAction(nullptr);
+    forms::InstallScriptedServices();
+}
+
 TEST_F(HostWindow, AFittedColumnShowsItsWidestValueWholeAndANumberThatDoesNotFitShowsHashes) {
     app->Workbooks().Add();
     auto sheet = app->ActiveSheet();

@@ -84,7 +84,8 @@ TEST_F(NumberTabTest, EachLineIsAPackageAndItsDate) {
 }
 
 // Codes end the fetch with their message and keep the report shown; a web
-// page in lower case, and an empty reply, are report text.
+// page in lower case, an empty reply and pieces of the code list are report
+// text.
 TEST_F(NumberTabTest, ReplyCodes) {
     const QString connection = QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz. Bir Güvenlik Uygulaması "
                                               "Internet Bağlantınızı Denetliyor Olabilir.");
@@ -106,6 +107,10 @@ TEST_F(NumberTabTest, ReplyCodes) {
         {"12", kRefused, vb::vbCritical, 2},
         {"<html><body>proxy</body></html>", QString(), 0, 0},
         {"", QString(), 0, 0},
+        // Pieces of the code list are no code.
+        {"5", QString(), 0, 0},
+        {"1,0", QString(), 0, 0},
+        {"-2,-1", QString(), 0, 0},
     };
     frmRapor& w = withNumberReport(kTwoPackages);
     for (const Case& c : cases) {
@@ -281,6 +286,29 @@ TEST_F(MessageDisplayTest, OneMessageOrSeveralOnBothTabs) {
         ASSERT_EQ(boxes().size(), 1u);
         EXPECT_EQ(boxes()[0].prompt, QStringLiteral("100002 mesaj paketindeki 5321234567") + c.heading
                                          + QStringLiteral("\r\n\r\n") + c.texts);
+        closeWindow();
+        services.msgBoxes->clearRecords();
+    }
+}
+
+// More texts, or a longer one, than a message box holds: the box gets the
+// heading and the first texts, as much as it shows.
+TEST_F(MessageDisplayTest, ALongReplyShowsWhatTheBoxHolds) {
+    std::string many = "<root>";
+    for (int i = 1; i <= 1000; ++i) many += "<msgbody>Metin " + std::to_string(i) + "</msgbody>";
+    many += "</root>";
+    const std::string huge = "<root><msgbody>" + std::string(2000, 'x') + "</msgbody></root>";
+    const QString heading = QStringLiteral("100001 mesaj paketindeki 5320000003 numaralı GSM hattına giden ");
+    for (const auto& [reply, start] :
+         {std::pair{many, heading + QStringLiteral("mesajlar :\r\n\r\nMesaj 1 : Metin 1\r\nMesaj 2 : Metin 2\r\n")},
+          std::pair{huge, heading + QStringLiteral("mesaj :\r\n\r\nxxx")}}) {
+        frmRapor& w = withRequestReport(kFourStatuses);
+        w.DataGrid2->setRow(2);
+        gateway.answer(reply);
+        w.cmdMsgGoster->click();
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].prompt.size(), vb::kMsgBoxPromptLength);
+        EXPECT_TRUE(boxes()[0].prompt.startsWith(start)) << boxes()[0].prompt.left(200).toStdString();
         closeWindow();
         services.msgBoxes->clearRecords();
     }

@@ -107,12 +107,50 @@ TEST_F(ReportWindowTest, ReportOfTheSelectedRequest) {
         EXPECT_EQ(w.Text1->Text(), QStringLiteral("3"));
         EXPECT_TRUE(w.cmdRaporGoruntule_1->isEnabled());
     }
-    // An empty reply is still an empty report.
-    services.msgBoxes->clearRecords();
-    gateway.answer("");
+    // An empty reply, or one that is only a piece of the code list, is
+    // still a report, and an empty one.
+    for (const char* reply : {"", "5", "1,0"}) {
+        gateway.answer("100001 5321234567 3\n");
+        w.cmdRaporGoruntule_1->click();
+        ASSERT_EQ(w.DataGrid2->RowCount(), 1) << reply;
+        services.msgBoxes->clearRecords();
+        gateway.answer(reply);
+        w.cmdRaporGoruntule_1->click();
+        EXPECT_TRUE(boxes().empty()) << reply;
+        EXPECT_EQ(w.DataGrid2->RowCount(), 0) << reply;
+    }
+}
+
+// A fetch for another request that brings no report keeps the report shown,
+// and puts the selection back on the request it belongs to.
+TEST_F(ReportWindowTest, AFetchWithoutAReportKeepsTheSelectionOnTheRequestShown) {
+    log("100001", "Quillmere", "01.07.2006 10:00:00");
+    log("100002", "Quillmere", "02.07.2006 10:00:00");
+    frmRapor& w = open();
+    w.DataGrid1->setRow(1);
     w.cmdRaporGoruntule_1->click();
-    EXPECT_TRUE(boxes().empty());
-    EXPECT_EQ(w.DataGrid2->RowCount(), 0);
+    ASSERT_EQ(w.Text11->Text(), QStringLiteral("100001"));
+    for (const char* reply : {"01", "-1"}) {
+        w.DataGrid1->setRow(0);
+        ASSERT_EQ(w.DataGrid1->CellText(w.DataGrid1->Row(), 1), QStringLiteral("100002"));
+        services.msgBoxes->clearRecords();
+        gateway.answer(reply);
+        w.cmdRaporGoruntule_1->click();
+        EXPECT_EQ(boxes().size(), 1u) << reply;
+        EXPECT_TRUE(gateway.lastBody().contains(QStringLiteral("<MsgID>100002</MsgID>"))) << reply;
+        EXPECT_EQ(w.DataGrid1->CellText(w.DataGrid1->Row(), 1), QStringLiteral("100001")) << reply;
+        EXPECT_EQ(vb::CStr(w.rsRapor1->Recordset()->Fields(1).Value()), QStringLiteral("100001")) << reply;
+        EXPECT_EQ(w.Text11->Text(), QStringLiteral("100001")) << reply;
+        EXPECT_EQ(w.DataGrid2->RowCount(), 3) << reply;
+    }
+    // Before any report, a failed fetch leaves the selection where it is.
+    forms::Form::RunEvent([] { forms::UnloadDefault<frmRapor>(); });
+    frmRapor& fresh = open();
+    fresh.DataGrid1->setRow(1);
+    gateway.answer("-1");
+    fresh.cmdRaporGoruntule_1->click();
+    EXPECT_EQ(fresh.DataGrid1->CellText(fresh.DataGrid1->Row(), 1), QStringLiteral("100001"));
+    EXPECT_TRUE(fresh.Text11->Text().isEmpty());
 }
 
 TEST_F(ReportWindowTest, ARefusedAccountOnTheDateRangeTabKeepsTheReport) {

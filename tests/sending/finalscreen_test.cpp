@@ -412,6 +412,8 @@ INSTANTIATE_TEST_SUITE_P(
     FinalScreen, Accounts,
     ::testing::Values(AccountCase{"Quillmere", "250\nQUILLMERE\nDEMO FIRMA\nyarım", " 250", {"QUILLMERE", "DEMO FIRMA"}, false},
                       AccountCase{"Palvori", "7\n", " 7", {}, false},
+                      // Line ends of a Windows server.
+                      AccountCase{"Quillmere", "250\r\nQUILLMERE\r\n", " 250", {"QUILLMERE"}, false},
                       AccountCase{"Quillmere", "01", "", {}, true}, AccountCase{"Quillmere", "-1", "", {}, true},
                       AccountCase{"Quillmere", "", "", {}, true},
                       AccountCase{"Quillmere", "<HTML><BODY>Proxy</BODY></HTML>\n", "", {}, true},

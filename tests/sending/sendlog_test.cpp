@@ -95,6 +95,36 @@ TEST_F(SendLogTest, AnIdFromTheReplyCannotReachTheStatement) {
     EXPECT_EQ(vb::CStr(rs->Fields(0).Value()), id);
 }
 
+// A reply's package id of a megabyte, and texts longer than their columns:
+// each is stored as long as its column declares, the message whole.
+TEST_F(SendLogTest, EveryTextIsStoredAsLongAsItsColumnDeclares) {
+    SendLogRow r = row(QStringLiteral("ID") + QString(1 << 20, u'7'));
+    r.originator = QString(300, u'O');
+    r.msgTip = QString(254, u'a') + QString::fromUtf8("\xF0\x9F\x98\x80");
+    r.mesaj = QStringLiteral("İlk Kayıt :") + QString(5000, u'm');
+    sending::WriteSendLog(r, QStringLiteral("Merhaba"));
+    auto p = select(QStringLiteral("SELECT msgid, originator, msg_tip, mesaj FROM tbl_giden"));
+    ASSERT_FALSE(p->Eof());
+    EXPECT_EQ(vb::CStr(p->Fields(0).Value()), r.msgid.left(255));
+    EXPECT_EQ(vb::CStr(p->Fields(1).Value()), QString(255, u'O'));
+    // The halves of a pair stay together: the pair goes.
+    EXPECT_EQ(vb::CStr(p->Fields(2).Value()), QString(254, u'a'));
+    EXPECT_EQ(vb::CStr(p->Fields(3).Value()), r.mesaj);
+    auto t = select(QStringLiteral("SELECT msgid, sablon_p1 FROM tbl_sablonlar"));
+    ASSERT_FALSE(t->Eof());
+    EXPECT_EQ(vb::CStr(t->Fields(0).Value()), r.msgid.left(255));
+    EXPECT_EQ(vb::CStr(t->Fields(1).Value()), QStringLiteral("Merhaba"));
+    // The columns of another database, at their own sizes.
+    mdlGenel::DbConnection->Execute(QStringLiteral("DROP TABLE tbl_giden"));
+    mdlGenel::DbConnection->Execute(QStringLiteral(
+        "CREATE TABLE tbl_giden (id INTEGER PRIMARY KEY, msgid VARCHAR(20), msg_tip VARCHAR(50), gateway VARCHAR(50), "
+        "paket_boyut INTEGER, mesaj MEMO, originator VARCHAR(11), tarih VARCHAR(50), gtarih VARCHAR(50))"));
+    sending::WriteSendLog(r, QString());
+    p = select(QStringLiteral("SELECT msgid, originator FROM tbl_giden"));
+    EXPECT_EQ(vb::CStr(p->Fields(0).Value()), r.msgid.left(20));
+    EXPECT_EQ(vb::CStr(p->Fields(1).Value()), QString(11, u'O'));
+}
+
 TEST_F(SendLogTest, TheTemplateSplitsAt255Characters) {
     struct Case {
         QString text;

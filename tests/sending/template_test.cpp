@@ -5,11 +5,13 @@
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
+#include "platform/excel/sheetdata.h"
 #include "platform/excel/workbook.h"
 #include "platform/forms/browser.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/services.h"
+#include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 #include "sending/frmPop.h"
@@ -25,6 +27,8 @@
 
 namespace {
 
+const QString kNoWorkbook = QStringLiteral("Açık bir Excel dosyası bulunamadı.\r\nLütfen öncelikle mesaj "
+                                           "göndereceğiniz kayıtların bulunduğu Excel dosyasını açın.");
 const QString kNotSaved = QStringLiteral("Bilgisayarınızda kayıtlı olmayan bir dosya üzerinde çalışıyorsunuz.\r\n"
                                          "Lütfen öncelikle dosyayı kaydedin.");
 const QString kFilterFailed = QStringLiteral("Sorgulama yapılamadı. Filtreleme işleminde kullandığınız alanların veri "
@@ -169,7 +173,7 @@ TEST_P(UnreadableWorkbooks, SayWhyAndClose) {
 
 INSTANTIATE_TEST_SUITE_P(Template, UnreadableWorkbooks,
                          ::testing::Values(UnreadableCase{"unsaved", kNotSaved}, UnreadableCase{"csv", kNotSaved},
-                                           UnreadableCase{"none", QString()}));
+                                           UnreadableCase{"none", kNoWorkbook}));
 
 TEST_F(TemplateTest, AFirstTableWithoutRowsSaysSoAndCloses) {
     open("bos.xls");
@@ -307,6 +311,35 @@ TEST_F(TemplateTest, AnotherTableComesUnfilteredAndUnsortedWithTheListKept) {
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_TRUE(boxes()[0].prompt.startsWith(kFilterFailed));
     EXPECT_EQ(p.DataGrid1->RowCount(), 3);
+}
+
+// The workbook changed on disk since the page opened, and no longer reads:
+// choosing another sheet says that it cannot be read, and why, rather than
+// that it holds no rows.
+TEST_F(TemplateTest, ASheetThatCannotBeReadSaysSoAndWhy) {
+    const QString path = open("musteriler.xls");
+    frmSMS& p = page();
+    ASSERT_TRUE(boxes().empty());
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("bu bir çalışma kitabı değil");
+    broken.close();
+    QString why;
+    try {
+        excel::ReadWorkbookFile(path);
+    } catch (const vb::Error& e) {
+        why = e.description();
+    }
+    ASSERT_FALSE(why.isEmpty());
+    p.cbSayfa->setText(QStringLiteral("Arşiv$"));
+    const auto b = boxes();
+    ASSERT_EQ(b.size(), 1u);
+    EXPECT_EQ(b[0].prompt, QStringLiteral("Excel dosyanızdaki 'Arşiv$' sayfası okunamıyor.\r\nSistemin ürettiği hata "
+                                          "mesajı : ")
+                               + why);
+    EXPECT_EQ(b[0].buttons, vb::vbCritical);
+    EXPECT_EQ(b[0].title, QStringLiteral("Quillmere SMS Gönderimi"));
+    EXPECT_TRUE(p.CloseOnActivate);
 }
 
 TEST_F(TemplateTest, AnEmptyTableChosenLaterClosesThePageAtItsNextActivation) {

@@ -48,6 +48,12 @@ public:
     QJsonObject send(const QJsonObject& command) {
         return sendLine(QJsonDocument(command).toJson(QJsonDocument::Compact));
     }
+    // Writes one command without waiting for its reply (readReply reads it),
+    // so that two hosts can be given theirs at once.
+    void post(const QJsonObject& command) {
+        process_.write(QJsonDocument(command).toJson(QJsonDocument::Compact) + '\n');
+        process_.waitForBytesWritten(5000);
+    }
     QJsonObject readReply() {
         while (!process_.canReadLine()) {
             if (process_.state() == QProcess::NotRunning || !process_.waitForReadyRead(15000)) {

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
 
 namespace excel::files {
@@ -58,6 +59,10 @@ void RaiseUnwritable(const QString& path, const QString& detail) {
     vb::Raise(errWorkbookFile, text);
 }
 
+void RaiseDiskFull(const QString& path) {
+    vb::Raise(errWorkbookFile, QStringLiteral("Diskte yer kalmadığından '%1' dosyasına yazılamıyor.").arg(path));
+}
+
 void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns) {
     vb::Raise(errWorkbookFile,
               QStringLiteral("'%1' sayfası bu dosya biçimine sığmıyor: bir sayfada en çok %2 satır ve %3 sütun olabilir.")
@@ -85,12 +90,30 @@ void RaiseBeyondGrid(const QString& path, const QString& sheet) {
                   .arg(fileName(path), sheet));
 }
 
+namespace {
+
+[[noreturn]] void raiseUnwritable(const QString& path, const QFileDevice& file) {
+    if (file.error() == QFileDevice::ResourceError)
+        RaiseDiskFull(path);
+    RaiseUnwritable(path, file.errorString());
+}
+
+} // namespace
+
 void WriteWholeFile(const QString& path, const QByteArray& content) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseUnwritable(path, file.errorString());
-    if (file.write(content) != content.size() || !file.commit())
-        RaiseUnwritable(path, file.errorString());
+    // Unbuffered, so that a write that fails says why as it fails: once the
+    // commit has closed the file, a full disk reads as an unknown error.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        raiseUnwritable(path, file);
+    if (file.write(content) != content.size())
+        raiseUnwritable(path, file);
+    if (!file.commit()) {
+        // A disk that fills up only as the file is synced and closed.
+        if (errno == ENOSPC)
+            RaiseDiskFull(path);
+        raiseUnwritable(path, file);
+    }
 }
 
 QString SheetNameFromFileName(const QString& path) {

@@ -23,6 +23,8 @@ namespace excel::files {
 [[noreturn]] void RaisePasswordProtected(const QString& path);
 [[noreturn]] void RaiseNotSupported(const QString& path, const QString& what);
 [[noreturn]] void RaiseUnwritable(const QString& path, const QString& detail = {});
+// A write that failed for want of room on the disk.
+[[noreturn]] void RaiseDiskFull(const QString& path);
 [[noreturn]] void RaiseTooLarge(const QString& sheet, int maxRows, int maxColumns);
 
 // The longest text a cell holds in every format; a file that holds a

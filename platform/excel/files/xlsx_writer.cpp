@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <cerrno>
 #include <charconv>
 #include <map>
 #include <tuple>
@@ -385,8 +386,11 @@ void WriteXlsx(const WorkbookData& workbook, const QString& path) {
         zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
     }
     if (zip_close(zip) != 0) {
+        const bool full = zip_error_code_system(zip_get_error(zip)) == ENOSPC;
         const QString detail = QString::fromUtf8(zip_strerror(zip));
         zip_discard(zip);
+        if (full)
+            RaiseDiskFull(path);
         RaiseUnwritable(path, detail);
     }
 }

@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace ado;
 using adotest::Column;
@@ -84,6 +87,49 @@ TEST_F(JetConnectionTest, AMissingFileIsCreatedWithTheTablesTheSettingsRowAndThe
     EXPECT_EQ(Column(param, QStringLiteral("deger")), QStringList{"0"});
     c->Close();
     EXPECT_EQ(c->State(), adStateClosed);
+}
+
+// What a first use ended before its tables were in leaves: an empty file.
+// It is a database not made yet, and the next use makes it, keeping the
+// file's permissions.
+TEST_F(JetConnectionTest, AnEmptyFileIsMadeIntoTheDatabase) {
+    QFile empty(file());
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file(), mode));
+    auto c = open();
+    EXPECT_EQ(Column(c->OpenSchema(adSchemaTables), QStringLiteral("TABLE_NAME")),
+              (QStringList{"tbl_ayarlar", "tbl_giden", "tbl_param", "tbl_sablonlar"}));
+    EXPECT_EQ(query(c, QStringLiteral("SELECT * FROM tbl_ayarlar"))->RecordCount(), 1);
+    EXPECT_EQ(query(c, QStringLiteral("SELECT * FROM tbl_param"))->RecordCount(), 1);
+    c->Close();
+    EXPECT_EQ(QFileInfo(file()).permissions() & 0x7777, mode);
+    // Made once: opening again adds no second settings row.
+    EXPECT_EQ(query(open(), QStringLiteral("SELECT * FROM tbl_ayarlar"))->RecordCount(), 1);
+}
+
+// Another connection holding the write lock while the file is still empty
+// is waited for; once it is done the tables are found, not made twice.
+TEST_F(JetConnectionTest, AFirstUseWaitsForTheOneUnderWay) {
+    QFile empty(file());
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(file()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; CREATE TABLE tbl_ayarlar (id INTEGER, flg_gw TEXT); "
+                                  "INSERT INTO tbl_ayarlar VALUES (7, '1');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::thread finisher([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    auto c = open();
+    finisher.join();
+    sqlite3_close(other);
+    EXPECT_EQ(Column(c->OpenSchema(adSchemaTables), QStringLiteral("TABLE_NAME")), QStringList{"tbl_ayarlar"});
+    EXPECT_EQ(settings(c, 0), QStringLiteral("7"));
 }
 
 TEST_F(JetConnectionTest, LoginStatementsStoreQuotedValuesAsTyped) {

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -133,6 +134,46 @@ TEST(Desktop, AMessageBoxOffersOnlyItsCloseButton) {
     EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(seen->fixed) << "a message box is not sized by the user";
+}
+
+// What a person is shown of a long prompt: at most 1,024 characters, in a
+// box that fits the screen with its button on it.
+TEST(Desktop, ALongPromptIsShownInABoxThatFitsTheScreen) {
+    vb::SetMsgBoxService(std::make_shared<forms::DialogMsgBoxService>());
+    const QString heading = QStringLiteral("100001 mesaj paketindeki 5321234567 numaralı GSM hattına giden mesajlar :");
+    QString manyLines = heading + QStringLiteral("\r\n\r\n");
+    for (int i = 1; i <= 100000; ++i)
+        manyLines += QStringLiteral("Mesaj ") + QString::number(i) + QStringLiteral(" : a\r\n");
+    const QString oneLong = QString(5 * 1024 * 1024, u'x');
+    for (const QString& prompt : {manyLines, oneLong}) {
+        struct Seen {
+            QString text;
+            QRect frame, button, screen;
+        };
+        auto seen = std::make_shared<Seen>();
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            seen->text = box->text();
+            seen->frame = box->frameGeometry();
+            QAbstractButton* ok = box->buttons().value(0);
+            seen->button = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+            seen->screen = box->screen()->availableGeometry();
+            box->accept();
+        });
+        poll->start(5);
+        EXPECT_EQ(vb::MsgBox(prompt, vb::vbInformation, QStringLiteral("Quillmere")), vb::vbOK);
+        ASSERT_FALSE(seen->text.isEmpty());
+        EXPECT_LE(seen->text.size(), vb::kMsgBoxPromptLength);
+        EXPECT_TRUE(prompt.startsWith(seen->text));
+        EXPECT_TRUE(seen->screen.contains(seen->frame)) << seen->frame.height();
+        EXPECT_TRUE(seen->screen.contains(seen->button));
+    }
+    vb::SetMsgBoxService(nullptr);
 }
 
 } // namespace

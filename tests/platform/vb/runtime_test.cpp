@@ -34,6 +34,32 @@ TEST(MsgBox, ScriptedAnswersComeFromTheQueueAndEveryBoxIsRecorded) {
     SetMsgBoxService(nullptr);
 }
 
+// A box shows the first 1,024 characters of its prompt, and the stand-in
+// records what it would show.
+TEST(MsgBox, APromptIsShownUpTo1024Characters) {
+    auto scripted = std::make_shared<vb::ScriptedMsgBoxService>();
+    vb::SetMsgBoxService(scripted);
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        QString prompt;
+        QString shown;
+    } cases[] = {
+        {QString(1024, u'a'), QString(1024, u'a')},
+        {QString(1025, u'a'), QString(1024, u'a')},
+        {QString(5 * 1024 * 1024, u'x'), QString(1024, u'x')},
+        // A pair of surrogates is never cut in half.
+        {QString(1023, u'a') + emoji, QString(1023, u'a')},
+        {QString(1022, u'a') + emoji + u'b', QString(1022, u'a') + emoji},
+    };
+    for (const auto& c : cases) {
+        scripted->clearRecords();
+        vb::MsgBox(c.prompt);
+        ASSERT_EQ(scripted->records().size(), 1u);
+        EXPECT_EQ(scripted->records()[0].prompt, c.shown) << c.prompt.size();
+    }
+    vb::SetMsgBoxService(nullptr);
+}
+
 TEST(Errors, DescriptionsAndTheCommonHandlerText) {
     try {
         Raise(errTypeMismatch);
