@@ -68,6 +68,8 @@ protected:
         const QJsonObject r = host.send(cmd("where", {{"control", name}}));
         return r.value(QStringLiteral("ok")).toBool() ? quint64(r.value(QStringLiteral("window")).toDouble()) : 0;
     }
+    // Framed, and where it stays: a window placed by a rule (flush right,
+    // centred) is placed again once its frame is known.
     quint64 framed(HostProcess& host, const QString& form) {
         quint64 w = 0;
         const bool shown = x11::waitFor([&] {
@@ -75,13 +77,36 @@ protected:
             return w && session.managed(w);
         });
         EXPECT_TRUE(shown) << form.toStdString() << " was not framed";
-        return shown ? w : 0;
+        if (!shown)
+            return 0;
+        QRect last;
+        int same = 0;
+        EXPECT_TRUE(x11::waitFor([&] {
+            const QRect now = session.client(w);
+            same = now == last ? same + 1 : 0;
+            last = now;
+            QThread::msleep(50);
+            return same >= 3;
+        })) << form.toStdString() << " did not come to rest";
+        return w;
     }
     QRect where(HostProcess& host, const QString& control) {
-        const QJsonObject r = host.send(cmd("where", {{"control", control}}));
-        EXPECT_OK(r);
-        return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
-                     r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
+        auto ask = [&] {
+            const QJsonObject r = host.send(cmd("where", {{"control", control}}));
+            EXPECT_OK(r);
+            return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
+                         r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
+        };
+        // Where it is once its window has stopped moving.
+        QRect at = ask();
+        x11::waitFor([&] {
+            QThread::msleep(50);
+            const QRect again = ask();
+            const bool still = again == at;
+            at = again;
+            return still;
+        }, 3000);
+        return at;
     }
     // One click of a person in the middle of a control.
     void click(HostProcess& host, const QString& control) {
