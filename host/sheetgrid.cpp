@@ -86,8 +86,10 @@ public:
 private:
     // The cell's background as the style draws it, and a text of our own
     // over it, clipped to where it may go.
+    // The text is taken by value: it is often the option's own, which is
+    // emptied before the background is drawn.
     static void drawText(QPainter* painter, QStyleOptionViewItem& opt, const QModelIndex& index, const QRect& where,
-                         const QString& text, Qt::Alignment horizontal) {
+                         QString text, Qt::Alignment horizontal) {
         opt.text.clear();
         QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);

@@ -18,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -345,6 +346,37 @@ TEST_F(HostWindow, QuittingAsksOnceForEachChangedWorkbookAndAnswersDecide) {
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(second->Saved());
     forms::InstallScriptedServices();
+}
+
+// Pixels of text in a cell as the grid draws it: dark ones, away from the
+// light grid lines.
+int inkIn(QTableView* grid, const QImage& image, int row, int column) {
+    const QRect r = grid->visualRect(grid->model()->index(row, column)).adjusted(2, 2, -2, -2);
+    int ink = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++ink;
+    return ink;
+}
+
+TEST_F(HostWindow, ATextWiderThanItsCellRunsOnOverEmptyNeighboursAndANumberShowsHashes) {
+    app->Workbooks().Add();
+    auto sheet = app->ActiveSheet();
+    sheet->Range(QStringLiteral("A1")).setValue(QStringLiteral("Ayşe Yılmaz Çiçekçioğlu"));
+    sheet->Range(QStringLiteral("A2")).setValue(QStringLiteral("Mehmet Öztürk Karadeniz"));
+    sheet->Range(QStringLiteral("B2")).setValue(QStringLiteral("x"));
+    sheet->Range(QStringLiteral("A3")).setValue(5321234567.0);
+    // Away from the cells looked at, which would be drawn selected.
+    sheet->Range(QStringLiteral("F9")).Select();
+    settle();
+    QTableView* grid = window->grid();
+    const QImage image = grid->viewport()->grab().toImage();
+    EXPECT_GT(inkIn(grid, image, 0, 0), 0) << "the text in its own cell";
+    EXPECT_GT(inkIn(grid, image, 0, 1), 0) << "and on over the empty one beside it";
+    EXPECT_GT(inkIn(grid, image, 1, 0), 0) << "cut at a cell that holds something";
+    EXPECT_EQ(inkIn(grid, image, 2, 1), 0);
+    EXPECT_GT(inkIn(grid, image, 2, 0), 0) << "hashes";
 }
 
 TEST_F(HostWindow, TheEndOfTheDesktopSessionAsksLikeAQuitAndTheQuitThatFollowsDoesNotAskAgain) {
