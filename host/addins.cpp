@@ -24,11 +24,11 @@ bool Guarded(const QString& what, const std::function<void()>& call, QString* er
         call();
         return true;
     } catch (const vb::Error& e) {
-        failure = QStringLiteral("run-time error %1: %2").arg(e.number()).arg(e.description());
+        failure = QStringLiteral("Çalışma zamanı hatası %1: %2").arg(e.number()).arg(e.description());
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        failure = QStringLiteral("unknown exception");
+        failure = QStringLiteral("Bilinmeyen bir hata oluştu.");
     }
     Report(QStringLiteral("%1: %2").arg(what, failure));
     if (error)

@@ -7,7 +7,6 @@
 #include "host/sheetmodel.h"
 #include "platform/excel/application.h"
 #include "platform/forms/services.h"
-#include "platform/win32/registry.h"
 #include "platform/vb/msgbox.h"
 
 #include <QApplication>
@@ -23,9 +22,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QWindow>
+#include <memory>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
@@ -72,10 +74,13 @@ MainWindow::MainWindow(Host& host, std::shared_ptr<excel::Application> app, bool
     auto* formulaBar = new QWidget(central);
     auto* formulaLayout = new QHBoxLayout(formulaBar);
     formulaLayout->setContentsMargins(2, 2, 2, 2);
-    nameBox_ = new QLabel(formulaBar);
+    // The name box shows the current cell, and a cell or range typed into
+    // it is selected.
+    nameBox_ = new QLineEdit(formulaBar);
     nameBox_->setObjectName(QStringLiteral("nameBox"));
-    nameBox_->setMinimumWidth(80);
-    nameBox_->setFrameShape(QFrame::StyledPanel);
+    nameBox_->setFixedWidth(90);
+    connect(nameBox_, &QLineEdit::returnPressed, this, [this] { goToNamed(); });
+    nameBox_->installEventFilter(this);
     formula_ = new QLineEdit(formulaBar);
     formula_->setObjectName(QStringLiteral("formulaBar"));
     formulaLayout->addWidget(nameBox_);
@@ -107,8 +112,17 @@ MainWindow::MainWindow(Host& host, std::shared_ptr<excel::Application> app, bool
     layout->addWidget(tabs_, 0, Qt::AlignLeft);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
-    statusBar()->showMessage(QStringLiteral("Hazır"));
+    // A widget of the bar, not a message: the hints of menu items replace a
+    // message for good.
+    statusBar()->addWidget(new QLabel(QStringLiteral("Hazır"), statusBar()));
 
+    // A width or height the person drags is the sheet's, as if set through
+    // the object model: typing into the column later keeps it, and a save
+    // writes it.
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int size) { sizedByPerson(Qt::Horizontal, column, size); });
+    connect(grid_->verticalHeader(), &QHeaderView::sectionResized, this,
+            [this](int row, int, int size) { sizedByPerson(Qt::Vertical, row, size); });
     connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { selectionFromView(); });
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showCurrentCell(); });
     connect(model_, &QAbstractItemModel::dataChanged, this, [this] { showCurrentCell(); });
@@ -318,7 +332,9 @@ QToolBar* MainWindow::buildToolBar(const std::shared_ptr<excel::CommandBar>& bar
 }
 
 void MainWindow::addFileItems(QMenu* menu) {
-    connect(menu->addAction(QStringLiteral("&Yeni")), &QAction::triggered, this, [this] { newWorkbook(); });
+    QAction* fresh = menu->addAction(QStringLiteral("&Yeni"));
+    fresh->setShortcut(QKeySequence::New);
+    connect(fresh, &QAction::triggered, this, [this] { newWorkbook(); });
     QAction* open = menu->addAction(QStringLiteral("&Aç..."));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { openWorkbook(); });
@@ -410,8 +426,10 @@ void MainWindow::showActiveWorkbook() {
     if (sheet != model_->sheet()) {
         // The header keeps its sizes across a reset of the model.
         const int standard = RowPixels(excel::kStandardHeight);
+        sizing_ = true;
         for (int r : tallRows_)
             grid_->setRowHeight(r - 1, standard);
+        sizing_ = false;
         tallRows_.clear();
         model_->setSheet(sheet);
         applySizes(1, model_->columnCount(), 1, sheet ? sheet->data().rowCount() : 0);
@@ -428,10 +446,25 @@ void MainWindow::showActiveWorkbook() {
     }
 }
 
+void MainWindow::sizedByPerson(Qt::Orientation orientation, int section, int pixels) {
+    const auto& sheet = model_->sheet();
+    if (sizing_ || !sheet || sheet->isDeleted())
+        return;
+    Guarded(QStringLiteral("sizing a column or a row"), [&] {
+        if (orientation == Qt::Horizontal)
+            sheet->Columns(section + 1).setColumnWidth(
+                std::clamp(double(pixels - kColumnPadding) / kPixelsPerCharacter, 0.0, 255.0));
+        else
+            sheet->Rows(section + 1).setRowHeight(std::clamp(pixels * 72.0 / 96.0, 0.0, 409.5));
+    });
+}
+
 void MainWindow::applySizes(int firstColumn, int lastColumn, int firstRow, int lastRow) {
     const auto& sheet = model_->sheet();
     if (!sheet || sheet->isDeleted())
         return;
+    sizing_ = true;
+    const auto done = qScopeGuard([this] { sizing_ = false; });
     lastColumn = std::min(lastColumn, model_->columnCount());
     for (int c = std::max(firstColumn, 1); c <= lastColumn; ++c)
         grid_->setColumnWidth(c - 1, ColumnPixels(sheet->columnWidth(c)));
@@ -525,8 +558,8 @@ void MainWindow::commitEdit() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
-    // Esc in the formula bar leaves the cell as it was.
-    if (watched == formula_ && e->type() == QEvent::KeyPress &&
+    // Esc in the formula bar or the name box leaves things as they were.
+    if ((watched == formula_ || watched == nameBox_) && e->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
         formula_->setModified(false);
         grid_->setFocus();
@@ -534,6 +567,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+void MainWindow::goToNamed() {
+    const QString address = nameBox_->text().trimmed();
+    const auto sheet = app_->ActiveSheet();
+    bool selected = false;
+    if (sheet && !address.isEmpty())
+        selected = Guarded(QStringLiteral("going to %1").arg(address), [&] {
+            sheet->Range(address).Select();
+        });
+    if (!selected)
+        QApplication::beep();
+    grid_->setFocus();
+    showCurrentCell();
 }
 
 // ---- size and place
@@ -551,7 +598,8 @@ constexpr int kFrameLookInterval = 20;
 constexpr int kFrameLooks = 150;
 
 QString placeFile() {
-    return QFileInfo(win32::Registry::filePath()).absolutePath() + QStringLiteral("/sheet-host.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/quillmere/sheet-host.ini");
 }
 
 QRect freeArea(const QWidget* w) {
@@ -629,11 +677,14 @@ void MainWindow::newWorkbook() {
 }
 
 void MainWindow::openWorkbook() {
-    const QString path = QFileDialog::getOpenFileName(
+    const std::unique_ptr<QFileDialog> dialog(forms::NewFileDialog(
         this, QStringLiteral("Aç"), QString(),
-        QStringLiteral("Çalışma kitapları (*.xls *.xlsx *.csv);;Tüm dosyalar (*)"));
-    if (path.isEmpty())
+        {QStringLiteral("Çalışma kitapları (*.xls *.xlsx *.csv)"), QStringLiteral("Tüm dosyalar (*)")}));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
+    const QString path = dialog->selectedFiles().constFirst();
     QString error;
     if (!Guarded(QStringLiteral("opening %1").arg(path), [&] { app_->Workbooks().Open(path); }, &error))
         failed(QStringLiteral("'%1' açılamadı.").arg(path), error);
@@ -667,6 +718,12 @@ bool MainWindow::saveWorkbookAs() {
         "Excel 97-2003 çalışma kitabı|*.xls|Excel çalışma kitabı|*.xlsx|CSV (virgülle ayrılmış)|*.csv");
     request.fileName = book->FullName();
     request.defaultExt = QStringLiteral("xls");
+    // The type the workbook has, first.
+    switch (excel::FormatForFileName(book->FullName())) {
+    case excel::FileFormat::Xlsx: request.filterIndex = 2; break;
+    case excel::FileFormat::Csv: request.filterIndex = 3; break;
+    default: request.filterIndex = 1; break;
+    }
     const auto path = forms::SaveDialogs().askSave(this, request);
     if (!path)
         return false;
@@ -692,16 +749,16 @@ bool MainWindow::confirmClose() {
         const auto book = weak.lock();
         if (!book || book->isClosed() || book->Saved())
             continue;
+        // The workbook asked about is the one in sight.
+        book->Activate();
+        showActiveWorkbook();
         const int answer = vb::MsgBox(
             QStringLiteral("'%1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?").arg(book->Name()),
             vb::vbYesNoCancel | vb::vbExclamation, app_->Name());
         if (answer == vb::vbCancel)
             return false;
-        if (answer == vb::vbYes) {
-            book->Activate();
-            if (!saveWorkbook())
-                return false;
-        }
+        if (answer == vb::vbYes && !saveWorkbook())
+            return false;
     }
     return true;
 }

@@ -77,10 +77,12 @@ private:
     void scheduleWorkbook();
     void showActiveWorkbook();
     void applySizes(int firstColumn, int lastColumn, int firstRow, int lastRow);
+    void sizedByPerson(Qt::Orientation orientation, int section, int pixels);
     void selectionFromModel();
     void selectionFromView();
     void showCurrentCell();
     void commitFormula();
+    void goToNamed();
 
     void newWorkbook();
     void openWorkbook();
@@ -95,7 +97,7 @@ private:
     SheetGrid* grid_;
     SheetModel* model_;
     QTabBar* tabs_;
-    QLabel* nameBox_;
+    QLineEdit* nameBox_;
     QLineEdit* formula_;
     QAction* exit_;
 
@@ -106,6 +108,7 @@ private:
     bool workbookPending_ = false;
     bool focusGridPending_ = false;          // a workbook was opened: the grid takes the keys once it is shown
     bool syncing_ = false;
+    bool sizing_ = false;                    // the window sets the grid's sizes from the sheet
     QTimer* frameWatch_ = nullptr;
     int frameLooks_ = 0;
 };

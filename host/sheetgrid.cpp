@@ -33,6 +33,23 @@ bool movement(const QKeyEvent* key, int& rows, int& columns) {
     }
 }
 
+// The arrow keys' moves, without modifiers.
+bool arrow(const QKeyEvent* key, int& rows, int& columns) {
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    rows = columns = 0;
+    switch (key->key()) {
+    case Qt::Key_Up: rows = -1; return true;
+    case Qt::Key_Down: rows = 1; return true;
+    case Qt::Key_Left: columns = -1; return true;
+    case Qt::Key_Right: columns = 1; return true;
+    default: return false;
+    }
+}
+
+// The property of an editor opened by typing into its cell.
+constexpr const char* kTypedEdit = "qmTypedEdit";
+
 // Draws the cells as a spreadsheet does: a text runs on over the empty cells
 // to its right instead of being cut at its own edge; a number or a date that
 // does not fit shows "###" across its cell, since a cut one reads as another
@@ -74,7 +91,12 @@ public:
     bool eventFilter(QObject* object, QEvent* event) override {
         int rows = 0, columns = 0;
         auto* editor = qobject_cast<QWidget*>(object);
-        if (editor && event->type() == QEvent::KeyPress && movement(static_cast<QKeyEvent*>(event), rows, columns)) {
+        // An edit begun by typing takes the arrow keys as moves too; one
+        // begun with F2 or a double click moves its cursor with them.
+        const bool typed = editor && editor->property(kTypedEdit).toBool();
+        if (editor && event->type() == QEvent::KeyPress &&
+            (movement(static_cast<QKeyEvent*>(event), rows, columns) ||
+             (typed && arrow(static_cast<QKeyEvent*>(event), rows, columns)))) {
             emit commitData(editor);
             emit closeEditor(editor, QAbstractItemDelegate::NoHint);
             grid_->moveCurrent(rows, columns);
@@ -86,8 +108,10 @@ public:
 private:
     // The cell's background as the style draws it, and a text of our own
     // over it, clipped to where it may go.
+    // The text is taken by value: it is often the option's own, which is
+    // emptied before the background is drawn.
     static void drawText(QPainter* painter, QStyleOptionViewItem& opt, const QModelIndex& index, const QRect& where,
-                         const QString& text, Qt::Alignment horizontal) {
+                         QString text, Qt::Alignment horizontal) {
         opt.text.clear();
         QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
@@ -168,14 +192,23 @@ void SheetGrid::keyPressEvent(QKeyEvent* e) {
             clear_();
         return;
     }
+    // Backspace empties the cell into an edit, as typing does.
+    if (e->key() == Qt::Key_Backspace && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+        state() != QAbstractItemView::EditingState) {
+        edit(currentIndex(), QAbstractItemView::AnyKeyPressed, e);
+        return;
+    }
     QTableView::keyPressEvent(e);
 }
 
 bool SheetGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     const bool editing = QTableView::edit(index, trigger, event);
+    QWidget* editor = editing ? indexWidget(index) : nullptr;
+    if (editor)
+        editor->setProperty(kTypedEdit, trigger == QAbstractItemView::AnyKeyPressed);
     // F2 goes on with the cell's text, where typing replaces it.
-    if (editing && trigger == QAbstractItemView::EditKeyPressed)
-        if (auto* line = qobject_cast<QLineEdit*>(indexWidget(index))) {
+    if (trigger == QAbstractItemView::EditKeyPressed)
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             line->deselect();
             line->end(false);
         }

@@ -1,25 +1,66 @@
 #include "host/sheetmodel.h"
 
 #include "host/addins.h"
+#include "platform/excel/files/formats.h"
 #include "platform/excel/range.h"
+#include "platform/vb/regional.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace host {
+
+namespace {
+
+// A day and a month, with or without a year of two digits, in the order
+// and with the separator of the regional short date ("30.5", "1.5.24"):
+// a person means a date of this year or of that century's year.
+std::optional<QDateTime> shortDate(const QString& text) {
+    const QString format = vb::Regional().shortDateFormat;
+    const qsizetype mark = format.indexOf(QRegularExpression(QStringLiteral("[^dMy]")));
+    if (mark < 0)
+        return std::nullopt;
+    const QString separator = QRegularExpression::escape(format.mid(mark, 1));
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^(\\d{1,2})%1(\\d{1,2})(?:%1(\\d{2}))?$").arg(separator)).match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const bool dayFirst = format.startsWith(u'd');
+    const int day = m.captured(dayFirst ? 1 : 2).toInt(), month = m.captured(dayFirst ? 2 : 1).toInt();
+    int year = QDate::currentDate().year();
+    if (m.capturedLength(3)) {
+        const int shortYear = m.captured(3).toInt();
+        year = shortYear < 30 ? 2000 + shortYear : 1900 + shortYear;
+    }
+    const QDate date(year, month, day);
+    return date.isValid() ? std::optional<QDateTime>(date.startOfDay()) : std::nullopt;
+}
+
+} // namespace
 
 vb::Variant TypedCellValue(const QString& text) {
     if (text.isEmpty())
         return {};
     if (text.startsWith(u'\''))
         return vb::Variant(text.mid(1));
-    const vb::Variant typed(text);
-    if (vb::IsNumeric(typed))
-        return vb::Variant(vb::CDbl(typed));
-    return typed;
+    // As the regional settings write values: "1.234,5" is a number,
+    // "12.03.2024" a date, never 12032024.
+    const vb::Variant regional = excel::files::RegionalValue(text);
+    if (!regional.isString())
+        return regional;
+    if (auto date = shortDate(text))
+        return vb::Variant(*date);
+    // Digits with leading zeros are the number they spell, as a spreadsheet
+    // takes them from the keyboard ("05321234567").
+    static const QRegularExpression zeros(QStringLiteral("^-?0\\d{1,14}$"));
+    if (zeros.match(text).hasMatch())
+        return vb::Variant(text.toDouble());
+    return regional;
 }
 
 QString ShownText(const QString& text) {

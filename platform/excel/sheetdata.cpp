@@ -346,6 +346,9 @@ SheetData::Contents SheetData::contents() const {
 QString CellText(const vb::Variant& value) {
     if (value.isError())
         return files::ErrorText(files::ErrorCode(value));
+    // As a Turkish spreadsheet shows them.
+    if (value.isBoolean())
+        return value.boolValue() ? QStringLiteral("DOĞRU") : QStringLiteral("YANLIŞ");
     return vb::CStr(value);
 }
 

@@ -8,12 +8,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QRegularExpression>
+#include <QTreeView>
 #include <QLayout>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <algorithm>
+#include <memory>
 
 namespace forms {
 
@@ -163,25 +167,76 @@ QString WithDefaultExtension(const QString& chosen, const QString& defaultExt) {
     return chosen + u'.' + defaultExt;
 }
 
-std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, const SaveDialogRequest& request) {
-    // The common dialog's filter "Name (*.xls)|*.xls" becomes Qt's "Name (*.xls)".
-    QStringList parts = request.filter.split(u'|');
+QStringList QtNameFilters(const QString& filter) {
+    QStringList parts = filter.split(u'|');
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1].replace(u';', u' ') + u')';
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = parts[i + 1].replace(u';', u' ').trimmed();
+        // Qt takes the patterns from the parentheses at the end of a
+        // filter's name; a name that already ends with them keeps its own.
+        const QString named = parts[i].trimmed();
+        filters << (named.endsWith(u'(' + patterns + u')') ? named : named + QStringLiteral(" (") + patterns + u')');
+    }
+    return filters;
+}
+
+QString FilterExtension(const QString& nameFilter) {
+    static const QRegularExpression single(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)$"));
+    const QRegularExpressionMatch m = single.match(nameFilter.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QFileDialog* NewFileDialog(QWidget* owner, const QString& title, const QString& start, const QStringList& filters) {
+    auto* dialog = new QFileDialog(owner, title, start, filters.join(QStringLiteral(";;")));
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Wide enough for the names of the columns and what they hold, within
+    // the screen.
+    const QScreen* where = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    QSize size(820, 500);
+    if (where)
+        size = size.boundedTo(where->availableGeometry().size() - QSize(kFrameWidth, kFrameHeight));
+    dialog->resize(size);
+    if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, dialog, [dialog] {
+            auto* view = dialog->findChild<QTreeView*>();
+            if (!view)
+                return;
+            // The size, the type and the date whole; the name takes the rest.
+            for (int c = 1; c < view->model()->columnCount(view->rootIndex()); ++c)
+                view->resizeColumnToContents(c);
+        });
+    }
+    return dialog;
+}
+
+std::optional<QString> InteractiveSaveDialogService::askSave(QWidget* owner, const SaveDialogRequest& request) {
+    const QStringList filters = QtNameFilters(request.filter);
     QString start = request.fileName;
     if (!request.initDir.isEmpty())
         start = request.fileName.isEmpty() ? request.initDir : QDir(request.initDir).filePath(request.fileName);
-    // Qt's dialog would ask about the name as typed, before the default
-    // extension makes it the name of another file: the questions are asked
-    // here, about the file that is written.
-    const QFileDialog::Options options = QFileDialog::DontConfirmOverwrite;
+    QString type = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? filters[request.filterIndex - 1]
+                                                                                   : QString();
     for (;;) {
-        const QString typed = QFileDialog::getSaveFileName(owner, request.title, start,
-                                                           filters.join(QStringLiteral(";;")), nullptr, options);
+        const std::unique_ptr<QFileDialog> dialog(NewFileDialog(owner, request.title, start, filters));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        // Qt's dialog would ask about the name as typed, before the default
+        // extension makes it the name of another file: the questions are
+        // asked here, about the file that is written.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        if (!type.isEmpty())
+            dialog->selectNameFilter(type);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return std::nullopt;
+        type = dialog->selectedNameFilter();
+        const QString typed = dialog->selectedFiles().constFirst();
         if (typed.isEmpty())
             return std::nullopt;
-        const QString chosen = WithDefaultExtension(typed, request.defaultExt);
+        // The type chosen in the dialog gives its extension to a name typed
+        // without one, as the Windows dialog does; the default one stands
+        // for a type of many.
+        const QString chosenType = FilterExtension(type);
+        const QString chosen = WithDefaultExtension(typed, chosenType.isEmpty() ? request.defaultExt : chosenType);
         const QString name = QFileInfo(chosen).fileName();
         // Declining goes back to the dialog, as the Windows dialog stays
         // open.

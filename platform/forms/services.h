@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class QFileDialog;
 class QWidget;
 
 namespace forms {
@@ -65,6 +66,8 @@ struct QM_EXPORT SaveDialogRequest {
     // does not exist yet.
     bool overwritePrompt = true;
     bool createPrompt = false;
+    // The filter shown first, counted from 1 (0: the first).
+    int filterIndex = 0;
 };
 
 class QM_EXPORT SaveDialogService {
@@ -95,6 +98,20 @@ private:
 // extension added when the file's own name has none (a dot in the name of a
 // folder on its path is no extension).
 QM_EXPORT QString WithDefaultExtension(const QString& chosen, const QString& defaultExt);
+
+// A common dialog's filter ("Name|*.xls|Other|*.a;*.b") as Qt's name
+// filters ("Name (*.xls)"); a name that ends with its patterns keeps them
+// once.
+QM_EXPORT QStringList QtNameFilters(const QString& filter);
+// The extension of a name filter of one pattern ("Name (*.xlsx)": "xlsx");
+// empty for one of several patterns or of every file.
+QM_EXPORT QString FilterExtension(const QString& nameFilter);
+
+// Qt's file dialog as the windows open it: at a size that shows its columns
+// whole, within the screen, the columns fitted to what they hold once a
+// folder is read.
+QM_EXPORT QFileDialog* NewFileDialog(QWidget* owner, const QString& title, const QString& start,
+                                     const QStringList& filters);
 
 // Qt's file dialog; the questions before a file is replaced or created are
 // message boxes of the service in force, about the file that is written,

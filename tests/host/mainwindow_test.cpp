@@ -18,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -285,6 +286,47 @@ TEST_F(HostWindow, EnterAndTabMoveOutOfAnEditAndTheFormulaBarsEnterMovesDown) {
     EXPECT_EQ(app->Selection().Address(), QStringLiteral("$A$3"));
 }
 
+TEST_F(HostWindow, ArrowsMoveOutOfAnEditBegunByTypingBackspaceEmptiesACellAndTheNameBoxGoesToACell) {
+    app->Workbooks().Add();
+    settle();
+    clickCell(0, 0);
+    QTableView* grid = window->grid();
+    type(QStringLiteral("bir"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(app->Selection().Address(), QStringLiteral("$B$1"));
+    EXPECT_EQ(app->Range(QStringLiteral("A1")).Value().stringValue(), QStringLiteral("bir"));
+    // In an edit begun with F2 the arrows move the cursor.
+    QTest::keyClick(grid, Qt::Key_Left);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    type(QStringLiteral("x"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(app->Range(QStringLiteral("A1")).Value().stringValue(), QStringLiteral("bixr"));
+    // Backspace empties a filled cell into an edit.
+    QTest::keyClick(grid, Qt::Key_Up);
+    QTest::keyClick(grid, Qt::Key_Backspace);
+    type(QStringLiteral("yeni"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(app->Range(QStringLiteral("A1")).Value().stringValue(), QStringLiteral("yeni"));
+
+    auto* name = window->findChild<QLineEdit*>(QStringLiteral("nameBox"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("A2"));
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("C5"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(app->Selection().Address(), QStringLiteral("$C$5"));
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_TRUE(app->Range(QStringLiteral("A2")).Value().isEmpty()) << "nothing typed into a cell";
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("yok yer"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(app->Selection().Address(), QStringLiteral("$C$5"));
+    EXPECT_EQ(name->text(), QStringLiteral("C5"));
+}
+
 TEST_F(HostWindow, AnEditInProgressIsInItsCellBeforeACommandOrASaveReadsIt) {
     app->Workbooks().Add();
     settle();
@@ -345,6 +387,54 @@ TEST_F(HostWindow, QuittingAsksOnceForEachChangedWorkbookAndAnswersDecide) {
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(second->Saved());
     forms::InstallScriptedServices();
+}
+
+// Pixels of text in a cell as the grid draws it: dark ones, away from the
+// light grid lines.
+int inkIn(QTableView* grid, const QImage& image, int row, int column) {
+    const QRect r = grid->visualRect(grid->model()->index(row, column)).adjusted(2, 2, -2, -2);
+    int ink = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++ink;
+    return ink;
+}
+
+TEST_F(HostWindow, ATextWiderThanItsCellRunsOnOverEmptyNeighboursAndANumberShowsHashes) {
+    app->Workbooks().Add();
+    auto sheet = app->ActiveSheet();
+    sheet->Range(QStringLiteral("A1")).setValue(QStringLiteral("Ayşe Yılmaz Çiçekçioğlu"));
+    sheet->Range(QStringLiteral("A2")).setValue(QStringLiteral("Mehmet Öztürk Karadeniz"));
+    sheet->Range(QStringLiteral("B2")).setValue(QStringLiteral("x"));
+    sheet->Range(QStringLiteral("A3")).setValue(5321234567.0);
+    // Away from the cells looked at, which would be drawn selected.
+    sheet->Range(QStringLiteral("F9")).Select();
+    settle();
+    QTableView* grid = window->grid();
+    const QImage image = grid->viewport()->grab().toImage();
+    EXPECT_GT(inkIn(grid, image, 0, 0), 0) << "the text in its own cell";
+    EXPECT_GT(inkIn(grid, image, 0, 1), 0) << "and on over the empty one beside it";
+    EXPECT_GT(inkIn(grid, image, 1, 0), 0) << "cut at a cell that holds something";
+    EXPECT_EQ(inkIn(grid, image, 2, 1), 0);
+    EXPECT_GT(inkIn(grid, image, 2, 0), 0) << "hashes";
+}
+
+TEST_F(HostWindow, AColumnThePersonWidensStaysWideAndIsTheSheetsWidth) {
+    auto book = app->Workbooks().Add();
+    book->setSaved(true);
+    settle();
+    QTableView* grid = window->grid();
+    // What dragging the header's edge does.
+    grid->horizontalHeader()->resizeSection(1, 150);
+    grid->verticalHeader()->resizeSection(2, 40);
+    EXPECT_EQ(host::ColumnPixels(app->ActiveSheet()->columnWidth(2)), 150);
+    EXPECT_EQ(app->ActiveSheet()->rowHeight(3), 30);
+    EXPECT_FALSE(book->Saved()) << "a change to save";
+    app->Range(QStringLiteral("B3")).setValue(QStringLiteral("yazıldı"));
+    settle();
+    EXPECT_EQ(grid->columnWidth(1), 150);
+    EXPECT_EQ(grid->rowHeight(2), 40);
 }
 
 TEST_F(HostWindow, TheEndOfTheDesktopSessionAsksLikeAQuitAndTheQuitThatFollowsDoesNotAskAgain) {
@@ -419,6 +509,7 @@ TEST_F(HostWindow, AFittedColumnShowsItsWidestValueWholeAndANumberThatDoesNotFit
 struct DialogTexts {
     QStringList own;
     QList<QStringList> entries;   // name, size, type, date
+    QStringList cut;              // the size, type and date texts wider than their columns
 };
 DialogTexts readDialogWhileOpen(const std::function<void()>& open, const QString& folder) {
     DialogTexts out;
@@ -440,6 +531,16 @@ DialogTexts readDialogWhileOpen(const std::function<void()>& open, const QString
         const QAbstractItemModel* model = view ? view->model() : nullptr;
         const QModelIndex root = view ? view->rootIndex() : QModelIndex();
         if (!model || model->rowCount(root) < 2 || model->index(0, 3, root).data().toString().isEmpty())
+            return;
+        // The columns fit once the folder is read.
+        out.cut.clear();
+        for (int r = 0; r < model->rowCount(root); ++r)
+            for (int c = 1; c < 4; ++c) {
+                const QString text = model->index(r, c, root).data().toString();
+                if (view->fontMetrics().horizontalAdvance(text) > view->columnWidth(c))
+                    out.cut << text;
+            }
+        if (!out.cut.isEmpty() && !deadline.hasExpired())
             return;
         poll->stop();
         for (int r = 0; r < model->rowCount(root); ++r) {
@@ -482,6 +583,7 @@ TEST_F(HostWindow, TheFileDialogsSpeakTurkishWithTurkishDatesSizesAndTypes) {
             readDialogWhileOpen([&] { item(file, QString::fromUtf8(item_))->trigger(); }, dir.path());
         ASSERT_EQ(texts.entries.size(), 2);
         EXPECT_EQ(forms::TakeUntranslatedTexts(), QStringList()) << "every text of the dialog in Turkish";
+        EXPECT_EQ(texts.cut, QStringList()) << "shown whole";
         EXPECT_TRUE(texts.own.contains(QStringLiteral("Değiştirilme Tarihi"))) << texts.own.join(u'|').toStdString();
         for (const QStringList& entry : texts.entries) {
             SCOPED_TRACE(entry.join(u'|').toStdString());

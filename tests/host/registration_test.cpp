@@ -34,6 +34,20 @@ TEST(HostTypedCell, ReadsWhatIsTypedAsExcelDoes) {
         {"05321234567", vb::Variant(5321234567.0)},
         {"'05321234567", vb::Variant(QStringLiteral("05321234567"))},
         {"0532 123 45 67", vb::Variant(QStringLiteral("0532 123 45 67"))},
+        // Dates and groups of thousands as a Turkish desktop writes them;
+        // what fits neither stays the text typed.
+        {"12.03.2024", vb::Variant(QDateTime(QDate(2024, 3, 12), QTime(0, 0)))},
+        {"29.02.2024 18:30", vb::Variant(QDateTime(QDate(2024, 2, 29), QTime(18, 30)))},
+        {"08:30", vb::Variant(QDateTime(QDate(1899, 12, 30), QTime(8, 30)))},
+        {"1.5.24", vb::Variant(QDateTime(QDate(2024, 5, 1), QTime(0, 0)))},
+        {"30.5", vb::Variant(QDateTime(QDate(QDate::currentDate().year(), 5, 30), QTime(0, 0)))},
+        {"31.02.2024", vb::Variant(QStringLiteral("31.02.2024"))},
+        {"1.234,5", vb::Variant(1234.5)},
+        {"1.234.567", vb::Variant(1234567.0)},
+        {"12.3456", vb::Variant(QStringLiteral("12.3456"))},
+        {"DOĞRU", vb::Variant(true)},
+        {"YANLIŞ", vb::Variant(false)},
+        {"-0,5", vb::Variant(-0.5)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(host::TypedCellValue(QString::fromUtf8(c.typed)), c.stored) << c.typed;

@@ -66,19 +66,30 @@ public:
             unavailable_ = QStringLiteral("no temporary folder for the display's session");
             return;
         }
-        server_ = std::make_unique<QProcess>();
         // Xvfb picks a free display and writes its number on the descriptor.
-        server_->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                              QStringLiteral("0"),
-                              QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        // Servers started side by side by other tests can reach for the same
+        // display at once; the one that loses ends at once and is started
+        // again.
         QByteArray number;
-        if (server_->waitForStarted(5000))
-            while (!number.contains('\n') && server_->waitForReadyRead(10000))
-                number += server_->readAllStandardOutput();
+        QString failure;
+        for (int attempt = 0; attempt < 3 && !number.contains('\n'); ++attempt) {
+            number.clear();
+            server_ = std::make_unique<QProcess>();
+            server_->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                  QStringLiteral("0"),
+                                  QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                                  QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (server_->waitForStarted(5000))
+                while (!number.contains('\n') && server_->waitForReadyRead(20000))
+                    number += server_->readAllStandardOutput();
+            if (!number.contains('\n')) {
+                failure = QString::fromLocal8Bit(server_->readAllStandardError()).trimmed();
+                server_->kill();
+                server_->waitForFinished(3000);
+            }
+        }
         if (!number.contains('\n')) {
-            unavailable_ = QStringLiteral("Xvfb could not be started: %1")
-                               .arg(QString::fromLocal8Bit(server_->readAllStandardError()).trimmed());
+            unavailable_ = QStringLiteral("Xvfb could not be started: %1").arg(failure);
             return;
         }
         display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
@@ -100,8 +111,8 @@ public:
         wm_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         wm_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         wm_->waitForStarted(5000);
-        if (!waitFor([this] { return rootProperty("_NET_SUPPORTING_WM_CHECK").contains(QStringLiteral("window id")); }))
-            unavailable_ = QStringLiteral("openbox did not take the display");
+        managing_ = waitFor([this] { return rootProperty("_NET_SUPPORTING_WM_CHECK").contains(QStringLiteral("window id")); },
+                            20000);
     }
 
     ~Session() {
@@ -123,6 +134,8 @@ public:
     // scripts/setup, and missing one is a failure (see `missing`).
     const QString& unavailable() const { return unavailable_; }
     QStringList missing() const { return missing_; }
+    // Whether the window manager took the display; a failure when not.
+    bool managing() const { return managing_; }
 
     const QString& display() const { return display_; }
     // The environment for a program on this display, from a test's own.
@@ -267,6 +280,7 @@ private:
     QString display_;
     QString unavailable_;
     QStringList missing_;
+    bool managing_ = false;
 };
 
 } // namespace x11
@@ -280,4 +294,5 @@ private:
         ASSERT_TRUE((session).missing().isEmpty())                                               \
             << "not installed: " << (session).missing().join(u' ').toStdString()                 \
             << " (scripts/setup installs it)";                                                   \
+        ASSERT_TRUE((session).managing()) << "openbox did not take the display";                 \
     } while (0)

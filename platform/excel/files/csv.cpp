@@ -273,6 +273,14 @@ private:
     DateShape shape_;
 };
 
+} // namespace
+
+vb::Variant RegionalValue(const QString& text) {
+    return FieldTyper(Typing::Regional)(text, false);
+}
+
+namespace {
+
 QString decode(const QString& path, QByteArrayView bytes) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,

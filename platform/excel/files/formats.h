@@ -19,6 +19,12 @@ void WriteXlsx(const WorkbookData& workbook, const QString& path);
 WorkbookData ReadCsv(const QString& path, const QByteArray& content);
 void WriteCsv(const WorkbookData& workbook, const QString& path);
 
+// The value a text stands for as the regional settings write values, as a
+// separated-values file of them is read: a number with the regional decimal
+// and group separators, a date, a date and time or a time of day in the
+// regional formats, DOĞRU or YANLIŞ, an error value; otherwise the text.
+QM_EXPORT vb::Variant RegionalValue(const QString& text);
+
 // Writes a whole file at once, replacing what was there.
 void WriteWholeFile(const QString& path, const QByteArray& content);
 

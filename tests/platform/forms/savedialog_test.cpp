@@ -35,6 +35,24 @@ TEST(SaveDialog, TheDefaultExtensionGoesOnlyToAFileNameWithoutOne) {
             << c.chosen;
 }
 
+TEST(SaveDialog, FiltersAsQtTakesThemWithTheirPatternsOnceAndTheExtensionOfATypeOfOne) {
+    EXPECT_EQ(forms::QtNameFilters(QStringLiteral("Microsoft Excel Dosyaları (*.xls)|*.xls")),
+              QStringList{QStringLiteral("Microsoft Excel Dosyaları (*.xls)")});
+    EXPECT_EQ(forms::QtNameFilters(QStringLiteral("Excel 97-2003 çalışma kitabı|*.xls|Excel çalışma kitabı|*.xlsx|İkisi|*.xls;*.xlsx")),
+              (QStringList{QStringLiteral("Excel 97-2003 çalışma kitabı (*.xls)"), QStringLiteral("Excel çalışma kitabı (*.xlsx)"),
+                           QStringLiteral("İkisi (*.xls *.xlsx)")}));
+    const struct {
+        const char* filter;
+        const char* extension;
+    } cases[] = {
+        {"Excel çalışma kitabı (*.xlsx)", "xlsx"}, {"CSV (virgülle ayrılmış) (*.csv)", "csv"},
+        {"İkisi (*.xls *.xlsx)", ""},              {"Tüm dosyalar (*)", ""},
+        {"Tüm dosyalar (*.*)", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(forms::FilterExtension(QString::fromUtf8(c.filter)), QString::fromUtf8(c.extension)) << c.filter;
+}
+
 // Types each queued name into the next file dialog and accepts it; with no
 // name left the dialog is cancelled.
 class Typist {
@@ -133,6 +151,30 @@ TEST_F(InteractiveSaveAs, QuestionsNameTheFileThatIsWritten) {
     QFile old(folder + QStringLiteral("/rapor.xls"));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("eski rapor"));
+}
+
+TEST_F(InteractiveSaveAs, ANameWithoutAnExtensionTakesThatOfTheTypeChosen) {
+    forms::SaveDialogRequest request;
+    request.title = QStringLiteral("Farklı Kaydet");
+    request.filter = QStringLiteral("Excel 97-2003 çalışma kitabı|*.xls|Excel çalışma kitabı|*.xlsx|CSV|*.csv");
+    request.defaultExt = QStringLiteral("xls");
+    request.initDir = folder;
+    for (int index : {1, 2, 3}) {
+        SCOPED_TRACE(index);
+        request.filterIndex = index;
+        QString shown;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                shown = dialog->selectedNameFilter();
+        });
+        poll.start(2);
+        Typist typist({QStringLiteral("deneme")});
+        const auto answer = forms::InteractiveSaveDialogService().askSave(nullptr, request);
+        EXPECT_EQ(shown, forms::QtNameFilters(request.filter)[index - 1]) << "the type asked for is shown first";
+        EXPECT_EQ(answer, std::optional<QString>(folder + QStringLiteral("/deneme.") +
+                                                 QStringList{"xls", "xlsx", "csv"}[index - 1]));
+    }
 }
 
 TEST_F(InteractiveSaveAs, WithoutItsFlagsTheDialogAsksNothing) {
