@@ -253,6 +253,8 @@ private:
 
 frmRapor::frmRapor() : forms::Form(QStringLiteral("frmRapor")) {
     setCaption(QStringLiteral("Quillmere - Rapor görüntüleme"));
+    // Its size is held: maximised, it would leave its controls in a corner.
+    setBorderStyle(forms::vbSizable, /*minButton=*/true, /*maxButton=*/false);
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     rsRapor1 = new forms::Adodc(this, QStringLiteral("rsRapor1"));

@@ -500,9 +500,12 @@ void frmSMS::cmdIleri_Click() {
                 numberCell = sheet.Fields(gsmColumn);
             const QString number = mdlGenel::NormalizeGsmCell(numberCell->Value());
             if (!number.isEmpty() && !listed.contains(number)) {
-                if (yield.due())
+                // Decided once: a turn found due only after the total was
+                // left unwritten would show the list without its total.
+                if (yield.due()) {
                     showTotal();
-                yield();
+                    yield();
+                }
                 if (gone()) {
                     closeWaitWindow();
                     return;

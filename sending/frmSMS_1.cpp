@@ -51,6 +51,8 @@ bool emptyCell(const vb::Variant& v) {
 
 frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
     setCaption(QStringLiteral("Quillmere - SMS Gönderimi"));
+    // Its size is held: maximised, it would leave its controls in a corner.
+    setBorderStyle(forms::vbSizable, /*minButton=*/true, /*maxButton=*/false);
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"), QStringLiteral("Numara Listesi"));

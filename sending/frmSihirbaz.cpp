@@ -12,6 +12,8 @@ constexpr int kHeight = 3555;
 
 frmSihirbaz::frmSihirbaz() : forms::Form(QStringLiteral("frmSihirbaz")) {
     setCaption(QStringLiteral("Quillmere - İşlem sihirbazı"));
+    // Its size is held: maximised, it would leave its controls in a corner.
+    setBorderStyle(forms::vbSizable, /*minButton=*/true, /*maxButton=*/false);
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"));
@@ -62,7 +64,12 @@ void frmSihirbaz::Form_Activate() {
     }
 }
 
-void frmSihirbaz::Form_Resize() { forms::HoldSize(*this, kWidth, kHeight); }
+void frmSihirbaz::Form_Resize() {
+    forms::HoldSize(*this, kWidth, kHeight);
+    // The banner runs to the window's right edge, however much of the
+    // outer size the window manager's frame leaves to it.
+    Frame1->setGeometry(0, 0, width(), Frame1->height());
+}
 
 void frmSihirbaz::cmdIleri_Click() {
     if (optTumu->Value()) {

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QVBoxLayout>
@@ -168,9 +170,32 @@ void TextBox::setMaxLength(int length) {
         line_->setMaxLength(maxLength_ == 0 ? 32767 : maxLength_);
 }
 
+namespace {
+
+// The box shows the character it was given in place of each typed one, not
+// the style's own (a dot).
+class PasswordCharStyle : public QProxyStyle {
+public:
+    PasswordCharStyle(QChar c, QObject* owner) : c_(c) { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return c_.unicode();
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    QChar c_;
+};
+
+} // namespace
+
 void TextBox::setPasswordChar(QChar c) {
-    if (line_)
-        line_->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!line_)
+        return;
+    line_->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!c.isNull())
+        line_->setStyle(new PasswordCharStyle(c, line_));
 }
 
 void TextBox::setLocked(bool locked) {
@@ -249,6 +274,12 @@ bool TextBox::eventFilter(QObject* o, QEvent* e) {
     if (o != editor() || e->type() != QEvent::KeyPress)
         return QWidget::eventFilter(o, e);
     auto* k = static_cast<QKeyEvent*>(e);
+    // In a single-line box Enter and Esc belong to the window's default and
+    // cancel buttons, which take them before the box's own key handler.
+    if (line_ && !passThrough_) {
+        if (auto* form = dynamic_cast<Form*>(window()); form && form->pressDefaultOrCancel(k))
+            return true;
+    }
     QString text = k->text();
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
         text = QStringLiteral("\r");
@@ -398,6 +429,132 @@ DatePicker::DatePicker(QWidget* parent, const QString& name, const QString& form
     setDisplayFormat(format);
     setCalendarPopup(true);
     connect(this, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime&) { Form::RunEvent(Change); });
+    lineEdit()->installEventFilter(this);
+}
+
+namespace {
+
+struct SectionDigits {
+    int width;  // digits the part is written with
+    int low, high;
+};
+
+// A day the month lacks is taken, and becomes the month's last (see
+// withSection).
+SectionDigits digitsOf(QDateTimeEdit::Section section) {
+    switch (section) {
+    case QDateTimeEdit::DaySection: return {2, 1, 31};
+    case QDateTimeEdit::MonthSection: return {2, 1, 12};
+    case QDateTimeEdit::YearSection: return {4, 1, 9999};
+    case QDateTimeEdit::HourSection: return {2, 0, 23};
+    case QDateTimeEdit::MinuteSection:
+    case QDateTimeEdit::SecondSection: return {2, 0, 59};
+    default: return {0, 0, 0};
+    }
+}
+
+// The value with one part replaced; a day the month does not have becomes
+// its last one.
+QDateTime withSection(const QDateTime& value, QDateTimeEdit::Section section, int v) {
+    QDate d = value.date();
+    QTime t = value.time();
+    auto dateOf = [](int year, int month, int day) {
+        return QDate(year, month, std::min(day, QDate(year, month, 1).daysInMonth()));
+    };
+    switch (section) {
+    case QDateTimeEdit::DaySection: d = dateOf(d.year(), d.month(), v); break;
+    case QDateTimeEdit::MonthSection: d = dateOf(d.year(), v, d.day()); break;
+    case QDateTimeEdit::YearSection: d = dateOf(v, d.month(), d.day()); break;
+    case QDateTimeEdit::HourSection: t = QTime(v, t.minute(), t.second()); break;
+    case QDateTimeEdit::MinuteSection: t = QTime(t.hour(), v, t.second()); break;
+    case QDateTimeEdit::SecondSection: t = QTime(t.hour(), t.minute(), v); break;
+    default: break;
+    }
+    return QDateTime(d, t, value.timeSpec());
+}
+
+} // namespace
+
+void DatePicker::selectSection(Section section) {
+    if (section == NoSection)
+        return;
+    setCurrentSection(section);
+    setSelectedSection(section);
+}
+
+bool DatePicker::eventFilter(QObject* o, QEvent* e) {
+    const bool mouse = e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease
+                       || e->type() == QEvent::MouseButtonDblClick;
+    if (o != lineEdit() || !mouse || forwarding_)
+        return QDateTimeEdit::eventFilter(o, e);
+    // The text box places the caret where the pointer is; the part there is
+    // then selected whole, also where the box would have dropped a
+    // selection clicked into.
+    forwarding_ = true;
+    QCoreApplication::sendEvent(lineEdit(), e);
+    forwarding_ = false;
+    if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        typed_.clear();
+        selectSection(sectionAt(currentSectionIndex()));
+    }
+    return true;
+}
+
+void DatePicker::focusInEvent(QFocusEvent* e) {
+    QDateTimeEdit::focusInEvent(e);
+    typed_.clear();
+}
+
+bool DatePicker::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
+void DatePicker::typeDigit(int digit) {
+    Section section = currentSection();
+    if (section == NoSection) {
+        section = sectionAt(0);
+        selectSection(section);
+    }
+    if (section != typedInto_)
+        typed_.clear();
+    typedInto_ = section;
+    const SectionDigits part = digitsOf(section);
+    if (part.width == 0)
+        return;
+    typed_ += QChar(u'0' + digit);
+    int value = typed_.toInt();
+    if (value > part.high) {
+        // Too much for the part: the digit starts it afresh.
+        typed_ = QChar(u'0' + digit);
+        value = digit;
+    }
+    const bool complete = typed_.size() >= part.width || value * 10 > part.high;
+    // A year is taken once all its digits are there.
+    if (value >= part.low && (section != YearSection || complete))
+        setDateTime(withSection(dateTime(), section, value));
+    if (!complete) {
+        selectSection(section);
+        return;
+    }
+    typed_.clear();
+    int index = 0;
+    while (index < sectionCount() && sectionAt(index) != section)
+        ++index;
+    selectSection(index + 1 < sectionCount() ? sectionAt(index + 1) : section);
+}
+
+void DatePicker::keyPressEvent(QKeyEvent* e) {
+    const QString text = e->text();
+    const bool plain = !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && text.size() == 1 && text[0] >= u'0' && text[0] <= u'9') {
+        typeDigit(text[0].unicode() - u'0');
+        return;
+    }
+    if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
+        typed_.clear();
+        focusNextPrevChild(e->key() == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier));
+        return;
+    }
+    typed_.clear();
+    QDateTimeEdit::keyPressEvent(e);
 }
 
 TabControl::TabControl(QWidget* parent, const QString& name) : QTabWidget(parent) {

@@ -179,7 +179,10 @@ public:
     void setMax(int v) { setMaximum(v); }
 };
 
-// The date-time picker.
+// The date-time picker. As the Windows control does: a click selects the
+// part (day, month, year, hour, minute) under the pointer, digits typed
+// replace the selected part and go on to the next part once it is complete,
+// and Tab and Shift+Tab leave the control instead of moving between parts.
 class QM_EXPORT DatePicker : public QDateTimeEdit {
 public:
     DatePicker(QWidget* parent, const QString& name, const QString& format = QStringLiteral("dd.MM.yyyy"));
@@ -187,6 +190,21 @@ public:
     void setValue(const QDateTime& v) { setDateTime(v); }
 
     std::function<void()> Change;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void typeDigit(int digit);
+    void selectSection(Section section);
+
+    bool forwarding_ = false;
+    // The digits typed into the selected part so far, and that part.
+    QString typed_;
+    Section typedInto_ = NoSection;
 };
 
 // The tabbed dialog: Tab is the current tab's index; Click runs after a tab

@@ -6,9 +6,12 @@
 #include <QAbstractTableModel>
 #include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -141,6 +144,15 @@ DataGrid::DataGrid(QWidget* parent, const QString& name) : QWidget(parent) {
     layout->addWidget(view_);
     fitRowsToFont();
 
+    // The user widens a column by dragging its header's edge; the width is
+    // kept as if code had set it, through the list's later changes.
+    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+        if (headerHeld_ && column >= 0 && column < int(columns_.size()))
+            columns_[std::size_t(column)].widthTwips = ToTwips(size);
+    });
+    view_->viewport()->installEventFilter(this);
+    view_->horizontalHeader()->viewport()->installEventFilter(this);
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         Form::RunEvent([this, column] {
             if (HeadClick)
@@ -280,6 +292,31 @@ void DataGrid::applyColumns() {
             view_->setColumnWidth(i, ToPixels(c.widthTwips));
         view_->setColumnHidden(i, !c.visible);
     }
+}
+
+bool DataGrid::eventFilter(QObject* o, QEvent* e) {
+    if (o == view_->horizontalHeader()->viewport()) {
+        // Sizes change under the user's hand only while the header is held.
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)
+            headerHeld_ = true;
+        else if (e->type() == QEvent::MouseButtonRelease)
+            headerHeld_ = false;
+        return false;
+    }
+    if (o != view_->viewport() || e->type() != QEvent::ToolTip)
+        return QWidget::eventFilter(o, e);
+    // A cell too narrow for its text shows it cut, with "…": the whole text
+    // is its tooltip.
+    auto* help = static_cast<QHelpEvent*>(e);
+    const QModelIndex at = view_->indexAt(help->pos());
+    const QString text = at.isValid() ? model_->data(at, Qt::DisplayRole).toString() : QString();
+    const QRect cell = view_->visualRect(at);
+    const int margin = view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1;
+    if (!text.isEmpty() && view_->fontMetrics().horizontalAdvance(text) > cell.width() - 2 * margin)
+        QToolTip::showText(help->globalPos(), text, view_->viewport(), cell);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 // A report fills its grid one row at a time, yielding to the event loop after

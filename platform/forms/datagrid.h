@@ -112,6 +112,7 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     friend class GridModel;
@@ -141,6 +142,7 @@ private:
     int recordsetListener_ = 0;
     std::vector<ColumnState> columns_;
     bool syncing_ = false;
+    bool headerHeld_ = false;  // the user's mouse is down on the header
     bool syncPending_ = false;
     // Rows added since the view was last told; see scheduleGrowth().
     QTimer* growth_;

@@ -5,8 +5,10 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QRawFont>
 #include <QHash>
 #include <QTranslator>
+#include <algorithm>
 #include <utility>
 
 namespace forms {
@@ -18,11 +20,150 @@ const char* const kCompatibleFonts = "/usr/share/wine/fonts/";
 
 struct FontFiles {
     const char* family;
-    const char* files[2];
+    const char* files[2];  // the regular face, then the bold one
 };
 constexpr FontFiles kCompatible[] = {
     {"Tahoma", {"tahoma.ttf", "tahomabd.ttf"}},
 };
+
+// ---- Mending a TrueType file in memory
+
+quint16 u16(const QByteArray& f, qsizetype at) {
+    return quint16((quint8(f[at]) << 8) | quint8(f[at + 1]));
+}
+qint16 s16(const QByteArray& f, qsizetype at) { return qint16(u16(f, at)); }
+quint32 u32(const QByteArray& f, qsizetype at) { return (quint32(u16(f, at)) << 16) | u16(f, at + 2); }
+void put16(QByteArray& f, qsizetype at, int v) {
+    f[at] = char((v >> 8) & 0xFF);
+    f[at + 1] = char(v & 0xFF);
+}
+
+struct Table {
+    qsizetype offset = -1, length = 0;
+    bool found() const { return offset >= 0; }
+};
+
+Table tableOf(const QByteArray& f, const char* tag) {
+    if (f.size() < 12)
+        return {};
+    const int count = u16(f, 4);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype record = 12 + 16 * qsizetype(i);
+        if (record + 16 > f.size())
+            return {};
+        if (f.mid(record, 4) == QByteArray(tag, 4)) {
+            const Table t{qsizetype(u32(f, record + 8)), qsizetype(u32(f, record + 12))};
+            return t.offset + t.length <= f.size() ? t : Table{};
+        }
+    }
+    return {};
+}
+
+// A glyph's place in the file and its ink's bounds, in font units.
+struct Glyph {
+    qsizetype offset = -1, length = 0;
+    int contours = 0, xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    bool found() const { return offset >= 0 && length >= 10; }
+};
+
+Glyph glyphOf(const QByteArray& f, quint32 index) {
+    const Table head = tableOf(f, "head"), loca = tableOf(f, "loca"), glyf = tableOf(f, "glyf");
+    if (!head.found() || !loca.found() || !glyf.found() || head.length < 54)
+        return {};
+    const bool longOffsets = s16(f, head.offset + 50) != 0;
+    const qsizetype entry = longOffsets ? 4 : 2;
+    if (qsizetype(index + 2) * entry > loca.length)
+        return {};
+    auto at = [&](quint32 i) {
+        const qsizetype p = loca.offset + qsizetype(i) * entry;
+        return longOffsets ? qsizetype(u32(f, p)) : qsizetype(u16(f, p)) * 2;
+    };
+    Glyph g;
+    g.offset = glyf.offset + at(index);
+    g.length = at(index + 1) - at(index);
+    if (g.length < 10 || g.offset + g.length > glyf.offset + glyf.length)
+        return {};
+    g.contours = s16(f, g.offset);
+    g.xMin = s16(f, g.offset + 2);
+    g.yMin = s16(f, g.offset + 4);
+    g.xMax = s16(f, g.offset + 6);
+    g.yMax = s16(f, g.offset + 8);
+    return g;
+}
+
+// The glyph index of each character, by the file's own character map.
+QList<quint32> glyphIndexes(const QByteArray& f, const QString& characters) {
+    const QRawFont raw(f, 12);
+    return raw.isValid() ? raw.glyphIndexesForString(characters) : QList<quint32>();
+}
+
+// Its "İ" drawn as its "I", serifs and all, with the dot accent above where
+// its own dot was: a bare stem in the cell of the "I" leaves a gap after it.
+void composeDottedCapitalI(QByteArray& f) {
+    const QList<quint32> index = glyphIndexes(f, QStringLiteral("I\u0130\u02D9"));
+    if (index.size() != 3 || index.contains(0u))
+        return;
+    const Glyph plain = glyphOf(f, index[0]), dotted = glyphOf(f, index[1]), dot = glyphOf(f, index[2]);
+    if (!plain.found() || !dotted.found() || !dot.found() || dotted.contours < 0
+        || dotted.xMax - dotted.xMin >= plain.xMax - plain.xMin)
+        return;
+    const int dx = (plain.xMin + plain.xMax) / 2 - (dot.xMin + dot.xMax) / 2;
+    const int dy = dotted.yMax - dot.yMax;
+    // A composite glyph: header, then the two components, each with its
+    // offsets as words.
+    enum : int { Words = 0x1, XYValues = 0x2, RoundToGrid = 0x4, MoreComponents = 0x20, UseMyMetrics = 0x200 };
+    const int composite[] = {
+        -1, plain.xMin, std::min(plain.yMin, dot.yMin + dy), std::max(plain.xMax, dot.xMax + dx),
+        std::max(plain.yMax, dot.yMax + dy),
+        Words | XYValues | RoundToGrid | MoreComponents | UseMyMetrics, int(index[0]), 0, 0,
+        Words | XYValues | RoundToGrid, int(index[2]), dx, dy,
+    };
+    const qsizetype size = qsizetype(std::size(composite)) * 2;
+    if (size > dotted.length)
+        return;
+    for (qsizetype i = 0; i < qsizetype(std::size(composite)); ++i)
+        put16(f, dotted.offset + 2 * i, composite[i]);
+    for (qsizetype i = size; i < dotted.length; ++i)
+        f[dotted.offset + i] = 0;
+}
+
+// A bold face drawn with the regular face's strokes, only its cells wider,
+// is marked as not bold: Qt then thickens its strokes as it does for a
+// family without a bold face, and the text keeps the bold face's widths.
+void markThinBoldFace(QByteArray& bold, const QByteArray& regular) {
+    const Table os2 = tableOf(bold, "OS/2"), head = tableOf(bold, "head");
+    if (!os2.found() || os2.length < 64 || !head.found() || head.length < 54 || u16(bold, os2.offset + 4) < 700)
+        return;
+    const QList<quint32> b = glyphIndexes(bold, QStringLiteral("Il")), r = glyphIndexes(regular, QStringLiteral("Il"));
+    if (b.size() != 2 || r.size() != 2)
+        return;
+    for (int i = 0; i < 2; ++i) {
+        const Glyph gb = glyphOf(bold, b[i]), gr = glyphOf(regular, r[i]);
+        if (!gb.found() || !gr.found() || gb.xMax - gb.xMin != gr.xMax - gr.xMin)
+            return;
+    }
+    put16(bold, os2.offset + 4, 600);
+    put16(bold, os2.offset + 62, u16(bold, os2.offset + 62) & ~0x20);  // fsSelection: bold
+    put16(bold, head.offset + 44, u16(bold, head.offset + 44) & ~0x1);  // macStyle: bold
+}
+
+// fonts-wine's copy of a family, mended where it differs from the font the
+// windows were laid out with in ways Turkish texts show.
+void registerCompatible(const FontFiles& entry) {
+    QByteArray regular;
+    for (const char* file : entry.files) {
+        QFile in(QLatin1String(kCompatibleFonts) + QLatin1String(file));
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray font = in.readAll();
+        composeDottedCapitalI(font);
+        if (regular.isEmpty())
+            regular = font;
+        else
+            markThinBoldFace(font, regular);
+        QFontDatabase::addApplicationFontFromData(font);
+    }
+}
 
 } // namespace
 
@@ -32,15 +173,9 @@ bool EnsureFontFamily(const QString& family) {
     if (const auto it = known.constFind(key); it != known.constEnd())
         return *it;
     if (!QFontDatabase::hasFamily(family)) {
-        for (const FontFiles& entry : kCompatible) {
-            if (family.compare(QLatin1String(entry.family), Qt::CaseInsensitive) != 0)
-                continue;
-            for (const char* file : entry.files) {
-                const QString path = QLatin1String(kCompatibleFonts) + QLatin1String(file);
-                if (QFile::exists(path))
-                    QFontDatabase::addApplicationFont(path);
-            }
-        }
+        for (const FontFiles& entry : kCompatible)
+            if (family.compare(QLatin1String(entry.family), Qt::CaseInsensitive) == 0)
+                registerCompatible(entry);
     }
     const bool there = QFontDatabase::hasFamily(family);
     known.insert(key, there);

@@ -12,8 +12,10 @@ namespace forms {
 // Makes a font family the windows ask for by name available to Qt. A family
 // the system lacks is registered from Debian's metric-compatible copies
 // (fonts-wine keeps them outside the folders fontconfig searches), so that
-// layouts measured in twips for that font fit as designed. True when the
-// family is there afterwards. Checked once per family and process.
+// layouts measured in twips for that font fit as designed, mended where
+// they differ from the original in the Turkish letters and the bold face.
+// True when the family is there afterwards. Checked once per family and
+// process.
 QM_EXPORT bool EnsureFontFamily(const QString& family);
 
 // Qt's own texts in Turkish (standard buttons "Evet", "Hayır", "Tamam",

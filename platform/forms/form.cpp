@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
 #include <map>
@@ -41,19 +42,59 @@ Runtime& rt() {
 
 // A person's click inside a window makes it the active one. Focus events are
 // not used: they depend on a window manager, which tests do not have.
+//
+// The activation runs before the press reaches the control, and it may
+// yield to the event loop (the sending pages disable their lists and fetch
+// the account's information): the release of that same press, waiting in
+// the queue, would then reach the control before its press, and the click
+// would be lost. The press is held back while the window activates, with
+// what follows it to the same control, and given to the control afterwards
+// in its order: one press is one click, after the activation.
 class ClickActivation : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonPress && o->isWidgetType()) {
-            QWidget* w = static_cast<QWidget*>(o)->window();
-            for (Form* f : rt().loaded)
-                if (f == w) {
-                    Activate(*f);
-                    break;
-                }
+        if (!o->isWidgetType() || !isMouse(e->type()))
+            return false;
+        auto* w = static_cast<QWidget*>(o);
+        if (holding_) {
+            if (w != held_.data())
+                return false;
+            heldBack_.emplace_back(static_cast<QMouseEvent*>(e)->clone());
+            return true;
         }
-        return false;
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        Form* form = nullptr;
+        for (Form* f : rt().loaded)
+            if (f == w->window())
+                form = f;
+        if (!form || ActiveForm() == form)
+            return false;
+        holding_ = true;
+        held_ = w;
+        heldBack_.emplace_back(static_cast<QMouseEvent*>(e)->clone());
+        QPointer<Form> activated(form);
+        Activate(*form);
+        holding_ = false;
+        std::vector<std::unique_ptr<QMouseEvent>> replay = std::move(heldBack_);
+        heldBack_.clear();
+        // What the activation closed or hid takes no click.
+        for (auto& event : replay)
+            if (held_ && activated && activated->isLoaded() && held_->isVisible())
+                QCoreApplication::sendEvent(held_.data(), event.get());
+        held_.clear();
+        return true;
     }
+
+private:
+    static bool isMouse(QEvent::Type t) {
+        return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick
+               || t == QEvent::MouseMove;
+    }
+
+    bool holding_ = false;
+    QPointer<QWidget> held_;
+    std::vector<std::unique_ptr<QMouseEvent>> heldBack_;
 };
 
 // Long loops yield to the event loop once per record, and each yield would
@@ -152,7 +193,62 @@ int ScreenHeight() {
 Form::Form(const QString& className) : QWidget(nullptr, Qt::Window), className_(className) {
     setObjectName(className);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setCaption(QString());
     installClickActivation();
+}
+
+void Form::setCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+}
+
+void Form::setBorderStyle(int style, bool minButton, bool maxButton, bool controlBox) {
+    if (style < vbBSNone || style > vbSizableToolWindow)
+        vb::Raise(vb::errInvalidProperty);
+    const bool sizable = style == vbSizable || style == vbSizableToolWindow;
+    Qt::WindowFlags flags = windowFlags() & Qt::WindowStaysOnTopHint;
+    if (style == vbBSNone) {
+        flags |= Qt::Window | Qt::FramelessWindowHint;
+    } else {
+        flags |= style == vbFixedDialog ? Qt::Dialog
+                 : style >= vbFixedToolWindow ? Qt::Tool
+                                              : Qt::Window;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (controlBox) {
+            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            if (style == vbSizable || style == vbFixedSingle) {
+                if (minButton)
+                    flags |= Qt::WindowMinimizeButtonHint;
+                if (maxButton && sizable)
+                    flags |= Qt::WindowMaximizeButtonHint;
+            }
+        }
+    }
+    borderStyle_ = style;
+    const bool wasVisible = isVisible();
+    setWindowFlags(flags);
+    if (!sizable)
+        holdSize();
+    // Changing window flags hides a shown window; put it back.
+    if (wasVisible)
+        QWidget::show();
+}
+
+void Form::holdSize() {
+    sizeHeld_ = true;
+    applyHeldSize();
+}
+
+void Form::applyHeldSize() {
+    if (sizeHeld_ && (minimumSize() != size() || maximumSize() != size()))
+        setFixedSize(size());
+}
+
+void Form::resizeClient(QSize size) {
+    if (sizeHeld_)
+        setFixedSize(size);
+    else
+        resize(size);
 }
 
 Form::~Form() {
@@ -234,12 +330,12 @@ void Form::setTop(int twips) {
 
 void Form::setWidth(int twips) {
     requireNormal(*this);
-    resize(std::max(0, ToPixels(twips) - frame_.left() - frame_.right()), height());
+    resizeClient({std::max(0, ToPixels(twips) - frame_.left() - frame_.right()), height()});
 }
 
 void Form::setHeight(int twips) {
     requireNormal(*this);
-    resize(width(), std::max(0, ToPixels(twips) - frame_.top() - frame_.bottom()));
+    resizeClient({width(), std::max(0, ToPixels(twips) - frame_.top() - frame_.bottom())});
 }
 
 void Form::Move(int left, int top, int w, int h) {
@@ -381,10 +477,9 @@ bool Form::settle() {
         return true;
     if (geometry() == fitTarget_)
         return ++settledTicks_ >= kSettledTicks;
+    resizeClient(fitTarget_.size());
     if (fitPlaced_)
         setGeometry(fitTarget_);
-    else
-        resize(fitTarget_.size());
     settledTicks_ = 0;
     return false;
 }
@@ -416,6 +511,8 @@ void Form::watchFrame() {
 }
 
 void Form::showEvent(QShowEvent* e) {
+    // Before the window manager maps it: it is told the size held.
+    applyHeldSize();
     QWidget::showEvent(e);
     watchFrame();
 }
@@ -458,24 +555,29 @@ void Form::resizeEvent(QResizeEvent* e) {
     runResize();
 }
 
+bool Form::pressDefaultOrCancel(const QKeyEvent* e) {
+    CommandButton* button = nullptr;
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        button = defaultButton_;
+    else if (e->key() == Qt::Key_Escape)
+        button = cancelButton_;
+    if (!button || !button->isEnabled() || !button->isVisible())
+        return false;
+    button->click();
+    return true;
+}
+
 void Form::keyPressEvent(QKeyEvent* e) {
+    // Enter presses the focused button, else the default button.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // Enter presses the focused button, else the default button.
         if (auto* focused = dynamic_cast<CommandButton*>(focusWidget())) {
             if (focused->isEnabled())
                 focused->click();
             return;
         }
-        if (defaultButton_ && defaultButton_->isEnabled() && defaultButton_->isVisible()) {
-            defaultButton_->click();
-            return;
-        }
-    } else if (e->key() == Qt::Key_Escape) {
-        if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible()) {
-            cancelButton_->click();
-            return;
-        }
     }
+    if (pressDefaultOrCancel(e))
+        return;
     QWidget::keyPressEvent(e);
 }
 
@@ -586,6 +688,8 @@ void HoldSize(Form& form, int widthTwips, int heightTwips, bool hold) {
     };
     holdOne(&Form::Width, widthTwips, &Form::setWidth);
     holdOne(&Form::Height, heightTwips, &Form::setHeight);
+    if (hold)
+        form.holdSize();
 }
 
 } // namespace forms

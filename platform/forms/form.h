@@ -10,6 +10,7 @@
 #include <typeinfo>
 #include <vector>
 
+class QKeyEvent;
 class QTimer;
 
 namespace forms {
@@ -25,6 +26,14 @@ QM_EXPORT int ScreenWidth();
 QM_EXPORT int ScreenHeight();
 
 enum WindowStateValue : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum BorderStyleValue : int {
+    vbBSNone = 0,
+    vbFixedSingle = 1,
+    vbSizable = 2,
+    vbFixedDialog = 3,
+    vbFixedToolWindow = 4,
+    vbSizableToolWindow = 5,
+};
 enum UnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
 
 // A window of the add-in. Each window class has one default instance (see
@@ -53,8 +62,26 @@ public:
     // Brings the window to the front and makes it the active one.
     void ZOrder();
 
-    QString Caption() const { return windowTitle(); }
-    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    // An empty caption leaves the title bar empty. The window system is
+    // given one blank for it: Qt puts the program's name in an empty title,
+    // and window managers name a window without a title themselves.
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& caption);
+
+    // The border and the buttons of the title bar, as the form's
+    // BorderStyle, MinButton, MaxButton and ControlBox give them, told to
+    // the window manager. A fixed border (none, single, dialog, tool
+    // window) cannot be sized by the user, and offers no maximise button;
+    // a dialog or tool window border offers neither minimise nor maximise;
+    // without a control box there are no buttons at all. A new window has a
+    // sizable border with both buttons.
+    void setBorderStyle(int style, bool minButton = true, bool maxButton = true, bool controlBox = true);
+    int BorderStyle() const { return borderStyle_; }
+    // A window whose size only its code changes, as one whose resize
+    // handler holds it: the window manager is told that its size is the
+    // only one, and offers neither sizing nor maximising.
+    void holdSize();
+    bool sizeHeld() const { return sizeHeld_; }
 
     // Geometry of the outer window, in twips: the frame the window manager
     // draws around it included, as far as that frame is known. A window is
@@ -89,6 +116,9 @@ public:
     CommandButton* cancelButton() const { return cancelButton_; }
     void setDefaultButton(CommandButton* b) { defaultButton_ = b; }
     void setCancelButton(CommandButton* b) { cancelButton_ = b; }
+    // Enter presses the default button and Esc the cancel button, when the
+    // window has one that can be pressed; true when one was.
+    bool pressDefaultOrCancel(const QKeyEvent* e);
 
     // Runs an event handler the way the language does: a run-time error that
     // the handler leaves unhandled is shown as a message box and ends it.
@@ -116,6 +146,9 @@ private:
 
     QRect outerRect() const;
     void placeOuter(QPoint topLeft);
+    // Resizes the client area; a held size is held at the new one.
+    void resizeClient(QSize size);
+    void applyHeldSize();
     void placeFlushRight();
     void placeCentred();
     // Watches for the window manager's frame after a showing, fits the
@@ -129,6 +162,9 @@ private:
     void runResize();
 
     QString className_;
+    QString caption_;
+    int borderStyle_ = vbSizable;
+    bool sizeHeld_ = false;
     bool loaded_ = false;
     bool inResize_ = false;
     bool fitting_ = false;

@@ -9,6 +9,7 @@
 #include "tests/support/temp_database.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,6 +49,18 @@ TEST_F(WelcomeTest, TheQuickSendRoadIsTheDefault) {
     auto before = forms::Get<frmSMS_1>().ListRecordset;
     w.cmdIleri->click();
     EXPECT_NE(forms::Get<frmSMS_1>().ListRecordset, before);
+}
+
+TEST_F(WelcomeTest, TheOrangeBannerSpansTheWindowAndOpensInTahomaBold) {
+    auto& w = forms::Get<frmSihirbaz>();
+    w.Show();
+    QApplication::processEvents();
+    EXPECT_EQ(w.Frame1->geometry(), QRect(0, 0, w.width(), w.Frame1->height()));
+    EXPECT_EQ(w.Frame1->palette().color(QPalette::Window), QColor(255, 128, 0));
+    const QFontInfo first(w.Label1->font());
+    EXPECT_EQ(first.family(), QStringLiteral("Tahoma"));
+    EXPECT_TRUE(first.bold());
+    EXPECT_EQ(QFontInfo(w.Label2->font()).family(), QStringLiteral("Tahoma"));
 }
 
 TEST_F(WelcomeTest, TheTemplateRoadOpensTheTemplatePageOnce) {

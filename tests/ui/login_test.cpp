@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -95,6 +96,15 @@ TEST_F(LoginTest, TheWindowStartsEmptyAndShowsTheClientCodeForTheGatewayService)
     EXPECT_FALSE(p.txtClientKodu->isVisibleTo(&p));
     EXPECT_FALSE(p.lblClientKodu->isVisibleTo(&p));
     EXPECT_FALSE(p.txtClientKodu->isEnabled());
+}
+
+TEST_F(LoginTest, ThePasswordIsShownAsStars) {
+    auto& w = open();
+    w.txtPassWord->typeText(QStringLiteral("demo123"));
+    EXPECT_EQ(w.txtPassWord->Text(), QStringLiteral("demo123"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w.txtPassWord->editor())->displayText(), QStringLiteral("*******"));
+    w.txtUserName->typeText(QStringLiteral("demo"));
+    EXPECT_EQ(static_cast<QLineEdit*>(w.txtUserName->editor())->displayText(), QStringLiteral("demo"));
 }
 
 TEST_F(LoginTest, OneBlankIsMissingInputTwoBlanksAreSent) {

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -169,7 +170,7 @@ TEST_F(SettingsTest, TheAccountBoxesTakeOnlyLettersAndDigits) {
     auto& w = open();
     w.SSTab1->setTab(1);
     for (forms::TextBox* box : {w.txtUserName_m, w.txtPassWord_m, w.txtClientKodu_m}) {
-        box->typeText(QStringLiteral("a-ş b.Ç_9\rZ\b7"));
+        box->typeText(QStringLiteral("a-ş b.Ç_9Z\b7"));
         EXPECT_EQ(box->Text(), QStringLiteral("ab97")) << box->objectName().toStdString();
         // The clipboard keys come as control characters, and are swallowed.
         paste(box);
@@ -186,11 +187,44 @@ TEST_F(SettingsTest, TheAccountBoxesTakeOnlyLettersAndDigits) {
     EXPECT_EQ(w.txtPalvoriYolu->Text(), QStringLiteral("http://sunucu-ş 1/palvori"));
     paste(w.txtPalvoriYolu);
     EXPECT_EQ(w.txtPalvoriYolu->Text(), QStringLiteral("http://sunucu-ş 1/palvori-ek"));
-    // Enter in a box is not passed on to the default button.
-    services.msgBoxes->clearRecords();
+}
+
+TEST_F(SettingsTest, ThePasswordsAreShownAsStars) {
+    loadedAs(QStringLiteral("Quillmere"), QStringLiteral("ali"), QStringLiteral("pw42"));
+    auto& w = open();
     w.SSTab1->setTab(1);
-    w.txtUserName_i->typeText(QStringLiteral("\r"));
-    EXPECT_TRUE(services.msgBoxes->records().empty());
+    auto shown = [](forms::TextBox* box) { return static_cast<QLineEdit*>(box->editor())->displayText(); };
+    EXPECT_EQ(shown(w.txtPassWord_m), QStringLiteral("****"));
+    EXPECT_EQ(shown(w.txtUserName_m), QStringLiteral("ali"));
+    w.optPalvori->setValue(true);
+    w.txtPassWord_i->typeText(QStringLiteral("gizli"));
+    EXPECT_EQ(shown(w.txtPassWord_i), QStringLiteral("*****"));
+}
+
+TEST_F(SettingsTest, EnterInAnAccountBoxPressesKaydetAndEscVazgec) {
+    loadedAs(QStringLiteral("Quillmere"));
+    auto& w = open();
+    w.SSTab1->setTab(1);
+    int saves = 0;
+    for (forms::TextBox* box : {w.txtUserName_m, w.txtPassWord_m, w.txtClientKodu_m}) {
+        service.answer("100\n");
+        box->typeText(QStringLiteral("\r"));
+        EXPECT_EQ(prompts().size(), ++saves) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(prompts(), (QStringList{kM2, kM2, kM2}));
+    EXPECT_EQ(w.txtUserName_m->Text(), QStringLiteral("ali")) << "the key filter never saw the Enter";
+    w.optPalvori->setValue(true);
+    w.txtPalvoriYolu->setText(loaded.base() + QStringLiteral("/palvori"));
+    w.chkKaydet_i->setValue(1);
+    for (forms::TextBox* box : {w.txtUserName_i, w.txtPassWord_i}) {
+        box->setText(QStringLiteral("veli"));
+        loaded.answer("100\n");
+        box->typeText(QStringLiteral("\r"));
+        EXPECT_EQ(prompts().size(), ++saves) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(stored(QStringLiteral("kullanici_adi_i")), QStringLiteral("veli"));
+    QTest::keyClick(w.txtPassWord_i->editor(), Qt::Key_Escape);
+    EXPECT_FALSE(forms::IsLoaded<frmAyarlar>());
 }
 
 TEST_F(SettingsTest, AMissingEntryIsRefusedBeforeAnyRequest) {

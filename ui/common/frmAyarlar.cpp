@@ -53,7 +53,8 @@ QString checkAccount(const QString& url, const QString& identity, const QString&
 frmAyarlar::frmAyarlar() : forms::Form(QStringLiteral("frmAyarlar")) {
     setCaption(QStringLiteral("Quillmere - Ayarlar"));
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    // A dialog of its own size: only the close button.
+    setBorderStyle(forms::vbSizable, /*minButton=*/false, /*maxButton=*/false);
 
     SSTab1 = new forms::TabControl(this, QStringLiteral("SSTab1"));
     // As wide as the window allows: the marking option's caption is long.

@@ -9,7 +9,7 @@
 
 frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {
     setCaption(QString());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setBorderStyle(forms::vbFixedDialog);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);

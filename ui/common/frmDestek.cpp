@@ -22,7 +22,7 @@ QString queryValue(const QString& value) { return QString::fromLatin1(QUrl::toPe
 
 frmDestek::frmDestek() : forms::Form(QStringLiteral("frmDestek")) {
     setCaption(QString());
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setBorderStyle(forms::vbBSNone);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0, 0, 128));
     pal.setColor(QPalette::WindowText, QColor(255, 255, 255));

@@ -23,7 +23,8 @@ bool blank(const QString& s) { return s.isEmpty() || s == u" "; }
 frmGiris::frmGiris() : forms::Form(QStringLiteral("frmGiris")) {
     setCaption(QStringLiteral("Quillmere - Kullanıcı girişi"));
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    // A dialog of its own size: only the close button.
+    setBorderStyle(forms::vbSizable, /*minButton=*/false, /*maxButton=*/false);
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"));
     forms::Place(Frame1, 0, 0, 4755, 2670);

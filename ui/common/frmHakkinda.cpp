@@ -12,7 +12,7 @@ constexpr int kHeight = 2100;
 
 frmHakkinda::frmHakkinda() : forms::Form(QStringLiteral("frmHakkinda")) {
     setCaption(QString());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setBorderStyle(forms::vbFixedDialog);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
     pal.setColor(QPalette::WindowText, pal.color(QPalette::HighlightedText));

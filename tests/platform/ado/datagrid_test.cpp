@@ -11,6 +11,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QElapsedTimer>
+#include <QToolTip>
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using namespace forms;
@@ -192,6 +196,67 @@ TEST_F(DataGridTest, CaptionColumnWidthsInTwipsAndHiddenColumns) {
     EXPECT_EQ(grid->ColumnCount(), 3);
     EXPECT_EQ(grid->view()->columnWidth(1), ToPixels(800));
     EXPECT_TRUE(grid->view()->isColumnHidden(0));
+}
+
+// A person's drag of a header's right edge, by some pixels.
+void dragHeaderEdge(QHeaderView* h, int column, int by) {
+    QWidget* port = h->viewport();
+    const QPoint from(h->sectionViewportPosition(column) + h->sectionSize(column) - 1, h->height() / 2);
+    auto send = [port](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, port->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(port, &e);
+    };
+    send(QEvent::MouseMove, from, Qt::NoButton);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    for (int step = 1; step <= 4; ++step)
+        send(QEvent::MouseMove, from + QPoint(by * step / 4, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(by, 0), Qt::NoButton);
+}
+
+TEST_F(DataGridTest, TheUserWidensAColumnByItsHeaderAndItStaysWide) {
+    auto sent = MadeUp({"msgid", "mesaj"}, {{"1796931234", "İlk Kayıt :deneme"}, {"17", "kısa"}});
+    grid->setDataSource(sent);
+    grid->Columns(0).setWidth(800);
+    QHeaderView* header = grid->view()->horizontalHeader();
+    dragHeaderEdge(header, 0, 60);
+    EXPECT_EQ(grid->view()->columnWidth(0), ToPixels(800) + 60);
+    EXPECT_EQ(grid->Columns(0).Width(), ToTwips(ToPixels(800) + 60));
+    // Rows removed, filtered or added do not take the user's width back.
+    sent->MoveFirst();
+    sent->Delete();
+    sent->setFilter(QStringLiteral("msgid = '17'"));
+    add(sent, QStringLiteral("5323333333"), QString());
+    EXPECT_EQ(grid->view()->columnWidth(0), ToPixels(800) + 60);
+    // Code sets it again.
+    grid->Columns(0).setWidth(900);
+    EXPECT_EQ(grid->view()->columnWidth(0), ToPixels(900));
+}
+
+TEST_F(DataGridTest, ACellCutShortShowsItsWholeTextAsItsTooltip) {
+    grid->setDataSource(MadeUp({"msgid", "mesaj"}, {{"1796931234", "kısa"}, {"17", "Merhaba, bu uzun bir deneme mesajıdır; sütuna sığmaz."}}, 255));
+    grid->Columns(0).setWidth(800);
+    grid->Columns(1).setWidth(1500);
+    QTableView* v = grid->view();
+    auto tipAt = [&](int row, int column) {
+        // A tooltip leaves after a moment.
+        QToolTip::hideText();
+        QElapsedTimer gone;
+        gone.start();
+        while (QToolTip::isVisible() && gone.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        const QPoint at = v->visualRect(v->model()->index(row, column)).center();
+        QHelpEvent help(QEvent::ToolTip, at, v->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(v->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0, 0), QStringLiteral("1796931234"));
+    EXPECT_EQ(tipAt(1, 1), QStringLiteral("Merhaba, bu uzun bir deneme mesajıdır; sütuna sığmaz."));
+    EXPECT_EQ(tipAt(1, 0), QString()) << "a text that fits has no tooltip";
+    EXPECT_EQ(tipAt(0, 1), QString());
+    // Widened enough, the cell shows it all.
+    grid->Columns(0).setWidth(3000);
+    EXPECT_EQ(tipAt(0, 0), QString());
 }
 
 TEST_F(DataGridTest, AHeaderClickRunsTheEventWithTheColumnIndex) {

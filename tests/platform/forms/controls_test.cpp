@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -227,6 +228,65 @@ TEST_F(ControlsTest, AddItemsIsManyAddItems) {
             EXPECT_EQ(many.clicks, one.clicks) << editable << b;
         }
     }
+}
+
+// A person's click at a character of a date picker's text.
+void clickAtCharacter(DatePicker* picker, int index) {
+    auto* edit = picker->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    int x = 0;
+    while (x < edit->width() && edit->cursorPositionAt(QPoint(x, edit->height() / 2)) <= index)
+        ++x;
+    // Just left of where the caret would go after the character.
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(x - 2, edit->height() / 2));
+}
+
+TEST_F(ControlsTest, APickerTakesTypedDigitsIntoThePartClickedAndTabLeavesIt) {
+    auto* before = new TextBox(&f, QStringLiteral("txtOnce"));
+    auto* date = new DatePicker(&f, QStringLiteral("DTPicker1"), QStringLiteral("dd.MM.yyyy"));
+    auto* time = new DatePicker(&f, QStringLiteral("DTPicker2"), QStringLiteral("HH:mm"));
+    before->setGeometry(0, 0, 100, 24);
+    date->setGeometry(0, 30, 140, 24);
+    time->setGeometry(0, 60, 100, 24);
+    date->setValue(QDateTime(QDate(2007, 3, 5), QTime(0, 0)));
+    time->setValue(QDateTime(QDate(2007, 3, 5), QTime(14, 7)));
+    f.Show();
+
+    struct Case {
+        DatePicker* picker;
+        int character;  // clicked
+        const char* keys;
+        QDateTime wanted;
+    } cases[] = {
+        // Two digits fill the day, then the month, then four the year.
+        {date, 1, "171220250", QDateTime(QDate(2025, 12, 17), QTime(0, 0))},
+        // A digit no second one could follow completes its part at once.
+        {date, 3, "4", QDateTime(QDate(2025, 4, 17), QTime(0, 0))},
+        // A day the month lacks is its last.
+        {date, 0, "31", QDateTime(QDate(2025, 4, 30), QTime(0, 0))},
+        {time, 4, "45", QDateTime(QDate(2007, 3, 5), QTime(14, 45))},
+        {time, 0, "930", QDateTime(QDate(2007, 3, 5), QTime(9, 30))},
+    };
+    for (const Case& c : cases) {
+        // A person's click gives the focus, and places the caret.
+        SetFocus(c.picker);
+        clickAtCharacter(c.picker, c.character);
+        QTest::keyClicks(c.picker, QString::fromLatin1(c.keys));
+        EXPECT_EQ(c.picker->Value(), c.wanted) << c.keys;
+    }
+    // The click selects the part under the pointer.
+    SetFocus(date);
+    clickAtCharacter(date, 4);
+    EXPECT_EQ(date->currentSection(), QDateTimeEdit::MonthSection);
+    EXPECT_EQ(date->findChild<QLineEdit*>()->selectedText(), QStringLiteral("04"));
+
+    // Tab and Shift+Tab leave the picker from any part.
+    QTest::keyClick(date, Qt::Key_Tab);
+    EXPECT_EQ(f.focusWidget(), time);
+    QTest::keyClick(time, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(f.focusWidget(), date);
+    QTest::keyClick(date, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(f.focusWidget(), before->editor());
 }
 
 TEST_F(ControlsTest, ScriptedDialogsAnswerFromTheirQueues) {

@@ -4,10 +4,13 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
+#include "tests/support/turkish_letters.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontInfo>
+#include <QImage>
+#include <QPainter>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -27,6 +30,42 @@ TEST(Desktop, TahomaIsDrawnAsTahomaInBothWeights) {
         EXPECT_DOUBLE_EQ(drawn.pointSizeF(), 8.25);
     }
     EXPECT_FALSE(forms::EnsureFontFamily(QStringLiteral("Hiç Olmayan Yazı Tipi")));
+}
+
+TEST(Desktop, TheTurkishLettersAreDrawnByTahomaWithoutGaps) {
+    ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")));
+    QWidget w;
+    QStringList faults;
+    for (double points : {8.25, 9.75})
+        for (bool bold : {false, true}) {
+            forms::SetFont(&w, QStringLiteral("Tahoma"), points, bold);
+            faults << turkish::Faults(w.font());
+        }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+}
+
+// Bold text is drawn with thicker strokes than regular text, not only
+// wider: more of its cell is ink.
+TEST(Desktop, TahomaBoldIsDrawnBold) {
+    ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")));
+    auto inked = [](bool bold) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(40);
+        font.setBold(bold);
+        QImage picture(400, 60, QImage::Format_Grayscale8);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(0, 45), QStringLiteral("lIlIlIlI"));
+        painter.end();
+        long ink = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                ink += 255 - qGray(picture.pixel(x, y));
+        return ink;
+    };
+    EXPECT_GT(inked(true), inked(false) * 5 / 4);
 }
 
 TEST(Desktop, StandardButtonsSpeakTurkish) {
@@ -64,6 +103,37 @@ TEST(Desktop, StandardButtonsSpeakTurkish) {
         wanted.sort();
         EXPECT_EQ(sorted, wanted) << c.buttons;
     }
+}
+
+TEST(Desktop, AMessageBoxOffersOnlyItsCloseButton) {
+    forms::DialogMsgBoxService boxes;
+    struct Seen {
+        Qt::WindowFlags flags;
+        bool fixed = false;
+        QString title;
+    };
+    auto seen = std::make_shared<Seen>();
+    QTimer::singleShot(0, qApp, [seen] {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            seen->flags = box->windowFlags();
+            seen->fixed = box->minimumSize() == box->maximumSize();
+            seen->title = box->windowTitle();
+            box->reject();
+        });
+        poll->start(5);
+    });
+    boxes.show(QStringLiteral("Mesaj Başarı İle Gönderildi."), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
+    EXPECT_EQ(seen->title, QStringLiteral("Quillmere Uyarı"));
+    EXPECT_TRUE(seen->flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(seen->flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(seen->fixed) << "a message box is not sized by the user";
 }
 
 // What a person is shown of a long prompt: at most 1,024 characters, in a

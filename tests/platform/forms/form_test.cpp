@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -213,6 +214,62 @@ TEST_F(FormTest, AClickInsideAnotherWindowActivatesIt) {
     EXPECT_EQ(events(), (std::vector<QString>{"Activate"}));
 }
 
+// As the sending pages are: their activation disables what it will fill
+// and yields to the event loop before it enables it again.
+class frmYielding : public Form {
+public:
+    frmYielding() : Form(QStringLiteral("frmYielding")) {
+        resize(300, 200);
+        button = new CommandButton(this, QStringLiteral("cmdGonder"), QStringLiteral("Gönder"));
+        button->setGeometry(20, 20, 100, 30);
+        button->Click = [this] { events().push_back(QStringLiteral("Click")); };
+    }
+    void Form_Activate() override {
+        events().push_back(QStringLiteral("Activate"));
+        button->setEnabled(false);
+        vb::DoEvents();
+        button->setEnabled(true);
+    }
+    CommandButton* button;
+};
+
+// A person's press and release, queued by the window system as it queues
+// them: both are waiting before the press is handled.
+void queueClick(QWidget* target, QPoint at) {
+    QWindow* window = target->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPointF local = target->mapTo(target->window(), at);
+    const QPointF global = target->mapToGlobal(at);
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+}
+
+TEST_F(FormTest, OnePressIsOneClickAlsoWhenItActivatesAWindowThatYields) {
+    auto& f = Get<frmYielding>();
+    f.Show();
+    Get<frmOther>().Show();
+    QApplication::processEvents();
+    for (int round = 0; round < 2; ++round) {
+        events().clear();
+        queueClick(f.button, QPoint(50, 15));
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(events(), (std::vector<QString>{"Activate", "Click"})) << "round " << round;
+        // Another window clicked, and back: the activation runs again, once.
+        queueClick(&Get<frmOther>(), QPoint(5, 5));
+        QApplication::processEvents();
+    }
+    // A click in the active window activates nothing.
+    queueClick(f.button, QPoint(50, 15));
+    QApplication::processEvents();
+    events().clear();
+    queueClick(f.button, QPoint(50, 15));
+    QApplication::processEvents();
+    EXPECT_EQ(events(), (std::vector<QString>{"Click"}));
+}
+
 TEST_F(FormTest, GeometryInTwips) {
     auto& f = Get<frmProbe>();
     f.Move(1500, 3000, 4500, 3000);
@@ -267,6 +324,87 @@ TEST_F(FormTest, SizeHoldingPinsAFixedWindow) {
     QApplication::processEvents();
     EXPECT_EQ(f.Width(), 4755);
     EXPECT_EQ(f.Height(), 2670);
+}
+
+TEST_F(FormTest, TheBorderStyleIsWhatTheWindowManagerIsToldTheWindowOffers) {
+    struct Case {
+        int style;
+        bool minButton, maxButton, controlBox;
+        Qt::WindowType type;
+        bool frameless, minimise, maximise, close, held;
+    } cases[] = {
+        {vbSizable, true, true, true, Qt::Window, false, true, true, true, false},
+        {vbSizable, true, false, true, Qt::Window, false, true, false, true, false},
+        {vbSizable, false, false, true, Qt::Window, false, false, false, true, false},
+        {vbSizable, true, true, false, Qt::Window, false, false, false, false, false},
+        // A fixed border is never maximised.
+        {vbFixedSingle, true, true, true, Qt::Window, false, true, false, true, true},
+        // A dialog's border has neither button, whatever is asked.
+        {vbFixedDialog, true, true, true, Qt::Dialog, false, false, false, true, true},
+        {vbFixedDialog, true, true, false, Qt::Dialog, false, false, false, false, true},
+        {vbSizableToolWindow, true, true, true, Qt::Tool, false, false, false, true, false},
+        {vbBSNone, true, true, true, Qt::Window, true, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "style " << c.style << " min " << c.minButton << " max " << c.maxButton
+                                        << " box " << c.controlBox);
+        auto& f = Get<frmProbe>();
+        f.setTopmost(true);
+        f.setBorderStyle(c.style, c.minButton, c.maxButton, c.controlBox);
+        f.Show();
+        const Qt::WindowFlags flags = f.windowFlags();
+        EXPECT_EQ(f.BorderStyle(), c.style);
+        EXPECT_EQ(flags & Qt::WindowType_Mask, c.type);
+        EXPECT_EQ(flags.testFlag(Qt::FramelessWindowHint), c.frameless);
+        EXPECT_EQ(flags.testFlag(Qt::WindowMinimizeButtonHint), c.minimise);
+        EXPECT_EQ(flags.testFlag(Qt::WindowMaximizeButtonHint), c.maximise);
+        EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), c.close);
+        EXPECT_TRUE(f.isTopmost()) << "the border leaves the window on top";
+        EXPECT_EQ(f.sizeHeld(), c.held);
+        EXPECT_EQ(f.minimumSize() == f.maximumSize(), c.held);
+        EXPECT_TRUE(f.isVisible());
+        Unload(f);
+        FlushUnloaded();
+    }
+}
+
+TEST_F(FormTest, AnEmptyCaptionIsAnEmptyTitleNotTheProgramsName) {
+    auto& f = Get<frmProbe>();
+    f.Show();
+    EXPECT_EQ(f.Caption(), QString());
+    ASSERT_NE(f.windowHandle(), nullptr);
+    // Qt would put the program's name in an empty title.
+    EXPECT_FALSE(f.windowHandle()->title().isEmpty());
+    EXPECT_TRUE(f.windowHandle()->title().trimmed().isEmpty());
+    f.setCaption(QStringLiteral("120/500 (%24)"));
+    EXPECT_EQ(f.windowHandle()->title(), QStringLiteral("120/500 (%24)"));
+    f.setCaption(QString());
+    EXPECT_EQ(f.Caption(), QString());
+    EXPECT_TRUE(f.windowHandle()->title().trimmed().isEmpty());
+}
+
+TEST_F(FormTest, AHeldSizeIsTheOnlyOneTheWindowManagerIsOffered) {
+    auto& f = Get<frmFixed>();
+    f.Show();
+    EXPECT_TRUE(f.sizeHeld());
+    EXPECT_EQ(f.minimumSize(), f.size());
+    EXPECT_EQ(f.maximumSize(), f.size());
+    // Code still sizes a window whose size is held, and the size held
+    // follows.
+    auto& probe = Get<frmProbe>();
+    probe.Show();
+    HoldSize(probe, 6000, 3000);
+    EXPECT_TRUE(probe.sizeHeld());
+    probe.setWidth(7500);
+    EXPECT_EQ(probe.Width(), 7500);
+    EXPECT_EQ(probe.maximumSize(), probe.size());
+    EXPECT_EQ(probe.minimumSize(), probe.size());
+    // A minimum size is no held size.
+    auto& other = Get<frmOther>();
+    other.Show();
+    HoldSize(other, 3000, 3000, false);
+    EXPECT_FALSE(other.sizeHeld());
+    EXPECT_NE(other.minimumSize(), other.maximumSize());
 }
 
 TEST_F(FormTest, MinimumSizeOnlyHoldsFromBelow) {
@@ -387,8 +525,17 @@ TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
     ok->setDefaultButton(true);
     cancel->setCancelButton(true);
     int oks = 0, cancels = 0;
+    auto* lines = new TextBox(&f, QStringLiteral("txtMesaj"), /*multiLine=*/true);
     ok->Click = [&] { ++oks; };
     cancel->Click = [&] { ++cancels; };
+    // The buttons take Enter and Esc before the box's own key handler,
+    // which would swallow them.
+    std::vector<int> seen;
+    text->KeyPress = [&](int& key) {
+        seen.push_back(key);
+        if (key == 13)
+            key = 0;
+    };
     f.Show();
     SetFocus(text);
     text->typeText(QStringLiteral("ab\r"));
@@ -396,6 +543,11 @@ TEST_F(FormTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
     EXPECT_EQ(text->Text(), QStringLiteral("ab"));
     QTest::keyClick(text->editor(), Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(seen, (std::vector<int>{'a', 'b'}));
+    // A multi-line box breaks its line.
+    lines->typeText(QStringLiteral("x\ry"));
+    EXPECT_EQ(lines->Text(), QStringLiteral("x\r\ny"));
+    EXPECT_EQ(oks, 1);
     // Enter on a focused button presses that button.
     SetFocus(cancel);
     QTest::keyClick(cancel, Qt::Key_Return);
