@@ -879,7 +879,7 @@ TEST_F(Edition1, RemovingTheAddinKeepsTheHostRunning) {
 // and its toolkit say on standard error (platform notes such as a missing
 // XDG_RUNTIME_DIR) stays aside while every step succeeds.
 TEST_F(Edition1, TheHeadlessDemoPrintsItsOwnLinesOnly) {
-    auto run = [this](const QString& program, const QStringList& args, const QProcessEnvironment& environment) {
+    auto run = [](const QString& program, const QStringList& args, const QProcessEnvironment& environment) {
         QProcess p;
         p.setProcessEnvironment(environment);
         p.start(program, args);

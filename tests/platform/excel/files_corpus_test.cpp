@@ -232,29 +232,33 @@ TEST_F(CsvSniffing, FindsTheEncodingTheSeparatorAndTheRegionalValues) {
     const struct {
         const char* name;
         QByteArray content;
-        std::vector<vb::Variant> firstRow;
+        std::vector<vb::Variant> header, firstRow;
     } cases[] = {
-        {"noktalı virgül", "Ad;Tutar;Tarih\r\nAyşe;1.234,56;29.02.2024\r\n",
+        {"noktalı virgül", "Ad;Tutar;Tarih\r\nAyşe;1.234,56;29.02.2024\r\n", {"Ad", "Tutar", "Tarih"},
          {"Ayşe", 1234.56, QDate(2024, 2, 29)}},
-        {"sep satırı", bom + "sep=;\r\nAd;Tutar\nAli;12,5\n", {"Ali", 12.5}},
-        {"sep ile virgül", "sep=,\nAd,Tutar\nAli,\"1,5\"\n", {"Ali", "1,5"}},
-        {"sekme", "Ad\tGsmNo\tAktif\nCan\t05321234567\tDOĞRU\n", {"Can", "05321234567", true}},
-        {"Windows-1254", "Ad;\xDEehir\r\n\xC7" "a\xF0r\xFD;\xDDstanbul\r\n", {"Çağrı", "İstanbul"}},
-        {"UTF-16", QByteArray("\xFF\xFE" "A\0;\0B\0\n\0" "1\0;\0\x5E\x01" "2\0\n\0", 20), {1.0, "Ş2"}},
-        {"virgül", "Ad,Tutar\nAli,-0.5\n", {"Ali", -0.5}},
-        {"tırnaklı sayı", "Ad;Tutar\nAli;\"12,5\"\n", {"Ali", "12,5"}},
-        {"saat ve hata", "A;B;C\n31.12.2023 18:00;#BÖL/0!;YANLIŞ\n",
+        {"sep satırı", bom + "sep=;\r\nAd;Tutar\nAli;12,5\n", {"Ad", "Tutar"}, {"Ali", 12.5}},
+        {"sep ile virgül", "sep=,\nAd,Tutar\nAli,\"1,5\"\n", {"Ad", "Tutar"}, {"Ali", "1,5"}},
+        {"sekme", "Ad\tGsmNo\tAktif\nCan\t05321234567\tDOĞRU\n", {"Ad", "GsmNo", "Aktif"},
+         {"Can", "05321234567", true}},
+        {"Windows-1254", "Ad;\xDE" "ehir\r\n\xC7" "a\xF0r\xFD;\xDDstanbul\r\n", {"Ad", "Şehir"}, {"Çağrı", "İstanbul"}},
+        {"UTF-16", QByteArray("\xFF\xFE" "A\0;\0B\0\n\0" "1\0;\0\x5E\x01" "2\0\n\0", 20), {"A", "B"}, {1.0, "Ş2"}},
+        {"virgül", "Ad,Tutar\nAli,-0.5\n", {"Ad", "Tutar"}, {"Ali", -0.5}},
+        {"tırnaklı sayı", "Ad;Tutar\nAli;\"12,5\"\n", {"Ad", "Tutar"}, {"Ali", "12,5"}},
+        {"saat ve hata", "A;B;C\n31.12.2023 18:00;#BÖL/0!;YANLIŞ\n", {"A", "B", "C"},
          {QDateTime(QDate(2023, 12, 31), QTime(18, 0)), vb::Variant::Error(2007), false}},
-        {"gruplar", "A;B;C;D\n1.234;12.34;1.2345;0,5\n", {1234.0, "12.34", "1.2345", 0.5}},
+        {"gruplar", "A;B;C;D\n1.234;12.34;1.2345;0,5\n", {"A", "B", "C", "D"}, {1234.0, "12.34", "1.2345", 0.5}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         writeBytes(QStringLiteral("dosya.csv"), c.content);
         const SheetData sheet = ReadWorkbookFile(path(QStringLiteral("dosya.csv"))).sheets.at(0);
         ASSERT_GE(sheet.rowCount(), 2);
-        for (size_t i = 0; i < c.firstRow.size(); ++i) {
-            const std::optional<CellData> cell = sheet.cell(1, int(i));
-            EXPECT_EQ(cell ? cell->value : vb::Variant(), c.firstRow[i]) << "column " << i;
+        for (int row : {0, 1}) {
+            const std::vector<vb::Variant>& expected = row == 0 ? c.header : c.firstRow;
+            for (size_t i = 0; i < expected.size(); ++i) {
+                const std::optional<CellData> cell = sheet.cell(row, int(i));
+                EXPECT_EQ(cell ? cell->value : vb::Variant(), expected[i]) << "row " << row << ", column " << i;
+            }
         }
     }
 }
