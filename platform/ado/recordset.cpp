@@ -280,7 +280,7 @@ void Recordset::openQuery(const std::shared_ptr<Provider>& provider, const QStri
     Rowset rowset = provider->Execute(text, recordsAffected);
     // A statement without rows has run; the recordset stays closed.
     if (rowset.returnsRows())
-        openRowset(std::move(rowset), [provider, text] { return provider->Execute(text, nullptr); }, source, cursorType,
+        openRowset(std::move(rowset), [provider, text] { return provider->Requery(text); }, source, cursorType,
                    lockType == adLockUnspecified ? adLockReadOnly : lockType);
 }
 

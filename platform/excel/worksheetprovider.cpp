@@ -3,11 +3,16 @@
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <unordered_map>
 
 namespace excel {
 
@@ -95,21 +100,114 @@ std::optional<Statement> parse(const QString& sql) {
     return std::nullopt;
 }
 
+// What identifies a file's contents as last read: a file replaced, written
+// to or truncated since has another stamp.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
+               && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+               && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// One reading of a workbook file, with the stamp the file had before it was
+// read (a file written to during the reading reads as changed).
+struct Reading {
+    FileStamp stamp;
+    WorkbookData book;
+};
+
+// The readings the open connections hold, by file: a second connection on
+// a file not changed since takes the first one's reading. Once no
+// connection holds a reading it is gone.
+class Readings {
+public:
+    static std::shared_ptr<const Reading> current(const QString& path, bool fresh) {
+        static Readings readings;
+        return readings.get(path, fresh);
+    }
+
+private:
+    std::shared_ptr<const Reading> get(const QString& path, bool fresh) {
+        std::optional<FileStamp> before = stampOf(path);
+        {
+            std::lock_guard lock(mutex_);
+            if (auto it = held_.find(path); it != held_.end()) {
+                std::shared_ptr<const Reading> held = it->second.lock();
+                if (!fresh && held && before && held->stamp == *before)
+                    return held;
+                if (!held)
+                    held_.erase(it);
+            }
+        }
+        auto reading = std::make_shared<Reading>();
+        reading->book = ReadWorkbookFile(path);
+        const std::optional<FileStamp> after = stampOf(path);
+        // Changed while it was read: the next use reads it again.
+        reading->stamp = before && after && *before == *after ? *before : FileStamp{};
+        std::lock_guard lock(mutex_);
+        held_[path] = reading;
+        return reading;
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<QString, std::weak_ptr<const Reading>> held_;
+};
+
+// A connection reads its file once and answers the schema and the queries
+// from that reading while the file stays as it was read; a file changed on
+// disk since is read again, as the driver does. A requery reads the file
+// again whatever its stamp.
 class WorksheetProvider : public ado::Provider {
 public:
-    WorksheetProvider(QString path, int maxScanRows) : path_(std::move(path)), maxScanRows_(maxScanRows) {}
+    WorksheetProvider(QString path, int maxScanRows, std::shared_ptr<const Reading> reading)
+        : path_(std::move(path)), maxScanRows_(maxScanRows), reading_(std::move(reading)) {}
 
     ado::Rowset Execute(const QString& commandText, long* recordsAffected) override {
+        return select(commandText, recordsAffected, false);
+    }
+
+    ado::Rowset Requery(const QString& commandText) override { return select(commandText, nullptr, true); }
+
+    ado::Rowset OpenSchema(int schema) override {
+        if (schema != ado::adSchemaTables) vb::Raise(ado::adErrFeatureNotAvailable);
+        std::vector<std::pair<QString, QString>> tables;
+        for (const SheetData& sheet : reading(false).book.sheets)
+            tables.emplace_back(sheet.name + u'$', QStringLiteral("SYSTEM TABLE"));
+        return ado::TablesSchema(tables);
+    }
+
+private:
+    const Reading& reading(bool fresh) {
+        const std::optional<FileStamp> now = fresh ? std::nullopt : stampOf(path_);
+        if (fresh || !now || !(reading_->stamp == *now))
+            reading_ = Readings::current(path_, fresh);
+        return *reading_;
+    }
+
+    ado::Rowset select(const QString& commandText, long* recordsAffected, bool fresh) {
         const auto statement = parse(commandText);
         if (!statement)
             driverError(ado::errSqlStatement, QStringLiteral("Syntax error in query: only \"select * from [Sheet$]\" is read."));
         QString table = statement->table.trimmed();
         if (table.size() >= 2 && table.startsWith(u'\'') && table.endsWith(u'\''))
             table = table.mid(1, table.size() - 2);
-        const WorkbookData book = ReadWorkbookFile(path_);
+        const Reading& book = reading(fresh);
         if (table.endsWith(u'$')) {
             const QString name = table.chopped(1);
-            for (const SheetData& sheet : book.sheets)
+            for (const SheetData& sheet : book.book.sheets)
                 if (SameSheetName(sheet.name, name)) {
                     if (recordsAffected) *recordsAffected = -1;
                     return SheetTable(sheet, maxScanRows_);
@@ -119,17 +217,9 @@ public:
                     QStringLiteral("The Microsoft Jet database engine could not find the object '%1'.").arg(table));
     }
 
-    ado::Rowset OpenSchema(int schema) override {
-        if (schema != ado::adSchemaTables) vb::Raise(ado::adErrFeatureNotAvailable);
-        std::vector<std::pair<QString, QString>> tables;
-        for (const SheetData& sheet : ReadWorkbookFile(path_).sheets)
-            tables.emplace_back(sheet.name + u'$', QStringLiteral("SYSTEM TABLE"));
-        return ado::TablesSchema(tables);
-    }
-
-private:
     QString path_;
     int maxScanRows_;
+    std::shared_ptr<const Reading> reading_;
 };
 
 std::unique_ptr<ado::Provider> open(const QString& cs) {
@@ -140,10 +230,11 @@ std::unique_ptr<ado::Provider> open(const QString& cs) {
                     QStringLiteral("'%1' is not a valid path. Make sure that the path name is spelled correctly "
                                    "and that you are connected to the server on which the file resides.")
                         .arg(dbq.isEmpty() ? QStringLiteral("(unknown)") : dbq));
-    ReadWorkbookFile(path);   // a file the reader refuses fails the opening, as with the driver
+    // A file the reader refuses fails the opening, as with the driver.
+    std::shared_ptr<const Reading> reading = Readings::current(path, false);
     bool ok = false;
     const int scan = setting(cs, QStringLiteral("MaxScanRows")).toInt(&ok);
-    return std::make_unique<WorksheetProvider>(path, ok && scan >= 0 ? scan : 8);
+    return std::make_unique<WorksheetProvider>(path, ok && scan >= 0 ? scan : 8, std::move(reading));
 }
 
 const bool registeredOnLoad = (RegisterWorksheetProvider(), true);

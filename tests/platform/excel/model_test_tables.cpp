@@ -5,6 +5,7 @@
 #include "platform/excel/worksheetprovider.h"
 #include "platform/vb/error.h"
 #include "tests/platform/ado/support.h"
+#include "tests/support/file_opens.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,6 +156,38 @@ TEST_F(WorksheetTables, RequeryReadsTheFileAgain) {
     book->Save();
     rs->Requery();
     EXPECT_EQ(rs->RecordCount(), 19);
+}
+
+TEST_F(WorksheetTables, AConnectionReadsItsFileOnceUntilTheFileChanges) {
+    FileOpens opens(dir.path());
+    ASSERT_TRUE(opens.watching());
+    const QString file = QStringLiteral("liste.xls");
+    const auto c = open(firstEdition(cutPath(*book)));
+    EXPECT_EQ(opens.since(file), 1);
+    // The table list and the queries come from that reading, and so do those
+    // of a second connection on the file as it was.
+    c->OpenSchema(ado::adSchemaTables);
+    const auto rs = select(c, QStringLiteral("Liste$"));
+    select(c, QStringLiteral("Sayfa2$"));
+    const auto other = open(secondEdition(book->FullName()));
+    EXPECT_EQ(select(other, QStringLiteral("Liste$"))->RecordCount(), 10);
+    EXPECT_EQ(opens.since(file), 0);
+
+    // A requery reads the file again, once.
+    rs->Requery();
+    EXPECT_EQ(opens.since(file), 1);
+
+    // Saved since: the next statement reads it again, and so does a new
+    // connection, and they see what was saved.
+    book->Sheets().Item(1)->Cells(20, 2).setValue(vb::Variant("yeni"));
+    book->Save();
+    opens.since(file);
+    EXPECT_EQ(select(c, QStringLiteral("Liste$"))->RecordCount(), 19);
+    EXPECT_EQ(opens.since(file), 1);
+    EXPECT_EQ(select(open(secondEdition(book->FullName())), QStringLiteral("Liste$"))->RecordCount(), 19);
+    EXPECT_EQ(opens.since(file), 0);
+    EXPECT_EQ(select(other, QStringLiteral("Liste$"))->RecordCount(), 19);
+    EXPECT_EQ(opens.since(file), 0);
 }
 
 TEST_F(WorksheetTables, AnEmptySheetHasNoRecordsAndOtherStatementsFail) {
