@@ -2,11 +2,12 @@
 
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <array>
 #include <mutex>
@@ -55,19 +56,26 @@ QString textOf(const vb::Variant& v) {
 }
 
 // Field names: the header texts; "F" and the column's number for an empty
-// one, and a number after a name met before, as the driver names them.
+// one, and a number after a name met before, as the driver names them. A
+// name is met before as every look-up of a field finds it (letter case
+// ignored by the Turkish pairs too: "adı" is "ADI"), so that no two fields
+// answer to one name. Each name's count goes on from where it stopped:
+// thousands of columns of one name are named in one pass.
 std::vector<QString> fieldNames(const SheetData& sheet, int columns) {
     std::vector<QString> names;
-    QSet<QString> taken;
+    names.reserve(std::size_t(columns));
+    vb::NameIndex taken;
+    QHash<QString, int> nextNumber;
     for (int c = 0; c < columns; ++c) {
         QString name = textOf(sheet.value(0, c)).trimmed();
         if (name.isEmpty()) name = QStringLiteral("F%1").arg(c + 1);
-        if (taken.contains(name.toLower())) {
-            int n = 1;
-            while (taken.contains((name + QString::number(n)).toLower())) ++n;
-            name += QString::number(n);
+        if (taken.contains(name)) {
+            int& n = nextNumber[name];
+            n = std::max(n, 1);
+            while (taken.contains(name + QString::number(n))) ++n;
+            name += QString::number(n++);
         }
-        taken.insert(name.toLower());
+        taken.add(name, c);
         names.push_back(name);
     }
     return names;
