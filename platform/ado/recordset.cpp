@@ -79,7 +79,7 @@ struct Store {
     bool madeUp = false;
 
     RowPtr newRow() {
-        auto row = std::make_shared<Row>();
+        RowPtr row = Row::make();
         row->seq = nextSeq++;
         return row;
     }
