@@ -131,10 +131,30 @@ std::optional<FileStamp> stampOf(const QString& path) {
 }
 
 // One reading of a workbook file, with the stamp the file had before it was
-// read (a file written to during the reading reads as changed).
-struct Reading {
-    FileStamp stamp;
-    WorkbookData book;
+// read (a file written to during the reading reads as changed). A sheet's
+// cells are let go once a table has been made of them: the recordset holds
+// its rows then, and a sheet asked for again is read again.
+class Reading {
+public:
+    Reading(FileStamp stamp, WorkbookData book) : stamp(stamp) {
+        for (SheetData& sheet : book.sheets) {
+            names.push_back(sheet.name);
+            sheets_.push_back(std::make_unique<SheetData>(std::move(sheet)));
+        }
+    }
+    // The cells of the sheet at that place, for one table; nothing when a
+    // table was made of them already.
+    std::unique_ptr<SheetData> take(std::size_t i) const {
+        std::lock_guard lock(mutex_);
+        return std::move(sheets_[i]);
+    }
+
+    const FileStamp stamp;
+    std::vector<QString> names;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::vector<std::unique_ptr<SheetData>> sheets_;
 };
 
 // The readings the open connections hold, by file: a second connection on
@@ -160,11 +180,11 @@ private:
                     held_.erase(it);
             }
         }
-        auto reading = std::make_shared<Reading>();
-        reading->book = ReadWorkbookFile(path);
+        WorkbookData book = ReadWorkbookFile(path);
         const std::optional<FileStamp> after = stampOf(path);
         // Changed while it was read: the next use reads it again.
-        reading->stamp = before && after && *before == *after ? *before : FileStamp{};
+        auto reading = std::make_shared<const Reading>(before && after && *before == *after ? *before : FileStamp{},
+                                                       std::move(book));
         std::lock_guard lock(mutex_);
         held_[path] = reading;
         return reading;
@@ -192,8 +212,8 @@ public:
     ado::Rowset OpenSchema(int schema) override {
         if (schema != ado::adSchemaTables) vb::Raise(ado::adErrFeatureNotAvailable);
         std::vector<std::pair<QString, QString>> tables;
-        for (const SheetData& sheet : reading(false).book.sheets)
-            tables.emplace_back(sheet.name + u'$', QStringLiteral("SYSTEM TABLE"));
+        for (const QString& name : reading(false).names)
+            tables.emplace_back(name + u'$', QStringLiteral("SYSTEM TABLE"));
         return ado::TablesSchema(tables);
     }
 
@@ -212,17 +232,28 @@ private:
         QString table = statement->table.trimmed();
         if (table.size() >= 2 && table.startsWith(u'\'') && table.endsWith(u'\''))
             table = table.mid(1, table.size() - 2);
-        const Reading& book = reading(fresh);
         if (table.endsWith(u'$')) {
             const QString name = table.chopped(1);
-            for (const SheetData& sheet : book.book.sheets)
-                if (SameSheetName(sheet.name, name)) {
-                    if (recordsAffected) *recordsAffected = -1;
-                    return SheetTable(sheet, maxScanRows_);
-                }
+            std::optional<std::unique_ptr<SheetData>> sheet = find(reading(fresh), name);
+            // A table was made of it already: the file as it is now.
+            if (sheet && !*sheet)
+                sheet = find(reading(true), name);
+            if (sheet && *sheet) {
+                if (recordsAffected) *recordsAffected = -1;
+                return SheetTable(**sheet, maxScanRows_);
+            }
         }
         driverError(ado::errSqlStatement,
                     QStringLiteral("The Microsoft Jet database engine could not find the object '%1'.").arg(table));
+    }
+
+    // The cells of the sheet of that name (null when taken already), or
+    // nothing when the workbook has no such sheet.
+    static std::optional<std::unique_ptr<SheetData>> find(const Reading& reading, const QString& name) {
+        for (std::size_t i = 0; i < reading.names.size(); ++i)
+            if (SameSheetName(reading.names[i], name))
+                return reading.take(i);
+        return std::nullopt;
     }
 
     QString path_;
