@@ -29,15 +29,15 @@ void RaiseUnlessReply(int status) {
                   : QStringLiteral("The gateway answered with the HTTP status %1").arg(status));
 }
 
-GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
+GatewayPost PostDocument(QString document) { return PostDocumentTo(GatewayUrl, std::move(document)); }
 
-GatewayPost PostDocumentTo(const QString& url, const QString& document) {
+GatewayPost PostDocumentTo(const QString& url, QString document) {
     GatewayPost result;
     result.reply = QStringLiteral("-1");
     msxml::XMLHTTPRequest request;
     try {
         request.open(QStringLiteral("POST"), url, false);
-        request.send(document);
+        request.send(std::move(document));
         RaiseUnlessReply(request.status());
         result.reply = request.responseText();
         return result;

@@ -3,6 +3,7 @@
 #include "platform/vb/error.h"
 #include "platform/vb/strings.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -75,9 +76,11 @@ void AppendToBuffer(const QString& text, const qint32& slot) {
         s.capacity = qint32(capacity);
     }
     // After BufferText handed the text out, the first append detaches it;
-    // keep the room so that the appends after it stay in place.
+    // keep the room so that the appends after it stay in place. The room
+    // itself grows by doubling: a document of a hundred megabytes moved at
+    // every step of the capacity would be moved thousands of times.
     if (s.text.capacity() < s.capacity)
-        s.text.reserve(s.capacity);
+        s.text.reserve(std::max<qsizetype>(s.capacity, 2 * s.text.capacity()));
     s.text += text;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <curl/curl.h>
 #include <linux/tcp.h>
 #include <memory>
@@ -63,6 +64,70 @@ size_t collect(char* data, size_t size, size_t count, void* target) {
     sink->data.append(data, qsizetype(n));
     return size * count;
 }
+
+// The body as curl reads it: its UTF-8 made a piece at a time, so that a
+// document of a hundred megabytes is not held a second time as bytes.
+class BodySource {
+public:
+    explicit BodySource(QString text) : text_(std::move(text)) {
+        // The length goes ahead of the body: the bytes UTF-8 makes of each
+        // unit, a half of a pair alone being one "?", as the pieces make it.
+        const QChar* u = text_.constData();
+        const qsizetype n = text_.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = u[i].unicode();
+            if (c < 0x80)
+                size_ += 1;
+            else if (c < 0x800)
+                size_ += 2;
+            else if (QChar::isHighSurrogate(c) && i + 1 < n && u[i + 1].isLowSurrogate())
+                size_ += 4, ++i;
+            else if (QChar::isSurrogate(c))
+                size_ += 1;
+            else
+                size_ += 3;
+        }
+    }
+    qint64 size() const { return size_; }
+
+    static size_t read(char* buffer, size_t size, size_t count, void* data) {
+        auto* source = static_cast<BodySource*>(data);
+        const size_t room = size * count;
+        size_t written = 0;
+        while (written < room) {
+            if (source->sent_ == source->bytes_.size()) {
+                if (source->at_ >= source->text_.size())
+                    break;
+                source->bytes_ = source->piece(source->at_);
+                source->sent_ = 0;
+            }
+            const size_t n = std::min(room - written, size_t(source->bytes_.size() - source->sent_));
+            std::memcpy(buffer + written, source->bytes_.constData() + source->sent_, n);
+            source->sent_ += qsizetype(n);
+            written += n;
+        }
+        return written;
+    }
+
+private:
+    // The UTF-8 of the units from at on, a surrogate pair never cut; at
+    // moves past them.
+    QByteArray piece(qsizetype& at) const {
+        constexpr qsizetype kUnits = 1 << 16;
+        qsizetype n = std::min(kUnits, text_.size() - at);
+        if (at + n < text_.size() && text_.at(at + n - 1).isHighSurrogate() && text_.at(at + n).isLowSurrogate())
+            --n;
+        QByteArray out = QStringView(text_).mid(at, n).toUtf8();
+        at += n;
+        return out;
+    }
+
+    const QString text_;
+    qint64 size_ = 0;
+    qsizetype at_ = 0;
+    QByteArray bytes_;
+    qsizetype sent_ = 0;
+};
 
 // The sockets a request opened (a name may give several addresses to try),
 // so that the bytes on them can be counted while the transfer runs.
@@ -219,7 +284,7 @@ void XMLHTTPRequest::setRequestHeader(const QString& name, const QString& value)
     headers_.append({key, value.toUtf8()});
 }
 
-void XMLHTTPRequest::send(const QString& body) {
+void XMLHTTPRequest::send(QString body) {
     if (!opened_)
         vb::Raise(errRequestFailed, QStringLiteral("The request has not been opened"), kSource);
     answered_ = false;
@@ -237,7 +302,7 @@ void XMLHTTPRequest::send(const QString& body) {
         vb::Raise(errRequestFailed, QStringLiteral("Out of memory"), kSource);
     CURL* h = easy.get();
     char message[CURL_ERROR_SIZE] = {};
-    const QByteArray payload = body.toUtf8();
+    BodySource payload(std::move(body));
     const QByteArray noProxy = proxyExceptions();
 
     std::unique_ptr<curl_slist, SlistDeleter> list;
@@ -283,7 +348,8 @@ void XMLHTTPRequest::send(const QString& body) {
     if (method_ == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(payload.size()));
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, payload.constData());
+        curl_easy_setopt(h, CURLOPT_READFUNCTION, &BodySource::read);
+        curl_easy_setopt(h, CURLOPT_READDATA, &payload);
     } else {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     }

@@ -64,8 +64,9 @@ public:
     // A header set here replaces the request's default of the same name.
     void setRequestHeader(const QString& name, const QString& value);
     // Blocks until the whole reply is in. The body goes out as UTF-8, as
-    // "text/xml; charset=utf-8" unless a Content-Type header was set.
-    void send(const QString& body = {});
+    // "text/xml; charset=utf-8" unless a Content-Type header was set; a body
+    // moved in is let go of once its bytes are made.
+    void send(QString body = {});
     // After a send that raised: the whole request had gone out, and then the
     // server hung up or a time bound ran out before the reply was whole. The
     // server may have acted on the request.
