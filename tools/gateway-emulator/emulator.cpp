@@ -259,13 +259,15 @@ QString Emulator::send(const Document& doc, size_t account, int action) {
             if (!n.trimmed().isEmpty())
                 p.recipients.push_back({n.trimmed(), text});
     } else {
-        for (const QString& m : Document::All(doc.rawValue(QStringLiteral("Messages")), QStringLiteral("Message"))) {
-            const QString number =
-                Document::Decode(Document::ValueIn(m, QStringLiteral("Number")).value_or(QString())).trimmed();
+        const Document::Tags numberTag(QStringLiteral("Number")), textTag(QStringLiteral("Mesgbody"));
+        const std::vector<QStringView> messages = Document::All(doc.rawValue(QStringLiteral("Messages")),
+                                                                QStringLiteral("Message"));
+        p.recipients.reserve(messages.size());
+        for (const QStringView m : messages) {
+            const QString number = Document::Decode(Document::ValueIn(m, numberTag).value_or(QStringView())).trimmed();
             if (number.isEmpty())
                 return QStringLiteral("10");
-            p.recipients.push_back(
-                {number, Document::Decode(Document::ValueIn(m, QStringLiteral("Mesgbody")).value_or(QString()))});
+            p.recipients.push_back({number, Document::Decode(Document::ValueIn(m, textTag).value_or(QStringView()))});
         }
     }
     if (p.recipients.empty())
