@@ -238,6 +238,21 @@ vb::Variant SheetData::value(int row, int column) const {
     return c ? valueOf(*c) : vb::Variant();
 }
 
+std::optional<QStringView> SheetData::pooledText(int row, int column) const {
+    const Cell* c = find(row, column);
+    if (!c || c->kind != kText)
+        return std::nullopt;
+    if (c->length == 0)
+        return QStringView();
+    const auto& block = textBlocks_[size_t(c->bits >> 32)];
+    return QStringView(block.data() + uint32_t(c->bits), qsizetype(c->length));
+}
+
+std::pair<bool, unsigned> SheetData::font(int row, int column) const {
+    const Cell* c = find(row, column);
+    return c ? std::pair{(c->font & kBold) != 0, c->font & 0xFFFFFFu} : std::pair{false, 0u};
+}
+
 bool SheetData::isEmpty(int row, int column) const {
     const Cell* c = find(row, column);
     return !c || (c->kind == kEmpty && c->font == 0 && !c->formula);
