@@ -7,6 +7,8 @@
 // done and what it set going has been painted), and the host's memory is
 // its resident high-water mark, read from /proc, set back to what is
 // resident before each step.
+#include "platform/excel/sheetdata.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,6 +24,7 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -89,6 +92,7 @@ public:
     }
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
     int port() const { return port_; }
+    qint64 pid() const { return process_.processId(); }
 
     // A control command (see the emulator's README), answered in JSON.
     QJsonObject control(const QJsonObject& command) const {
@@ -112,7 +116,7 @@ private:
 // its own (its database, registry and documents folder are the run's).
 class Host {
 public:
-    Host(const Emulator& gateway, int edition = 1) {
+    Host(const Emulator& gateway, int edition = 1) : gatewayPid_(gateway.pid()) {
         const QString folder = dir_.filePath(QStringLiteral("addins/edition%1").arg(edition));
         QDir().mkpath(folder);
         QDir().mkpath(dir_.filePath(QStringLiteral("documents")));
@@ -132,7 +136,7 @@ public:
         process_.setProcessEnvironment(env);
         // What the host says on its standard error (the headless display's
         // warnings among it) goes with a failure only.
-        process_.setStandardErrorFile(dir_.filePath(QStringLiteral("stderr.txt")));
+        process_.setStandardErrorFile(qEnvironmentVariable("HOSTBENCH_STDERR", dir_.filePath(QStringLiteral("stderr.txt"))));
         process_.start(buildPath(QStringLiteral("bin/sheet-host")),
                        {QStringLiteral("--automation"), QStringLiteral("--addin"), folder + QStringLiteral("/quillmere.so")});
         if (!process_.waitForStarted(10000))
@@ -178,7 +182,8 @@ public:
     // One command timed, in seconds; the host's peak of resident memory
     // during it goes into peakMb (the largest of those seen).
     // With HOSTBENCH_PERF=NAME in the environment, a step named NAME is
-    // recorded by perf into HOSTBENCH_PERF_FILE (default perf-NAME.data).
+    // recorded by perf into HOSTBENCH_PERF_FILE (default perf-NAME.data):
+    // the host, or the gateway emulator with HOSTBENCH_PERF_GATEWAY=1.
     double timed(const QJsonObject& command, QJsonObject* reply = nullptr, const QString& name = {}) {
         std::unique_ptr<QProcess> perf;
         if (!name.isEmpty() && qEnvironmentVariable("HOSTBENCH_PERF") == name) {
@@ -187,7 +192,9 @@ public:
             perf->start(QStringLiteral("perf"),
                         {QStringLiteral("record"), QStringLiteral("-F"), QStringLiteral("400"), QStringLiteral("--call-graph=dwarf,32768"), QStringLiteral("-o"),
                          qEnvironmentVariable("HOSTBENCH_PERF_FILE", QStringLiteral("perf-%1.data").arg(name)),
-                         QStringLiteral("-p"), QString::number(process_.processId())});
+                         QStringLiteral("-p"),
+                         QString::number(qEnvironmentVariableIsSet("HOSTBENCH_PERF_GATEWAY") ? gatewayPid_
+                                                                                            : process_.processId())});
             perf->waitForStarted();
             QThread::msleep(500);
         }
@@ -232,6 +239,7 @@ private:
         std::ofstream("/proc/" + std::to_string(process_.processId()) + "/clear_refs") << "5";
     }
 
+    qint64 gatewayPid_;
     QTemporaryDir dir_;
     QProcess process_;
 };
@@ -244,6 +252,29 @@ void measure(benchmark::State& state, F&& f) {
     } catch (const std::exception& e) {
         state.SkipWithError(e.what());
     }
+}
+
+// A workbook of one sheet written to path once, its cells as fill writes
+// them; the file is kept for the benchmarks after.
+inline QString MadeWorkbook(const QString& path, const QString& sheetName,
+                            const std::function<void(excel::SheetData&)>& fill) {
+    if (QFile::exists(path))
+        return path;
+    excel::WorkbookData book;
+    book.sheets.emplace_back();
+    book.sheets.back().name = sheetName;
+    fill(book.sheets.back());
+    excel::WriteWorkbookFile(book, path, excel::FormatForFileName(path));
+    return path;
+}
+
+// The main of these benchmarks.
+inline int Main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace hostbench

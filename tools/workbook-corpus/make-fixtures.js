@@ -8,6 +8,12 @@
 //   node make-fixtures.js time FILE [N]    reads FILE with SheetJS N times
 //                                          (default 5) and prints the fastest
 //                                          read in milliseconds
+//   node make-fixtures.js time-write FILE [N]
+//                                          writes the 60,000 rows the host's
+//                                          .xls save benchmark saves as the
+//                                          .xls FILE N times (default 3) and
+//                                          prints the fastest write in
+//                                          milliseconds
 "use strict";
 const XLSX = require("xlsx");
 const fs = require("fs");
@@ -94,6 +100,24 @@ function time(file, runs) {
   console.log(best.toFixed(0));
 }
 
+// The rows of bench/host/files_bench.cpp's save: a number, a mobile number
+// as text, a name unique to its row, a town of seven and an amount.
+function timeWrite(file, runs) {
+  const towns = ["Ankara", "İstanbul", "İzmir", "Bursa", "Eskişehir", "Çanakkale", "Muğla"];
+  const rows = [["No", "GSM", "Ad", "Şehir", "Tutar"]];
+  for (let r = 1; r <= 60000; ++r)
+    rows.push([r, "53" + String(r).padStart(8, "0"), "Müşteri " + r, towns[r % 7], r * 0.5]);
+  const book = XLSX.utils.book_new();
+  XLSX.utils.book_append_sheet(book, XLSX.utils.aoa_to_sheet(rows), "Liste");
+  let best = Infinity;
+  for (let i = 0; i < runs; ++i) {
+    const start = process.hrtime.bigint();
+    XLSX.writeFile(book, file, { bookType: "biff8" });
+    best = Math.min(best, Number(process.hrtime.bigint() - start) / 1e6);
+  }
+  console.log(best.toFixed(0));
+}
+
 // The same workbook as a flat OpenDocument spreadsheet in Turkish, with a
 // data table of every kind of cell, a bold red header, formulas with number,
 // text, boolean and error results, a merged range and a long text.
@@ -148,7 +172,8 @@ const [command, arg, extra] = process.argv.slice(2);
 if (command === "sheetjs") write(arg);
 else if (command === "fods") fods(arg, extra === "1904");
 else if (command === "time") time(arg, Number(extra || 5));
+else if (command === "time-write") timeWrite(arg, Number(extra || 3));
 else {
-  console.error("usage: node make-fixtures.js sheetjs DIR | fods FILE [1904] | time FILE [N]");
+  console.error("usage: node make-fixtures.js sheetjs DIR | fods FILE [1904] | time FILE [N] | time-write FILE [N]");
   process.exit(2);
 }
