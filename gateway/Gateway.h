@@ -84,6 +84,8 @@ bool InGatewayCodeList(const QString& reply);
 // that fails, a time bound and a reply past the size bound. A document
 // moved in is let go of once its bytes are made, before the post.
 GatewayPost PostDocument(QString document);
+// The same for a document that is UTF-8 already, posted as its bytes.
+GatewayPost PostDocument(const QByteArray& utf8);
 // The same to another address (an account checked at a gateway not yet saved).
 GatewayPost PostDocumentTo(const QString& url, QString document);
 // The reply text of PostDocument, or "-1".

@@ -228,11 +228,10 @@ void frmSonEkran::cmdGonder_Click() {
         Label6->setCaption(QStringLiteral("Mesaj paketi oluşturuluyor..."));
         Frame3->setVisible(true);
         const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();
-        QString document = buildPackage(*rs, sdate);
+        const QByteArray document = buildPackage(*rs, sdate);
         Label6->setCaption(QStringLiteral("Mesajınız gönderiliyor..."));
 
-        // Handed over: the text is let go of once its bytes are made.
-        const GatewayPost post = mdlGenel::PostDocument(std::move(document));
+        const GatewayPost post = mdlGenel::PostDocument(document);
         const QString& reply = post.reply;
         const QString tarih = vb::CStr(vb::Now());
         const QString gtarih =
@@ -295,7 +294,7 @@ bool frmSonEkran::confirmedAndChecked(const QString& question) {
                                    [this] { forms::SetFocus(cbGonderen); });
 }
 
-QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
+QByteArray frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
     namespace documents = quillmere::documents;
     const PackageBuffers buffers;
     rs.MoveFirst();
@@ -319,7 +318,8 @@ QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
         differing = included(n, t) && t != first;
 
     // The buffer holds the whole document, its head and tail around the
-    // pieces, so that its text is the document and is never copied.
+    // pieces, so that its text is the document and is never copied: it goes
+    // out as the bytes the buffer keeps.
     const qint32 slot = differing ? buffers.messages : buffers.numbers;
     strBuffer_com::AppendToBuffer(differing ? documents::MessagesHead(who)
                                             : documents::NumberListHead(who, mdlGenel::FoldSmsText(first)),
@@ -342,7 +342,7 @@ QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
     strBuffer_com::AppendToBuffer(differing ? documents::MessagesTail(cbGonderen->Text(), sdate)
                                             : documents::NumberListTail(cbGonderen->Text(), sdate),
                                   slot);
-    return strBuffer_com::BufferText(slot);
+    return strBuffer_com::BufferUtf8(slot);
 }
 
 void frmSonEkran::recordAccepted(ado::Recordset& rs, const QString& reply, const QString& tarih,

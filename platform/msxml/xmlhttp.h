@@ -67,6 +67,8 @@ public:
     // "text/xml; charset=utf-8" unless a Content-Type header was set; a body
     // moved in is let go of once its bytes are made.
     void send(QString body = {});
+    // The same for a body that is UTF-8 already: its bytes go out as they are.
+    void send(const QByteArray& utf8);
     // After a send that raised: the whole request had gone out, and then the
     // server hung up or a time bound ran out before the reply was whole. The
     // server may have acted on the request.
@@ -81,6 +83,9 @@ public:
     static Timeouts timeouts();
 
 private:
+    class Body;
+    void sendBody(Body& body);
+
     QByteArray method_;
     QByteArray url_;
     QList<QPair<QByteArray, QByteArray>> headers_;
