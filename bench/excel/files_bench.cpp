@@ -12,19 +12,11 @@
 // shared strings, INDEX and DBCELL records; bench/excel/data) opens in under
 // a second.
 
-#include "host/host.h"
-#include "host/mainwindow.h"
-#include "platform/excel/application.h"
+#include "bench/support/host_fixture.h"
 #include "platform/excel/workbook.h"
-#include "platform/vb/regional.h"
 #include "tests/platform/excel/files_test_rows.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <zip.h>
 
 namespace {
@@ -32,33 +24,7 @@ namespace {
 using excel::FileFormat;
 using excel::testing::ReportRows;
 
-// The host, without add-ins, and a folder for the files.
-class Fixture {
-public:
-    Fixture() {
-        qputenv("XDG_CONFIG_HOME", QDir(config_.path()).absolutePath().toLocal8Bit());
-        qputenv("QUILLMERE_REGISTRY", config_.filePath(QStringLiteral("registry.json")).toLocal8Bit());
-        host_ = std::make_unique<host::Host>(host::Host::Options{true, {}, {}});
-        host_->start();
-    }
-    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
-    excel::Application& app() { return *host_->application(); }
-    int shownRows() { return host_->mainWindow()->grid()->model()->rowCount(); }
-
-private:
-    QTemporaryDir config_;
-    QTemporaryDir dir_;
-    std::unique_ptr<host::Host> host_;
-};
-
-// Made at the first benchmark, gone before the application is.
-std::unique_ptr<Fixture> theFixture;
-
-Fixture& fixture() {
-    if (!theFixture)
-        theFixture = std::make_unique<Fixture>();
-    return *theFixture;
-}
+HostFixture& fixture() { return HostFixture::get(); }
 
 // The report of 150,000 records open in the host, saved as it is asked.
 void saveExport(benchmark::State& state, FileFormat format, const char* name) {
@@ -135,14 +101,4 @@ BENCHMARK(BM_OpenCsv100k)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    vb::SetRegional(vb::RegionalSettings::turkish());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theFixture.reset();
-    return 0;
-}
+int main(int argc, char** argv) { return HostFixture::main(argc, argv); }
