@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
-#include <limits>
 #include <optional>
 #include <cstring>
 #include <fcntl.h>
@@ -444,24 +443,12 @@ public:
     // The bytes from where the reading stands to the size the file had, at
     // most `most` of them.
     QByteArray read(qint64 most) {
-        QByteArray content(qsizetype(std::min(most, size_ - at_)), Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < content.size()) {
-            const ssize_t n = ::read(fd_, content.data() + got, size_t(content.size() - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                files::RaiseUnreadable(path_, QString::fromLocal8Bit(std::strerror(errno)));
-            if (n == 0)
-                break;
-            got += n;
-        }
-        content.truncate(got);
-        at_ += got;
-        if (got == 0)
-            at_ = size_;   // ended early: the file shrank
+        QByteArray content;
+        append(content, std::min(most, size_ - at_));
         return content;
     }
+    // The rest of the file after the bytes read into content already.
+    void readRest(QByteArray& content) { append(content, size_ - at_); }
 
     QByteArrayView next() override {
         piece_ = read(kPiece);
@@ -474,6 +461,25 @@ public:
     }
 
 private:
+    void append(QByteArray& content, qint64 count) {
+        const qsizetype start = content.size();
+        content.resize(start + qsizetype(count));
+        qsizetype got = start;
+        while (got < content.size()) {
+            const ssize_t n = ::read(fd_, content.data() + got, size_t(content.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                files::RaiseUnreadable(path_, QString::fromLocal8Bit(std::strerror(errno)));
+            if (n == 0)
+                break;
+            got += n;
+        }
+        content.truncate(got);
+        // A file that ends early has shrunk: nothing more is read from it.
+        at_ = got - start < count ? size_ : at_ + (got - start);
+    }
+
     static constexpr qint64 kPiece = qint64(4) << 20;
     const QString& path_;
     int fd_ = -1;
@@ -541,7 +547,7 @@ WorkbookData ReadWorkbookFile(const QString& path) {
     RegularFile file(path);
     QByteArray head = file.read(kHeadBytes);
     if (binaryHead(head)) {
-        head += file.read(std::numeric_limits<qint64>::max());
+        file.readRest(head);
         return *readByHead(path, head);
     }
     if (std::optional<WorkbookData> book = readByHead(path, head))
