@@ -302,10 +302,13 @@ private:
     DateShape shape_;
 };
 
+// The lines the separator is learnt from.
+constexpr int kSeparatorLines = 20;
+
 // The separator of the first lines: the candidate that gives each of them
 // the same number of fields (more than one), ";" before tab before ",".
 QChar detectSeparator(QStringView text) {
-    constexpr int kLines = 20;
+    constexpr int kLines = kSeparatorLines;
     const QChar candidates[] = {u';', u'\t', u','};
     QChar best;
     int bestLines = 0;
@@ -576,14 +579,17 @@ class TextPieces {
 public:
     TextPieces(const QString& path, ByteSource& bytes) : path_(path), bytes_(bytes) {}
 
-    // The first lines (at least twenty, or the whole text), to learn the
-    // separator from; the pieces after them follow from next().
+    // The first lines, to learn the separator from: as many as it takes
+    // (outside quotes, as the separator's lines are counted), or the whole
+    // text; the pieces after them follow from next().
     QString head() {
+        // Enough bytes for a byte order mark.
         QByteArray start;
-        for (QByteArrayView piece = bytes_.next(); !piece.isEmpty(); piece = bytes_.next()) {
-            start += piece;
-            if (start.count('\n') > kHeadLines || start.size() > kHeadBytes)
+        while (start.size() < 3) {
+            const QByteArrayView piece = bytes_.next();
+            if (piece.isEmpty())
                 break;
+            start += piece;
         }
         if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
             for (QByteArrayView piece = bytes_.next(); !piece.isEmpty(); piece = bytes_.next())
@@ -597,8 +603,19 @@ public:
         }
         if (start.startsWith("\xEF\xBB\xBF"))
             start.remove(0, 3);
-        return decode(start);
+        QString text = decode(start);
+        LineEnds ends;
+        ends.count(text);
+        while (ends.lines <= kSeparatorLines) {
+            const std::optional<QString> piece = next();
+            if (!piece)
+                break;
+            ends.count(*piece);
+            text += *piece;
+        }
+        return text;
     }
+
     // The next piece of the text (empty when its bytes end inside a
     // character); nothing at the end.
     std::optional<QString> next() {
@@ -622,8 +639,22 @@ public:
     struct NotUtf8 {};
 
 private:
-    static constexpr int kHeadLines = 21;
-    static constexpr qsizetype kHeadBytes = qsizetype(16) << 20;
+    // The line ends of a text given a piece at a time, outside quotes, a
+    // CR LF across two pieces counted once.
+    struct LineEnds {
+        int lines = 0;
+        bool quoted = false;
+        bool afterCr = false;
+        void count(QStringView text) {
+            for (const QChar c : text) {
+                if (c == u'"')
+                    quoted = !quoted;
+                else if (!quoted && (c == u'\r' || (c == u'\n' && !afterCr)))
+                    ++lines;
+                afterCr = !quoted && c == u'\r';
+            }
+        }
+    };
 
     [[noreturn]] void invalid() const { throw NotUtf8{}; }
 
