@@ -632,6 +632,7 @@ public:
     void restartAs1254() {
         windows1254_ = true;
         carried_.clear();
+        atStart_ = true;
         bytes_.rewind();
     }
 
@@ -683,8 +684,13 @@ private:
             break;
         }
         carried_ = whole.sliced(cut).toByteArray();
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // Only the text's first bytes may be taken for a byte order mark;
+        // a piece that begins with those bytes later holds the character.
+        QStringDecoder utf8(QStringDecoder::Utf8, atStart_ ? QStringDecoder::Flag::Stateless
+                                                           : QStringDecoder::Flag::Stateless
+                                                                 | QStringDecoder::Flag::ConvertInitialBom);
         QString text = utf8(whole.first(cut));
+        atStart_ = atStart_ && cut == 0;
         if (utf8.hasError())
             invalid();
         return text;
@@ -694,6 +700,7 @@ private:
     ByteSource& bytes_;
     QByteArray carried_;
     bool windows1254_ = false;
+    bool atStart_ = true;
 };
 
 WorkbookData readCsvOnce(const QString& path, TextPieces& pieces) {

@@ -293,6 +293,8 @@ TEST_F(CsvSniffing, AFileReadAPieceAtATimeReadsAsItDoesWhole) {
         {"sep satırı", "sep=;\r\n" + lines + rows},
         {"Windows-1254 geç", lines + "\xDEehir;\xDDstanbul\r\n" + rows.left(20)},
         {"son satır sonsuz", lines + "a;b\r"},
+        // The bytes of a byte order mark inside the text are a character.
+        {"ortada işaret", lines + "a\xEF\xBB\xBF" "b;c\n" + rows},
         // Quotes across thirty line ends: the separator's twenty lines go on
         // past them.
         {"tırnak içinde satırlar", "\"" + QByteArray("x\n").repeated(30) + "\",1;2\n" + lines + rows},
