@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include <string_view>
 #include <utility>
 
 namespace gwemu {
@@ -48,12 +49,22 @@ struct Span {
     qsizetype next = -1;
 };
 
+// A tag within the text from pos on, by its first character and then the
+// rest: the tags of a package are short and met a million times, where a
+// general search costs more to set up than to run.
+qsizetype find(QStringView text, const QString& tag, qsizetype pos) {
+    const std::u16string_view haystack(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    const std::u16string_view needle(reinterpret_cast<const char16_t*>(tag.utf16()), size_t(tag.size()));
+    const size_t at = haystack.find(needle, size_t(pos));
+    return at == std::u16string_view::npos ? -1 : qsizetype(at);
+}
+
 Span locate(QStringView text, const Document::Tags& tags, qsizetype pos) {
-    const qsizetype start = text.indexOf(tags.open, pos);
+    const qsizetype start = find(text, tags.open, pos);
     if (start < 0)
         return {};
     const qsizetype from = start + tags.open.size();
-    const qsizetype end = text.indexOf(tags.close, from);
+    const qsizetype end = find(text, tags.close, from);
     if (end < 0)
         return {};
     return {from, end, end + tags.close.size()};

@@ -172,8 +172,20 @@ int main(int argc, char** argv) {
         if (reply.shutdown)
             kill(getpid(), SIGTERM);  // the response is still written: stop waits for the workers
     });
-    server.Post(".*", [&](const httplib::Request& req, httplib::Response& res) {
-        const auto reply = emulator.Answer(QByteArray::fromStdString(req.body));
+    // Every path but the control's: the library tries the handlers that read
+    // their own bodies before the others.
+    server.Post("^(?!/control$).*", [&](const httplib::Request& req, httplib::Response& res,
+                                        const httplib::ContentReader& read) {
+        // The body read into room for the length it announces, and handed on
+        // without a copy: a package can be a hundred megabytes.
+        std::string body;
+        if (req.has_header("Content-Length"))
+            body.reserve(std::min<size_t>(std::stoull(req.get_header_value("Content-Length")), size_t(1) << 30));
+        read([&](const char* data, size_t length) {
+            body.append(data, length);
+            return true;
+        });
+        const auto reply = emulator.Answer(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
         if (options->compress) {
             res.set_content(reply.body, reply.contentType.c_str());
         } else {
@@ -186,7 +198,7 @@ int main(int argc, char** argv) {
                                          return true;
                                      });
         }
-        log.write(req.path, req.body, reply.body);
+        log.write(req.path, body, reply.body);
     });
 
     int port = options->port;
