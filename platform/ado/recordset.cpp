@@ -116,7 +116,9 @@ struct Recordset::Impl {
     std::vector<detail::SortKey> sortKeys;
     std::vector<FieldInfo> appended;      // the fields while closed
     vb::NameIndex appendedNames;
-    std::map<int, ChangeListener> listeners;
+    // Held by pointer, so that a listener is kept through its own call
+    // without copying it: a list of a million rows tells of a million rows.
+    std::map<int, std::shared_ptr<const ChangeListener>> listeners;
     int nextListener = 1;
 
     explicit Impl(Recordset* owner) : self(owner) {}
@@ -164,8 +166,8 @@ struct Recordset::Impl {
         for (int id : ids) {
             auto it = listeners.find(id);
             if (it != listeners.end()) {
-                ChangeListener call = it->second;
-                call(change);
+                const std::shared_ptr<const ChangeListener> call = it->second;
+                (*call)(change);
             }
         }
     }
@@ -511,7 +513,7 @@ vb::Variant Recordset::ValueAt(long row, int field) const {
 
 int Recordset::Subscribe(ChangeListener listener) {
     int id = d_->nextListener++;
-    d_->listeners[id] = std::move(listener);
+    d_->listeners[id] = std::make_shared<const ChangeListener>(std::move(listener));
     return id;
 }
 
