@@ -12,6 +12,7 @@
 #include "platform/ado/ado.h"
 #include "platform/ado/collation.h"
 #include "platform/excel/files/cfb.h"
+#include "platform/excel/files/formats.h"
 #include "platform/excel/files/xmlpull.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/error.h"
@@ -28,6 +29,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace fuzz {
 
@@ -78,7 +80,50 @@ inline void Workbook(const uint8_t* data, size_t size, const char* name) {
 
 inline void Xls(const uint8_t* data, size_t size) { Workbook(data, size, "dosya.xls"); }
 inline void Xlsx(const uint8_t* data, size_t size) { Workbook(data, size, "dosya.xlsx"); }
-inline void Csv(const uint8_t* data, size_t size) { Workbook(data, size, "dosya.csv"); }
+// A text file read a piece at a time, in pieces of the size its first byte
+// gives, reads as it does whole, or is refused as it is whole.
+inline void Csv(const uint8_t* data, size_t size) {
+    Workbook(data, size, "dosya.csv");
+    class Pieces : public excel::files::ByteSource {
+    public:
+        Pieces(const QByteArray& content, qsizetype size) : content_(content), size_(size) {}
+        QByteArrayView next() override {
+            const qsizetype n = std::min(size_, content_.size() - at_);
+            const QByteArrayView piece = QByteArrayView(content_).sliced(at_, n);
+            at_ += n;
+            return piece;
+        }
+        void rewind() override { at_ = 0; }
+
+    private:
+        const QByteArray& content_;
+        const qsizetype size_;
+        qsizetype at_ = 0;
+    };
+    const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString name = QStringLiteral("dosya.csv");
+    auto read = [&](excel::files::ByteSource* pieces) -> std::optional<excel::WorkbookData> {
+        try {
+            return pieces ? excel::files::ReadCsv(name, *pieces) : excel::files::ReadCsv(name, content);
+        } catch (const vb::Error&) {
+            return std::nullopt;
+        }
+    };
+    Pieces pieces(content, size > 0 ? data[0] % 13 + 1 : 1);
+    const std::optional<excel::WorkbookData> whole = read(nullptr), pieced = read(&pieces);
+    if (whole.has_value() != pieced.has_value())
+        Broken("a text file read in pieces is refused as it is whole");
+    if (!whole)
+        return;
+    const excel::SheetData& a = whole->sheets.at(0);
+    const excel::SheetData& b = pieced->sheets.at(0);
+    if (a.rowCount() != b.rowCount())
+        Broken("a text file read in pieces has the rows it has whole");
+    for (int r = 0; r < a.rowCount(); ++r)
+        for (int c = 0; c < std::max(a.rowLength(r), b.rowLength(r)); ++c)
+            if (!(a.value(r, c) == b.value(r, c)))
+                Broken("a text file read in pieces has the values it has whole");
+}
 
 inline void Compound(const uint8_t* data, size_t size) {
     const QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -35,15 +35,16 @@ void RaiseUnlessReply(int status) {
                   : QStringLiteral("The gateway answered with the HTTP status %1").arg(status));
 }
 
-GatewayPost PostDocument(const QString& document) { return PostDocumentTo(GatewayUrl, document); }
+namespace {
 
-GatewayPost PostDocumentTo(const QString& url, const QString& document) {
+template <typename Document>
+GatewayPost post(const QString& url, Document&& document) {
     GatewayPost result;
     result.reply = QStringLiteral("-1");
     msxml::XMLHTTPRequest request;
     try {
         request.open(QStringLiteral("POST"), url, false);
-        request.send(document);
+        request.send(std::forward<Document>(document));
         RaiseUnlessReply(request.status());
         result.reply = request.responseText();
         return result;
@@ -57,6 +58,14 @@ GatewayPost PostDocumentTo(const QString& url, const QString& document) {
     }
     return result;
 }
+
+} // namespace
+
+GatewayPost PostDocument(QString document) { return post(GatewayUrl, std::move(document)); }
+
+GatewayPost PostDocument(const QByteArray& utf8) { return post(GatewayUrl, utf8); }
+
+GatewayPost PostDocumentTo(const QString& url, QString document) { return post(url, std::move(document)); }
 
 QString PostToGateway(const QString& document) { return PostDocument(document).reply; }
 

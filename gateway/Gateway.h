@@ -84,10 +84,13 @@ bool IsGatewayCode(const QString& reply);
 // Posts a document to mdlGenel::GatewayUrl. Only an answer with a 2xx
 // status is a reply: an error status (a server's or a proxy's page) and a
 // redirect, which is not followed, are local failures, as are a connection
-// that fails, a time bound and a reply past the size bound.
-GatewayPost PostDocument(const QString& document);
+// that fails, a time bound and a reply past the size bound. A document
+// moved in is let go of once its bytes are made, before the post.
+GatewayPost PostDocument(QString document);
+// The same for a document that is UTF-8 already, posted as its bytes.
+GatewayPost PostDocument(const QByteArray& utf8);
 // The same to another address (an account checked at a gateway not yet saved).
-GatewayPost PostDocumentTo(const QString& url, const QString& document);
+GatewayPost PostDocumentTo(const QString& url, QString document);
 // The reply text of PostDocument, or "-1".
 QString PostToGateway(const QString& document);
 // Raises for an answer PostDocument would not take as a reply (a status

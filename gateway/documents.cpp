@@ -17,12 +17,24 @@ int allowedAt(QStringView value, qsizetype i) {
     return 1;
 }
 
-// Appends a value escaped and without what a document cannot hold, without
-// a copy when nothing needs changing (the message lists of large packages).
+// Whether a unit needs a look before it goes into a document: one of the
+// three escaped characters, a control character, a half of a surrogate
+// pair, or U+FFFE/U+FFFF. Anything else goes in as it is.
+inline bool needsLook(char16_t c) {
+    return c < 0x20 || c == u'&' || c == u'<' || c == u'>' || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
+}
+
+// Appends a value escaped and without what a document cannot hold, in runs
+// of the units that go in as they are (the message lists of large
+// packages are mostly such runs).
 void appendValue(QString& doc, QStringView value, bool escape = true) {
+    const QChar* units = value.constData();
+    const qsizetype n = value.size();
     qsizetype from = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value[i].unicode();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = units[i].unicode();
+        if (!needsLook(c))
+            continue;
         const char16_t* entity = !escape       ? nullptr
                                  : c == u'&' ? u"&amp;"
                                  : c == u'<' ? u"&lt;"
@@ -35,12 +47,12 @@ void appendValue(QString& doc, QStringView value, bool escape = true) {
         }
         if (width == 1 && !entity)
             continue;
-        doc += value.mid(from, i - from);
+        doc.append(units + from, i - from);
         if (entity)
             doc += QStringView(entity);
         from = i + 1;
     }
-    doc += value.mid(from);
+    doc.append(units + from, n - from);
 }
 
 void appendElement(QString& doc, QStringView name, QStringView value) {
@@ -72,11 +84,14 @@ void appendNumber(QString& doc, QStringView number) {
     doc += u',';
 }
 
+// The element of one message of a package, in as few appends as it has
+// parts: a package holds a million of them.
 void appendMessage(QString& doc, const Message& m) {
-    doc += QStringLiteral("<Message>");
-    appendElement(doc, u"Mesgbody", m.text);
-    appendElement(doc, u"Number", m.number);
-    doc += QStringLiteral("</Message>");
+    doc += QStringView(u"<Message><Mesgbody>");
+    appendValue(doc, m.text);
+    doc += QStringView(u"</Mesgbody><Number>");
+    appendValue(doc, m.number);
+    doc += QStringView(u"</Number></Message>");
 }
 
 } // namespace
@@ -143,31 +158,52 @@ QString NumberListItem(QStringView number) {
     return out;
 }
 
-QString SendToNumberList(const Credentials& who, const QString& text, const QString& numberList,
-                         const QString& originator, const QString& sdate) {
-    QString doc;
-    doc.reserve(256 + text.size() + numberList.size());
-    doc += QStringLiteral("<MainmsgBody>");
+QString NumberListHead(const Credentials& who, const QString& text) {
+    QString doc = QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, 0);
     appendElement(doc, u"Mesgbody", text);
     doc += QStringLiteral("<Numbers>");
-    doc += numberList;
-    doc += QStringLiteral("</Numbers>");
+    return doc;
+}
+
+QString NumberListTail(const QString& originator, const QString& sdate) {
+    QString doc = QStringLiteral("</Numbers>");
     appendTail(doc, originator, sdate);
     return doc;
 }
 
-QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
-                            const QString& sdate, int action) {
-    QString doc;
-    doc.reserve(256 + elements.size());
-    doc += QStringLiteral("<MainmsgBody>");
+QString MessagesHead(const Credentials& who, int action) {
+    QString doc = QStringLiteral("<MainmsgBody>");
     appendAccount(doc, who, action);
     doc += QStringLiteral("<Messages>");
-    doc += elements;
-    doc += QStringLiteral("</Messages>");
+    return doc;
+}
+
+QString MessagesTail(const QString& originator, const QString& sdate) {
+    QString doc = QStringLiteral("</Messages>");
     appendTail(doc, originator, sdate);
     return doc;
+}
+
+namespace {
+QString joined(const QString& head, const QString& body, const QString& tail) {
+    QString doc;
+    doc.reserve(head.size() + body.size() + tail.size());
+    doc += head;
+    doc += body;
+    doc += tail;
+    return doc;
+}
+} // namespace
+
+QString SendToNumberList(const Credentials& who, const QString& text, const QString& numberList,
+                         const QString& originator, const QString& sdate) {
+    return joined(NumberListHead(who, text), numberList, NumberListTail(originator, sdate));
+}
+
+QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
+                            const QString& sdate, int action) {
+    return joined(MessagesHead(who, action), elements, MessagesTail(originator, sdate));
 }
 
 } // namespace quillmere::documents

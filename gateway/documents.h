@@ -74,5 +74,13 @@ QString SendToNumberList(const Credentials& who, const QString& text, const QStr
                          const QString& originator, const QString& sdate);
 QString SendMessageElements(const Credentials& who, const QString& elements, const QString& originator,
                             const QString& sdate, int action = 1);
+// What these two documents hold before and after their long part, for a
+// caller that writes a whole document into one buffer of its own: the
+// document is the head, the pieces and the tail, with nothing copied once
+// the buffer is full.
+QString NumberListHead(const Credentials& who, const QString& text);
+QString NumberListTail(const QString& originator, const QString& sdate);
+QString MessagesHead(const Credentials& who, int action = 1);
+QString MessagesTail(const QString& originator, const QString& sdate);
 
 } // namespace quillmere::documents

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -23,6 +24,10 @@ qint32 AllocBuffer();
 void AppendToBuffer(const QString& text, const qint32& slot);
 // The slot's text so far.
 QString BufferText(qint32 slot);
+// The same as UTF-8, as a document is posted: the slot keeps its text so
+// while it can, so that a document of a hundred megabytes is not made a
+// second time to go out. A half of a surrogate pair alone goes out as "?".
+QByteArray BufferUtf8(qint32 slot);
 // Empties the slot and frees it; freeing a free slot is harmless.
 void FreeBuffer(qint32 slot);
 

@@ -593,6 +593,13 @@ void Automation::addCommands() {
             {QStringLiteral("window"), double(w->window()->internalWinId())},
         };
     });
+    // One control, as "forms" describes it; "rows" bounds the rows of a grid
+    // given (a grid of a million rows is not written out to count it).
+    commands_.insert(QStringLiteral("control"), [](const QJsonObject& c) {
+        const ControlRef ref = FindControl(text(c, "control"));
+        const int rows = c.contains(QLatin1String("rows")) ? number(c, "rows") : -1;
+        return QJsonObject{{QStringLiteral("control"), DescribeControl(ref.form, ref.control, rows)}};
+    });
     commands_.insert(QStringLiteral("set"), [](const QJsonObject& c) {
         const ControlRef ref = FindControl(text(c, "control"));
         assign(ref, field(c, "value"));

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace host {
 
@@ -67,7 +68,7 @@ void describeItems(QJsonObject& out, const Box* box) {
     out.insert(QStringLiteral("text"), box->Text());
 }
 
-void describeGrid(QJsonObject& out, forms::DataGrid* grid) {
+void describeGrid(QJsonObject& out, forms::DataGrid* grid, int maxRows) {
     out.insert(QStringLiteral("caption"), grid->Caption());
     std::vector<int> shown;
     QStringList captions;
@@ -79,7 +80,9 @@ void describeGrid(QJsonObject& out, forms::DataGrid* grid) {
         captions << column.Caption();
     }
     QJsonArray rows;
-    for (int r = 0; r < grid->RowCount(); ++r) {
+    const int count = grid->RowCount();
+    const int listed = maxRows < 0 ? count : std::min(count, maxRows);
+    for (int r = 0; r < listed; ++r) {
         QStringList cells;
         for (int c : shown)
             cells << grid->CellText(r, c);
@@ -87,6 +90,7 @@ void describeGrid(QJsonObject& out, forms::DataGrid* grid) {
     }
     out.insert(QStringLiteral("columns"), texts(captions));
     out.insert(QStringLiteral("rows"), rows);
+    out.insert(QStringLiteral("rowCount"), count);
     out.insert(QStringLiteral("row"), grid->Row());
 }
 
@@ -133,7 +137,7 @@ QWidget* HostWidget(const QString& name) {
     return nullptr;
 }
 
-QJsonObject DescribeControl(forms::Form* form, QObject* control) {
+QJsonObject DescribeControl(forms::Form* form, QObject* control, int maxRows) {
     const QString kind = forms::ControlKind(control);
     QJsonObject out{{QStringLiteral("kind"), kind}};
     if (auto* timer = dynamic_cast<vb::Timer*>(control)) {
@@ -170,7 +174,7 @@ QJsonObject DescribeControl(forms::Form* form, QObject* control) {
     } else if (auto* list = dynamic_cast<forms::ListBox*>(w)) {
         describeItems(out, list);
     } else if (auto* grid = dynamic_cast<forms::DataGrid*>(w)) {
-        describeGrid(out, grid);
+        describeGrid(out, grid, maxRows);
     } else if (auto* tab = dynamic_cast<forms::TabControl*>(w)) {
         QStringList captions;
         for (int i = 0; i < tab->Tabs(); ++i)

@@ -45,6 +45,8 @@ QWidget* HostWidget(const QString& name);
 
 // The "forms" reply: every loaded window with its geometry and controls.
 QJsonArray DescribeForms();
-QJsonObject DescribeControl(forms::Form* form, QObject* control);
+// One control as "forms" lists it; a grid with its first maxRows rows
+// (every row when negative) and, always, its rowCount.
+QJsonObject DescribeControl(forms::Form* form, QObject* control, int maxRows = -1);
 
 } // namespace host

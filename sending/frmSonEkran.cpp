@@ -228,7 +228,7 @@ void frmSonEkran::cmdGonder_Click() {
         Label6->setCaption(QStringLiteral("Mesaj paketi oluşturuluyor..."));
         Frame3->setVisible(true);
         const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();
-        const QString document = buildPackage(*rs, sdate);
+        const QByteArray document = buildPackage(*rs, sdate);
         Label6->setCaption(QStringLiteral("Mesajınız gönderiliyor..."));
 
         const GatewayPost post = mdlGenel::PostDocument(document);
@@ -294,39 +294,55 @@ bool frmSonEkran::confirmedAndChecked(const QString& question) {
                                    [this] { forms::SetFocus(cbGonderen); });
 }
 
-QString frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
+QByteArray frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
+    namespace documents = quillmere::documents;
     const PackageBuffers buffers;
     rs.MoveFirst();
     const ado::Field number = rs.Fields(QStringLiteral("GsmNo"));
     const ado::Field text = rs.Fields(QStringLiteral("Mesaj"));
     const QString first = mdlGenel::NullToEmpty(text.Value());
-    const quillmere::documents::Credentials who{sending::GatewayIdentity(), mdlGenel::Password, mdlGenel::ClientId()};
+    const documents::Credentials who{sending::GatewayIdentity(), mdlGenel::Password, mdlGenel::ClientId()};
+    auto included = [&](QString& n, QString& t) {
+        n = mdlGenel::NullToEmpty(number.Value());
+        t = mdlGenel::NullToEmpty(text.Value());
+        // Left out of the package, though still in the list and its count.
+        return !n.isEmpty() && !t.isEmpty();
+    };
 
     vb::DoEvents();
-    rs.MoveFirst();
+    // Which document it is comes first, so that only its buffer is filled: a
+    // list of a million rows makes a document of a hundred megabytes.
     bool differing = false;
+    QString n, t;
+    for (rs.MoveFirst(); !rs.Eof() && !differing; rs.MoveNext())
+        differing = included(n, t) && t != first;
+
+    // The buffer holds the whole document, its head and tail around the
+    // pieces, so that its text is the document and is never copied: it goes
+    // out as the bytes the buffer keeps.
+    const qint32 slot = differing ? buffers.messages : buffers.numbers;
+    strBuffer_com::AppendToBuffer(differing ? documents::MessagesHead(who)
+                                            : documents::NumberListHead(who, mdlGenel::FoldSmsText(first)),
+                                  slot);
     // Rows of one text fold once.
     QString lastText, lastFolded;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        const QString n = mdlGenel::NullToEmpty(number.Value());
-        const QString t = mdlGenel::NullToEmpty(text.Value());
-        // Left out of the package, though still in the list and its count.
-        if (n.isEmpty() || t.isEmpty())
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+        if (!included(n, t))
             continue;
-        if (t != first)
-            differing = true;
+        if (!differing) {
+            strBuffer_com::AppendToBuffer(documents::NumberListItem(n), slot);
+            continue;
+        }
         if (t != lastText || lastFolded.isNull()) {
             lastText = t;
             lastFolded = mdlGenel::FoldSmsText(vb::LeftWhole(t, kMaxText));
         }
-        strBuffer_com::AppendToBuffer(quillmere::documents::MessageElement({lastFolded, n}), buffers.messages);
-        strBuffer_com::AppendToBuffer(quillmere::documents::NumberListItem(n), buffers.numbers);
+        strBuffer_com::AppendToBuffer(documents::MessageElement({lastFolded, n}), slot);
     }
-    if (differing)
-        return quillmere::documents::SendMessageElements(who, strBuffer_com::BufferText(buffers.messages),
-                                                         cbGonderen->Text(), sdate);
-    return quillmere::documents::SendToNumberList(who, mdlGenel::FoldSmsText(first),
-                                                  strBuffer_com::BufferText(buffers.numbers), cbGonderen->Text(), sdate);
+    strBuffer_com::AppendToBuffer(differing ? documents::MessagesTail(cbGonderen->Text(), sdate)
+                                            : documents::NumberListTail(cbGonderen->Text(), sdate),
+                                  slot);
+    return strBuffer_com::BufferUtf8(slot);
 }
 
 void frmSonEkran::recordAccepted(ado::Recordset& rs, const QString& reply, const QString& tarih,

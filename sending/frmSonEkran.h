@@ -99,7 +99,8 @@ protected:
 
 private:
     void resetPickers();
-    QString buildPackage(ado::Recordset& rs, const QString& sdate);
+    // The send document of the list, as the UTF-8 it is posted as.
+    QByteArray buildPackage(ado::Recordset& rs, const QString& sdate);
     void exportSetAsideRows();
     void closeWorkbookConnection();
 

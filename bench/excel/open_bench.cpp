@@ -6,18 +6,10 @@
 // so the making of the file does not count); rss_mb what stays resident
 // while the workbook is open.
 
-#include "host/host.h"
-#include "host/mainwindow.h"
-#include "platform/excel/application.h"
+#include "bench/support/host_fixture.h"
 #include "platform/excel/workbook.h"
-#include "platform/vb/regional.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <fstream>
 #include <malloc.h>
 #include <string>
@@ -63,51 +55,28 @@ void writeRows(const QString& file) {
     excel::WriteWorkbookFile(book, file, excel::FormatForFileName(file));
 }
 
-class OpenFixture {
-public:
-    OpenFixture() {
-        qputenv("XDG_CONFIG_HOME", QDir(config_.path()).absolutePath().toLocal8Bit());
-        host_ = std::make_unique<host::Host>(host::Host::Options{true, {}, {}});
-        host_->start();
-    }
-    QString file(const char* name) {
-        const QString path = dir_.filePath(QString::fromLatin1(name));
-        if (!QFile::exists(path))
-            writeRows(path);
-        return path;
-    }
-    host::Host& host() { return *host_; }
-
-private:
-    QTemporaryDir config_;
-    QTemporaryDir dir_;
-    std::unique_ptr<host::Host> host_;
-};
-
-// Made at the first benchmark, gone before the application is.
-std::unique_ptr<OpenFixture> theFixture;
-
-OpenFixture& fixture() {
-    if (!theFixture)
-        theFixture = std::make_unique<OpenFixture>();
-    return *theFixture;
+// The file of that name in the fixture's folder, made at its first use.
+QString file(const char* name) {
+    const QString path = HostFixture::get().path(name);
+    if (!QFile::exists(path))
+        writeRows(path);
+    return path;
 }
 
 void openInTheHost(benchmark::State& state, const char* name) {
-    const QString file = fixture().file(name);
-    const auto app = fixture().host().application();
+    const QString path = file(name);
+    const auto app = HostFixture::get().host().application();
     double peak = 0, resident = 0;
     for (auto _ : state) {
         state.PauseTiming();
         resetPeak();
         state.ResumeTiming();
-        app->Workbooks().Open(file);
+        app->Workbooks().Open(path);
         QApplication::processEvents();
         state.PauseTiming();
         peak = std::max(peak, statusMegabytes("VmHWM:"));
         resident = statusMegabytes("VmRSS:");
-        const auto* grid = fixture().host().mainWindow()->grid();
-        if (grid->model()->rowCount() < kRows)
+        if (HostFixture::get().shownRows() < kRows)
             state.SkipWithError("the grid does not show the sheet");
         app->ActiveWorkbook()->Close();
         QApplication::processEvents();
@@ -126,16 +95,4 @@ BENCHMARK(BM_OpenMillionRowsCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("TZ"))
-        qputenv("TZ", ":/etc/localtime");
-    QApplication app(argc, argv);
-    vb::SetRegional(vb::RegionalSettings::turkish());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theFixture.reset();
-    return 0;
-}
+int main(int argc, char** argv) { return HostFixture::main(argc, argv); }

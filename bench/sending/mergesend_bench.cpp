@@ -1,6 +1,7 @@
-// The template road's own cost for a sheet of 100,000 rows: "İleri >>" on
-// the template page merging three placeholders a row into the final
-// screen's list, and "Gönder" on the final screen building the package of
+// The template road's own cost for a saved sheet of 100,000 rows: the
+// template page opened over it ("İleri >>" on the welcome page) and its
+// "İleri >>" merging three placeholders a row into the final screen's list,
+// and "Gönder" on the final screen building the package of
 // one message a number and posting it to a local gateway, through to the
 // report window.
 #include "bench/support/template_road.h"
@@ -29,8 +30,8 @@ TemplateRoad& road() {
     return r;
 }
 
-void BM_MergeIntoTheFinalScreen100k(benchmark::State& state) { road().merge(state); }
-BENCHMARK(BM_MergeIntoTheFinalScreen100k)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);
+void BM_PageAndMergeIntoTheFinalScreen100k(benchmark::State& state) { road().merge(state); }
+BENCHMARK(BM_PageAndMergeIntoTheFinalScreen100k)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);
 
 void BM_SendOneMessageANumber100k(benchmark::State& state) { road().send(state); }
 BENCHMARK(BM_SendOneMessageANumber100k)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);

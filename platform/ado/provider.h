@@ -66,6 +66,9 @@ public:
     // Runs exactly one statement. recordsAffected (may be null) receives the
     // rows a change touched, -1 for a query. Failures raise vb::Error.
     virtual Rowset Execute(const QString& commandText, long* recordsAffected) = 0;
+    // Runs a query again for a requery: a provider that keeps what it read
+    // of its source reads the source anew. Execute by default.
+    virtual Rowset Requery(const QString& commandText) { return Execute(commandText, nullptr); }
     // A schema rowset; adSchemaTables must give at least TABLE_NAME and
     // TABLE_TYPE (see TablesSchema).
     virtual Rowset OpenSchema(int schema) = 0;

@@ -4,6 +4,7 @@
 #include "platform/ado/errors.h"
 #include "platform/ado/rowstore.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 
 #include <QVarLengthArray>
 #include <algorithm>
@@ -69,6 +70,7 @@ namespace detail {
 // The rows that a recordset and its clones share.
 struct Store {
     std::vector<FieldInfo> fields;
+    vb::NameIndex names;                  // the fields by name
     RowOrder order;                       // every row, in the order of addition
     std::uint64_t nextSeq = 1;
     std::vector<Recordset::Impl*> views;  // the open recordsets over these rows
@@ -77,13 +79,16 @@ struct Store {
     bool madeUp = false;
 
     RowPtr newRow() {
-        auto row = std::make_shared<Row>();
+        RowPtr row = Row::make();
         row->seq = nextSeq++;
         return row;
     }
 
     void load(Rowset rowset) {
         fields = std::move(rowset.fields);
+        names.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            names.add(fields[i].name, int(i));
         std::vector<RowPtr> rows;
         rows.reserve(rowset.rows.size());
         for (auto& values : rowset.rows) {
@@ -110,13 +115,23 @@ struct Recordset::Impl {
     std::shared_ptr<const detail::Criteria> criteria;
     std::vector<detail::SortKey> sortKeys;
     std::vector<FieldInfo> appended;      // the fields while closed
-    std::map<int, ChangeListener> listeners;
+    vb::NameIndex appendedNames;
+    // Held by pointer, so that a listener is kept through its own call
+    // without copying it: a list of a million rows tells of a million rows.
+    std::map<int, std::shared_ptr<const ChangeListener>> listeners;
     int nextListener = 1;
 
     explicit Impl(Recordset* owner) : self(owner) {}
 
     RowOrder& order() const { return own ? *own : store->order; }
     const std::vector<FieldInfo>& fields() const { return store ? store->fields : appended; }
+    int findField(const QString& name) const { return store ? store->names.find(name) : appendedNames.find(name); }
+    void setAppended(std::vector<FieldInfo> list) {
+        appended = std::move(list);
+        appendedNames.clear();
+        for (std::size_t i = 0; i < appended.size(); ++i)
+            appendedNames.add(appended[i].name, int(i));
+    }
 
     void requireOpen() const {
         if (!store)
@@ -151,8 +166,8 @@ struct Recordset::Impl {
         for (int id : ids) {
             auto it = listeners.find(id);
             if (it != listeners.end()) {
-                ChangeListener call = it->second;
-                call(change);
+                const std::shared_ptr<const ChangeListener> call = it->second;
+                (*call)(change);
             }
         }
     }
@@ -280,7 +295,7 @@ void Recordset::openQuery(const std::shared_ptr<Provider>& provider, const QStri
     Rowset rowset = provider->Execute(text, recordsAffected);
     // A statement without rows has run; the recordset stays closed.
     if (rowset.returnsRows())
-        openRowset(std::move(rowset), [provider, text] { return provider->Execute(text, nullptr); }, source, cursorType,
+        openRowset(std::move(rowset), [provider, text] { return provider->Requery(text); }, source, cursorType,
                    lockType == adLockUnspecified ? adLockReadOnly : lockType);
 }
 
@@ -313,7 +328,7 @@ void Recordset::Open(int cursorType, int lockType) {
 
 void Recordset::Close() {
     d_->requireOpen();
-    d_->appended = d_->store->madeUp ? d_->store->fields : std::vector<FieldInfo>{};
+    d_->setAppended(d_->store->madeUp ? d_->store->fields : std::vector<FieldInfo>{});
     d_->detach();
     d_->pos = kBof;
     d_->criteria.reset();
@@ -498,7 +513,7 @@ vb::Variant Recordset::ValueAt(long row, int field) const {
 
 int Recordset::Subscribe(ChangeListener listener) {
     int id = d_->nextListener++;
-    d_->listeners[id] = std::move(listener);
+    d_->listeners[id] = std::make_shared<const ChangeListener>(std::move(listener));
     return id;
 }
 
@@ -515,7 +530,7 @@ Field Fields::Item(int index) const {
 }
 
 Field Fields::Item(const QString& name) const {
-    int index = detail::FindField(rs_->d_->fields(), name);
+    int index = rs_->d_->findField(name);
     if (index < 0)
         Fail(adErrItemNotFound);
     return Field(rs_, index);
@@ -527,8 +542,9 @@ void Fields::Append(const QString& name, int type, int definedSize) const {
         Fail(adErrIllegalOperation);
     if (name.isEmpty() || definedSize < 0)
         Fail(adErrInvalidArgument);
-    if (detail::FindField(d.appended, name) >= 0)
+    if (d.appendedNames.contains(name))
         Fail(adErrObjectInCollection);
+    d.appendedNames.add(name, int(d.appended.size()));
     d.appended.push_back(FieldInfo{name, type, definedSize});
 }
 

@@ -6,6 +6,18 @@
 
 namespace ado::detail {
 
+RowPtr::RowPtr(const RowPtr& other) noexcept : row_(other.row_) {
+    if (row_)
+        row_->refs_.fetch_add(1, std::memory_order_relaxed);
+}
+
+RowPtr::~RowPtr() {
+    if (row_ && row_->refs_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete row_;
+}
+
+RowPtr Row::make() { return RowPtr(new Row); }
+
 int FindField(const std::vector<FieldInfo>& fields, const QString& name) {
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (vb::SameName(fields[i].name, name))

@@ -3,6 +3,7 @@
 #include "platform/ado/provider.h"
 #include "platform/vb/variant.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,12 +16,50 @@
 // interface.
 namespace ado::detail {
 
-struct Row {
+class Row;
+
+// A row held: the row counts its holders (the recordsets' orders that walk
+// it) and is gone with the last.
+class RowPtr {
+public:
+    RowPtr() = default;
+    RowPtr(const RowPtr& other) noexcept;
+    RowPtr(RowPtr&& other) noexcept : row_(other.row_) { other.row_ = nullptr; }
+    RowPtr& operator=(RowPtr other) noexcept {
+        std::swap(row_, other.row_);
+        return *this;
+    }
+    ~RowPtr();
+
+    Row* get() const { return row_; }
+    Row& operator*() const { return *row_; }
+    Row* operator->() const { return row_; }
+    explicit operator bool() const { return row_ != nullptr; }
+
+private:
+    friend class Row;
+    explicit RowPtr(Row* adopted) : row_(adopted) {}
+    Row* row_ = nullptr;
+};
+
+// A row. Tables of a million rows hold a million of them: a row counts
+// its holders itself rather than through a block of its own.
+class Row {
+public:
+    static RowPtr make();
+    Row(const Row&) = delete;
+    Row& operator=(const Row&) = delete;
+
     std::vector<vb::Variant> values;
     std::uint64_t seq = 0;   // order of addition, increasing
     bool deleted = false;
+
+private:
+    friend class RowPtr;
+    Row() = default;
+    ~Row() = default;
+    std::atomic<std::uint32_t> refs_{1};
 };
-using RowPtr = std::shared_ptr<Row>;
 
 // The position of a field by name, letter case ignored; -1 when missing.
 int FindField(const std::vector<FieldInfo>& fields, const QString& name);

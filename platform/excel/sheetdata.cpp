@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -238,6 +239,21 @@ vb::Variant SheetData::value(int row, int column) const {
     return c ? valueOf(*c) : vb::Variant();
 }
 
+std::optional<QStringView> SheetData::pooledText(int row, int column) const {
+    const Cell* c = find(row, column);
+    if (!c || c->kind != kText)
+        return std::nullopt;
+    if (c->length == 0)
+        return QStringView();
+    const auto& block = textBlocks_[size_t(c->bits >> 32)];
+    return QStringView(block.data() + uint32_t(c->bits), qsizetype(c->length));
+}
+
+std::pair<bool, unsigned> SheetData::font(int row, int column) const {
+    const Cell* c = find(row, column);
+    return c ? std::pair{(c->font & kBold) != 0, c->font & 0xFFFFFFu} : std::pair{false, 0u};
+}
+
 bool SheetData::isEmpty(int row, int column) const {
     const Cell* c = find(row, column);
     return !c || (c->kind == kEmpty && c->font == 0 && !c->formula);
@@ -376,6 +392,10 @@ bool isBareBiff(const QByteArray& head) {
 // XML spreadsheet of Excel 2003, which other programs write as ".xls".
 enum class MarkupKind { None, Html, XmlSpreadsheet };
 
+// What is looked at before a file is read on: markup is told by its first
+// 2,048 bytes, the binary formats by their first eight.
+constexpr qint64 kHeadBytes = 65536;
+
 MarkupKind markupKind(const QByteArray& head) {
     QByteArray start = head.left(2048);
     if (start.startsWith("\xEF\xBB\xBF"))
@@ -394,52 +414,109 @@ MarkupKind markupKind(const QByteArray& head) {
     return MarkupKind::None;
 }
 
-// The bytes of a regular file. Anything else with a workbook's name (a
+// A regular file, open for reading. Anything else with a workbook's name (a
 // device that never ends, a named pipe whose writer may never come, a
 // folder) is refused at once: it is opened without waiting and looked at
 // before a byte is read. A file that grows meanwhile is read to the size it
 // had.
-QByteArray regularFileContent(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ENOENT)
-            files::RaiseMissing(path);
-        if (error == EACCES || error == EPERM)
-            files::RaiseUnreadable(path, QStringLiteral("dosyayı okuma izniniz yok"));
-        files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(error)));
+class RegularFile : public files::ByteSource {
+public:
+    explicit RegularFile(const QString& path) : path_(path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0) {
+            const int error = errno;
+            if (error == ENOENT)
+                files::RaiseMissing(path);
+            if (error == EACCES || error == EPERM)
+                files::RaiseUnreadable(path, QStringLiteral("dosyayı okuma izniniz yok"));
+            files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(error)));
+        }
+        struct stat st;
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd_);
+            files::RaiseNotSupported(path, QStringLiteral("bu bir dosya değil (bir klasör, aygıt ya da kanal). "
+                                                          "Yalnızca diskteki çalışma kitabı dosyaları açılabilir."));
+        }
+        size_ = qint64(st.st_size);
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        files::RaiseNotSupported(path, QStringLiteral("bu bir dosya değil (bir klasör, aygıt ya da kanal). "
-                                                      "Yalnızca diskteki çalışma kitabı dosyaları açılabilir."));
-    QByteArray content(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype at = 0;
-    while (at < content.size()) {
-        const ssize_t got = ::read(fd, content.data() + at, size_t(content.size() - at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            files::RaiseUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
-        if (got == 0)
-            break;
-        at += got;
+    ~RegularFile() override { ::close(fd_); }
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    // The bytes from where the reading stands to the size the file had, at
+    // most `most` of them.
+    QByteArray read(qint64 most) {
+        QByteArray content;
+        append(content, std::min(most, size_ - at_));
+        return content;
     }
-    content.truncate(at);
-    return content;
-}
+    // The rest of the file after the bytes read into content already.
+    void readRest(QByteArray& content) { append(content, size_ - at_); }
 
-} // namespace
+    QByteArrayView next() override {
+        piece_ = read(kPiece);
+        return piece_;
+    }
+    void rewind() override {
+        if (::lseek(fd_, 0, SEEK_SET) != 0)
+            files::RaiseUnreadable(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        at_ = 0;
+    }
 
-WorkbookData ReadWorkbookFile(const QString& path) {
-    return ReadWorkbookContent(path, regularFileContent(path));
-}
+private:
+    void append(QByteArray& content, qint64 count) {
+        const qsizetype start = content.size();
+        content.resize(start + qsizetype(count));
+        qsizetype got = start;
+        while (got < content.size()) {
+            const ssize_t n = ::read(fd_, content.data() + got, size_t(content.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                files::RaiseUnreadable(path_, QString::fromLocal8Bit(std::strerror(errno)));
+            if (n == 0)
+                break;
+            got += n;
+        }
+        content.truncate(got);
+        // A file that ends early has shrunk: nothing more is read from it.
+        at_ = got - start < count ? size_ : at_ + (got - start);
+    }
 
-WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content) {
+    static constexpr qint64 kPiece = qint64(4) << 20;
+    const QString& path_;
+    int fd_ = -1;
+    qint64 size_ = 0;
+    qint64 at_ = 0;
+    QByteArray piece_;
+};
+
+// The first bytes of a file, then the rest of it a piece at a time.
+class AfterHead : public files::ByteSource {
+public:
+    AfterHead(RegularFile& file, QByteArray head) : file_(file), head_(std::move(head)) {}
+    QByteArrayView next() override {
+        if (!headGiven_) {
+            headGiven_ = true;
+            if (!head_.isEmpty())
+                return head_;
+        }
+        return file_.next();
+    }
+    void rewind() override {
+        file_.rewind();
+        file_.read(head_.size());
+        headGiven_ = false;
+    }
+
+private:
+    RegularFile& file_;
+    QByteArray head_;
+    bool headGiven_ = false;
+};
+
+// What the first bytes of a file say it is; nothing for a text file.
+std::optional<WorkbookData> readByHead(const QString& path, const QByteArray& content) {
     if (files::IsCompoundFile(content))
         return files::ReadXls(path, content);
     if (content.startsWith("PK\x03\x04"))
@@ -457,9 +534,35 @@ WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content)
     case MarkupKind::None:
         break;
     }
-    if (FormatForFileName(path) == FileFormat::Csv)
-        return files::ReadCsv(path, content);
-    files::RaiseUnreadable(path);
+    if (FormatForFileName(path) != FileFormat::Csv)
+        files::RaiseUnreadable(path);
+    return std::nullopt;
+}
+
+bool binaryHead(const QByteArray& head) {
+    return files::IsCompoundFile(head) || head.startsWith("PK\x03\x04");
+}
+
+} // namespace
+
+// A text file is read as it is decoded, a piece at a time; the others whole.
+WorkbookData ReadWorkbookFile(const QString& path) {
+    RegularFile file(path);
+    QByteArray head = file.read(kHeadBytes);
+    if (binaryHead(head)) {
+        file.readRest(head);
+        return *readByHead(path, head);
+    }
+    if (std::optional<WorkbookData> book = readByHead(path, head))
+        return std::move(*book);
+    AfterHead bytes(file, std::move(head));
+    return files::ReadCsv(path, bytes);
+}
+
+WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content) {
+    if (std::optional<WorkbookData> book = readByHead(path, content))
+        return std::move(*book);
+    return files::ReadCsv(path, content);
 }
 
 void WriteWorkbookFile(const WorkbookData& workbook, const QString& path, FileFormat format) {

@@ -79,6 +79,12 @@ public:
     // The cell at row, column (0-based); nothing for one never written.
     std::optional<CellData> cell(int row, int column) const;
     vb::Variant value(int row, int column) const;
+    // The characters of a cell's text where the sheet keeps them, valid until
+    // the sheet is next written to; nothing for a cell that holds no text
+    // (or a text kept otherwise). For writers that go through every cell.
+    std::optional<QStringView> pooledText(int row, int column) const;
+    // The cell's font: bold, and the colour as CellData has it.
+    std::pair<bool, unsigned> font(int row, int column) const;
     // Empty as CellData::isEmpty says, for a cell never written too.
     bool isEmpty(int row, int column) const;
     bool holdsValue(int row, int column) const;   // a value other than Empty

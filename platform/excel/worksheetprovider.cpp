@@ -2,12 +2,18 @@
 
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
+#include "platform/vb/strings.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <array>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <unordered_map>
 
 namespace excel {
 
@@ -50,19 +56,26 @@ QString textOf(const vb::Variant& v) {
 }
 
 // Field names: the header texts; "F" and the column's number for an empty
-// one, and a number after a name met before, as the driver names them.
+// one, and a number after a name met before, as the driver names them. A
+// name is met before as every look-up of a field finds it (letter case
+// ignored by the Turkish pairs too: "adı" is "ADI"), so that no two fields
+// answer to one name. Each name's count goes on from where it stopped:
+// thousands of columns of one name are named in one pass.
 std::vector<QString> fieldNames(const SheetData& sheet, int columns) {
     std::vector<QString> names;
-    QSet<QString> taken;
+    names.reserve(std::size_t(columns));
+    vb::NameIndex taken;
+    QHash<QString, int> nextNumber;
     for (int c = 0; c < columns; ++c) {
         QString name = textOf(sheet.value(0, c)).trimmed();
         if (name.isEmpty()) name = QStringLiteral("F%1").arg(c + 1);
-        if (taken.contains(name.toLower())) {
-            int n = 1;
-            while (taken.contains((name + QString::number(n)).toLower())) ++n;
-            name += QString::number(n);
+        if (taken.contains(name)) {
+            int& n = nextNumber[name];
+            n = std::max(n, 1);
+            while (taken.contains(name + QString::number(n))) ++n;
+            name += QString::number(n++);
         }
-        taken.insert(name.toLower());
+        taken.add(name, c);
         names.push_back(name);
     }
     return names;
@@ -95,41 +108,157 @@ std::optional<Statement> parse(const QString& sql) {
     return std::nullopt;
 }
 
+// What identifies a file's contents as last read: a file replaced, written
+// to or truncated since has another stamp.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
+               && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+               && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// One reading of a workbook file, with the stamp the file had before it was
+// read (a file written to during the reading reads as changed). A sheet's
+// cells are let go once a table has been made of them: the recordset holds
+// its rows then, and a sheet asked for again is read again.
+class Reading {
+public:
+    Reading(FileStamp stamp, WorkbookData book) : stamp(stamp) {
+        for (SheetData& sheet : book.sheets) {
+            names.push_back(sheet.name);
+            sheets_.push_back(std::make_unique<SheetData>(std::move(sheet)));
+        }
+    }
+    // The cells of the sheet at that place, for one table; nothing when a
+    // table was made of them already.
+    std::unique_ptr<SheetData> take(std::size_t i) const {
+        std::lock_guard lock(mutex_);
+        return std::move(sheets_[i]);
+    }
+
+    const FileStamp stamp;
+    std::vector<QString> names;
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::vector<std::unique_ptr<SheetData>> sheets_;
+};
+
+// The readings the open connections hold, by file: a second connection on
+// a file not changed since takes the first one's reading. Once no
+// connection holds a reading it is gone.
+class Readings {
+public:
+    static std::shared_ptr<const Reading> current(const QString& path, bool fresh) {
+        static Readings readings;
+        return readings.get(path, fresh);
+    }
+
+private:
+    std::shared_ptr<const Reading> get(const QString& path, bool fresh) {
+        std::optional<FileStamp> before = stampOf(path);
+        {
+            std::lock_guard lock(mutex_);
+            if (auto it = held_.find(path); it != held_.end()) {
+                std::shared_ptr<const Reading> held = it->second.lock();
+                if (!fresh && held && before && held->stamp == *before)
+                    return held;
+                if (!held)
+                    held_.erase(it);
+            }
+        }
+        WorkbookData book = ReadWorkbookFile(path);
+        const std::optional<FileStamp> after = stampOf(path);
+        // Changed while it was read: the next use reads it again.
+        auto reading = std::make_shared<const Reading>(before && after && *before == *after ? *before : FileStamp{},
+                                                       std::move(book));
+        std::lock_guard lock(mutex_);
+        held_[path] = reading;
+        return reading;
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<QString, std::weak_ptr<const Reading>> held_;
+};
+
+// A connection reads its file once and answers the schema and the queries
+// from that reading while the file stays as it was read; a file changed on
+// disk since is read again, as the driver does. A requery reads the file
+// again whatever its stamp.
 class WorksheetProvider : public ado::Provider {
 public:
-    WorksheetProvider(QString path, int maxScanRows) : path_(std::move(path)), maxScanRows_(maxScanRows) {}
+    WorksheetProvider(QString path, int maxScanRows, std::shared_ptr<const Reading> reading)
+        : path_(std::move(path)), maxScanRows_(maxScanRows), reading_(std::move(reading)) {}
 
     ado::Rowset Execute(const QString& commandText, long* recordsAffected) override {
+        return select(commandText, recordsAffected, false);
+    }
+
+    ado::Rowset Requery(const QString& commandText) override { return select(commandText, nullptr, true); }
+
+    ado::Rowset OpenSchema(int schema) override {
+        if (schema != ado::adSchemaTables) vb::Raise(ado::adErrFeatureNotAvailable);
+        std::vector<std::pair<QString, QString>> tables;
+        for (const QString& name : reading(false).names)
+            tables.emplace_back(name + u'$', QStringLiteral("SYSTEM TABLE"));
+        return ado::TablesSchema(tables);
+    }
+
+private:
+    const Reading& reading(bool fresh) {
+        const std::optional<FileStamp> now = fresh ? std::nullopt : stampOf(path_);
+        if (fresh || !now || !(reading_->stamp == *now))
+            reading_ = Readings::current(path_, fresh);
+        return *reading_;
+    }
+
+    ado::Rowset select(const QString& commandText, long* recordsAffected, bool fresh) {
         const auto statement = parse(commandText);
         if (!statement)
             driverError(ado::errSqlStatement, QStringLiteral("Syntax error in query: only \"select * from [Sheet$]\" is read."));
         QString table = statement->table.trimmed();
         if (table.size() >= 2 && table.startsWith(u'\'') && table.endsWith(u'\''))
             table = table.mid(1, table.size() - 2);
-        const WorkbookData book = ReadWorkbookFile(path_);
         if (table.endsWith(u'$')) {
             const QString name = table.chopped(1);
-            for (const SheetData& sheet : book.sheets)
-                if (SameSheetName(sheet.name, name)) {
-                    if (recordsAffected) *recordsAffected = -1;
-                    return SheetTable(sheet, maxScanRows_);
-                }
+            std::optional<std::unique_ptr<SheetData>> sheet = find(reading(fresh), name);
+            // A table was made of it already: the file as it is now.
+            if (sheet && !*sheet)
+                sheet = find(reading(true), name);
+            if (sheet && *sheet) {
+                if (recordsAffected) *recordsAffected = -1;
+                return SheetTable(**sheet, maxScanRows_);
+            }
         }
         driverError(ado::errSqlStatement,
                     QStringLiteral("The Microsoft Jet database engine could not find the object '%1'.").arg(table));
     }
 
-    ado::Rowset OpenSchema(int schema) override {
-        if (schema != ado::adSchemaTables) vb::Raise(ado::adErrFeatureNotAvailable);
-        std::vector<std::pair<QString, QString>> tables;
-        for (const SheetData& sheet : ReadWorkbookFile(path_).sheets)
-            tables.emplace_back(sheet.name + u'$', QStringLiteral("SYSTEM TABLE"));
-        return ado::TablesSchema(tables);
+    // The cells of the sheet of that name (null when taken already), or
+    // nothing when the workbook has no such sheet.
+    static std::optional<std::unique_ptr<SheetData>> find(const Reading& reading, const QString& name) {
+        for (std::size_t i = 0; i < reading.names.size(); ++i)
+            if (SameSheetName(reading.names[i], name))
+                return reading.take(i);
+        return std::nullopt;
     }
 
-private:
     QString path_;
     int maxScanRows_;
+    std::shared_ptr<const Reading> reading_;
 };
 
 std::unique_ptr<ado::Provider> open(const QString& cs) {
@@ -140,10 +269,11 @@ std::unique_ptr<ado::Provider> open(const QString& cs) {
                     QStringLiteral("'%1' is not a valid path. Make sure that the path name is spelled correctly "
                                    "and that you are connected to the server on which the file resides.")
                         .arg(dbq.isEmpty() ? QStringLiteral("(unknown)") : dbq));
-    ReadWorkbookFile(path);   // a file the reader refuses fails the opening, as with the driver
+    // A file the reader refuses fails the opening, as with the driver.
+    std::shared_ptr<const Reading> reading = Readings::current(path, false);
     bool ok = false;
     const int scan = setting(cs, QStringLiteral("MaxScanRows")).toInt(&ok);
-    return std::make_unique<WorksheetProvider>(path, ok && scan >= 0 ? scan : 8);
+    return std::make_unique<WorksheetProvider>(path, ok && scan >= 0 ? scan : 8, std::move(reading));
 }
 
 const bool registeredOnLoad = (RegisterWorksheetProvider(), true);

@@ -9,7 +9,11 @@
 // Worksheets read as tables, in place of the spreadsheet ODBC driver: a
 // data provider for connection strings whose driver is the "Microsoft
 // Excel" one and whose DBQ names a workbook file. The file is read as it is
-// on disk, at every statement, so a requery sees it as last saved.
+// on disk once per connection, at its opening (a file the reader refuses
+// fails the opening); the table list and the statements are answered from
+// that reading while the file stays as it was read, and a file changed on
+// disk since is read again. Connections open on one file at once share its
+// reading. A requery reads the file again, so it sees it as last saved.
 //
 // Tables are the sheets, named with a "$" after the sheet's name, in the
 // workbook's order. The one statement is "select * from [Name$]": a field

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <curl/curl.h>
 #include <linux/tcp.h>
 #include <memory>
@@ -173,6 +174,73 @@ bool isWebScheme(const QByteArray& scheme) {
 
 } // namespace
 
+// The body as curl reads it: bytes that are UTF-8 already, or the UTF-8 of
+// a text made a piece at a time, so that a document of a hundred megabytes
+// is not held a second time as bytes.
+class XMLHTTPRequest::Body {
+public:
+    explicit Body(QString text) : text_(std::move(text)) {
+        // The length goes ahead of the body: the bytes UTF-8 makes of each
+        // unit, a half of a pair alone being one "?", as the pieces make it.
+        const QChar* u = text_.constData();
+        const qsizetype n = text_.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = u[i].unicode();
+            if (c < 0x80)
+                size_ += 1;
+            else if (c < 0x800)
+                size_ += 2;
+            else if (QChar::isHighSurrogate(c) && i + 1 < n && u[i + 1].isLowSurrogate())
+                size_ += 4, ++i;
+            else if (QChar::isSurrogate(c))
+                size_ += 1;
+            else
+                size_ += 3;
+        }
+    }
+    explicit Body(const QByteArray& utf8) : bytes_(utf8), size_(utf8.size()), encoded_(true) {}
+    qint64 size() const { return size_; }
+
+    static size_t read(char* buffer, size_t size, size_t count, void* data) {
+        auto* body = static_cast<Body*>(data);
+        const size_t room = size * count;
+        size_t written = 0;
+        while (written < room) {
+            if (body->sent_ == body->bytes_.size()) {
+                if (body->encoded_ || body->at_ >= body->text_.size())
+                    break;
+                body->bytes_ = body->piece(body->at_);
+                body->sent_ = 0;
+            }
+            const size_t n = std::min(room - written, size_t(body->bytes_.size() - body->sent_));
+            std::memcpy(buffer + written, body->bytes_.constData() + body->sent_, n);
+            body->sent_ += qsizetype(n);
+            written += n;
+        }
+        return written;
+    }
+
+private:
+    // The UTF-8 of the units from at on, a surrogate pair never cut; at
+    // moves past them.
+    QByteArray piece(qsizetype& at) const {
+        constexpr qsizetype kUnits = 1 << 16;
+        qsizetype n = std::min(kUnits, text_.size() - at);
+        if (at + n < text_.size() && text_.at(at + n - 1).isHighSurrogate() && text_.at(at + n).isLowSurrogate())
+            --n;
+        QByteArray out = QStringView(text_).mid(at, n).toUtf8();
+        at += n;
+        return out;
+    }
+
+    const QString text_;
+    QByteArray bytes_;
+    qint64 size_ = 0;
+    bool encoded_ = false;
+    qsizetype at_ = 0;
+    qsizetype sent_ = 0;
+};
+
 XMLHTTPRequest::XMLHTTPRequest() = default;
 XMLHTTPRequest::~XMLHTTPRequest() = default;
 
@@ -219,7 +287,17 @@ void XMLHTTPRequest::setRequestHeader(const QString& name, const QString& value)
     headers_.append({key, value.toUtf8()});
 }
 
-void XMLHTTPRequest::send(const QString& body) {
+void XMLHTTPRequest::send(QString body) {
+    Body payload(std::move(body));
+    sendBody(payload);
+}
+
+void XMLHTTPRequest::send(const QByteArray& utf8) {
+    Body payload(utf8);
+    sendBody(payload);
+}
+
+void XMLHTTPRequest::sendBody(Body& payload) {
     if (!opened_)
         vb::Raise(errRequestFailed, QStringLiteral("The request has not been opened"), kSource);
     answered_ = false;
@@ -237,7 +315,6 @@ void XMLHTTPRequest::send(const QString& body) {
         vb::Raise(errRequestFailed, QStringLiteral("Out of memory"), kSource);
     CURL* h = easy.get();
     char message[CURL_ERROR_SIZE] = {};
-    const QByteArray payload = body.toUtf8();
     const QByteArray noProxy = proxyExceptions();
 
     std::unique_ptr<curl_slist, SlistDeleter> list;
@@ -283,7 +360,8 @@ void XMLHTTPRequest::send(const QString& body) {
     if (method_ == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(payload.size()));
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, payload.constData());
+        curl_easy_setopt(h, CURLOPT_READFUNCTION, &Body::read);
+        curl_easy_setopt(h, CURLOPT_READDATA, &payload);
     } else {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     }

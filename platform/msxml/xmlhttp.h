@@ -64,8 +64,11 @@ public:
     // A header set here replaces the request's default of the same name.
     void setRequestHeader(const QString& name, const QString& value);
     // Blocks until the whole reply is in. The body goes out as UTF-8, as
-    // "text/xml; charset=utf-8" unless a Content-Type header was set.
-    void send(const QString& body = {});
+    // "text/xml; charset=utf-8" unless a Content-Type header was set; a body
+    // moved in is let go of once its bytes are made.
+    void send(QString body = {});
+    // The same for a body that is UTF-8 already: its bytes go out as they are.
+    void send(const QByteArray& utf8);
     // After a send that raised: the whole request had gone out, and then the
     // server hung up or a time bound ran out before the reply was whole. The
     // server may have acted on the request.
@@ -80,6 +83,9 @@ public:
     static Timeouts timeouts();
 
 private:
+    class Body;
+    void sendBody(Body& body);
+
     QByteArray method_;
     QByteArray url_;
     QList<QPair<QByteArray, QByteArray>> headers_;

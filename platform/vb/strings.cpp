@@ -2,6 +2,8 @@
 
 #include "platform/vb/error.h"
 
+#include <algorithm>
+
 namespace vb {
 
 QString Mid(const QString& s, int start, int length) {
@@ -108,22 +110,75 @@ int AscW(const QString& s) {
 }
 
 namespace {
-QString turkishFolded(const QString& name) {
-    QString folded = name;
-    for (QChar& c : folded) {
-        if (c == u'I')
-            c = QChar(0x0131);
-        else if (c == QChar(0x0130))
-            c = u'i';
+
+// The two keys of a name, one for each rule SameName compares by: a
+// character's case folding, and its small letter after the Turkish pairs
+// (I is ı, İ is i). Both keep the name's length, so that names of unequal
+// lengths never meet.
+template <typename Map>
+QString keyOf(const QString& name, Map map) {
+    QString key(name.size(), Qt::Uninitialized);
+    QChar* out = key.data();
+    const QChar* in = name.constData();
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (in[i].isHighSurrogate() && i + 1 < n && in[i + 1].isLowSurrogate()) {
+            const char32_t c = map(QChar::surrogateToUcs4(in[i], in[i + 1]));
+            if (QChar::requiresSurrogates(c)) {
+                out[i] = QChar(QChar::highSurrogate(c));
+                out[i + 1] = QChar(QChar::lowSurrogate(c));
+            } else {
+                out[i] = in[i];
+                out[i + 1] = in[i + 1];
+            }
+            ++i;
+        } else {
+            const char32_t c = map(char32_t(in[i].unicode()));
+            out[i] = QChar::requiresSurrogates(c) ? in[i] : QChar(char16_t(c));
+        }
     }
-    return folded.toLower();
+    return key;
 }
+
+QString ordinaryKey(const QString& name) {
+    return keyOf(name, [](char32_t c) { return QChar::toCaseFolded(c); });
+}
+
+QString turkishKey(const QString& name) {
+    return keyOf(name, [](char32_t c) -> char32_t {
+        if (c == u'I')
+            return 0x0131;
+        if (c == 0x0130)
+            return u'i';
+        return QChar::toLower(c);
+    });
+}
+
 } // namespace
 
 bool SameName(const QString& a, const QString& b) {
     if (a.size() != b.size())
         return false;
-    return a.compare(b, Qt::CaseInsensitive) == 0 || turkishFolded(a) == turkishFolded(b);
+    return a.compare(b, Qt::CaseInsensitive) == 0 || turkishKey(a) == turkishKey(b);
+}
+
+int NameIndex::find(const QString& name) const {
+    const int ordinary = ordinary_.value(ordinaryKey(name), -1);
+    const int turkish = turkish_.value(turkishKey(name), -1);
+    if (ordinary < 0 || turkish < 0)
+        return std::max(ordinary, turkish);
+    return std::min(ordinary, turkish);
+}
+
+void NameIndex::add(const QString& name, int position) {
+    for (auto [map, key] : {std::pair{&ordinary_, ordinaryKey(name)}, std::pair{&turkish_, turkishKey(name)}})
+        if (!map->contains(key))
+            map->insert(key, position);
+}
+
+void NameIndex::clear() {
+    ordinary_.clear();
+    turkish_.clear();
 }
 
 QStringList Split(const QString& s, const QString& delimiter) {

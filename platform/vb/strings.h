@@ -2,6 +2,7 @@
 
 #include "platform/vb/export.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -50,6 +51,23 @@ QM_EXPORT int AscW(const QString& s);
 // field and column names: "MÜŞTERİLER" names "Müşteriler", "IŞIK" names
 // "ışık", "LIST" names "list".
 QM_EXPORT bool SameName(const QString& a, const QString& b);
+
+// Names found as SameName finds them, each in constant time whatever the
+// number of names: the fields of a table of thousands of columns.
+class QM_EXPORT NameIndex {
+public:
+    // The position added with the earliest name that SameName holds the
+    // same as name; -1 when there is none.
+    int find(const QString& name) const;
+    bool contains(const QString& name) const { return find(name) >= 0; }
+    // A name already there (by SameName) keeps its first position.
+    void add(const QString& name, int position);
+    void clear();
+
+private:
+    QHash<QString, int> ordinary_;   // by the ordinary rule
+    QHash<QString, int> turkish_;    // by the Turkish one
+};
 
 // Split with the language's rules: an empty text gives no elements.
 QM_EXPORT QStringList Split(const QString& s, const QString& delimiter);

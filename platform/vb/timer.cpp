@@ -111,9 +111,8 @@ bool Waiting() { return onWindowThread() && g_waits > 0; }
 
 void PaintWhileWaiting() {
     // One turn per paint interval is all a window can show.
-    constexpr int kInterval = 16;
     static QElapsedTimer last;
-    if (!onWindowThread() || g_waits == 0 || g_pumping || (last.isValid() && last.elapsed() < kInterval))
+    if (!onWindowThread() || g_waits == 0 || g_pumping || (last.isValid() && last.elapsed() < kPaintInterval.count()))
         return;
     last.start();
     g_pumping = true;

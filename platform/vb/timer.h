@@ -69,6 +69,10 @@ QM_EXPORT bool Waiting();
 // interval, so it is cheap to call often.
 QM_EXPORT void PaintWhileWaiting();
 
+// How often a window can show anything new: the turns of the event loop
+// a long operation makes need be no more frequent than that.
+inline constexpr std::chrono::milliseconds kPaintInterval{16};
+
 // The yield of a loop that passes control to the event loop once per
 // record. A turn of the loop costs far more than a record, so a yield turns
 // it only when `interval` has passed since the turn before (the first yield

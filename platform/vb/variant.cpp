@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -26,14 +27,61 @@ const bool zoneReadOnce = [] {
 
 } // namespace
 
-Variant::Variant(const QString& text) : type_(vbString), text_(text) {}
-Variant::Variant(const char* utf8) : type_(vbString), text_(QString::fromUtf8(utf8)) {}
-Variant::Variant(QStringView text) : type_(vbString), text_(text.toString()) {}
+Variant::Variant(const QString& text) : type_(vbString), text_(text), number_(0) {}
+Variant::Variant(const char* utf8) : type_(vbString), text_(QString::fromUtf8(utf8)), number_(0) {}
+Variant::Variant(QStringView text) : type_(vbString), text_(text.toString()), number_(0) {}
 Variant::Variant(int value) : type_(vbLong), number_(value) {}
 Variant::Variant(double value) : type_(vbDouble), number_(value) {}
 Variant::Variant(bool value) : type_(vbBoolean), number_(value ? 1 : 0) {}
 Variant::Variant(const QDateTime& value) : type_(vbDate), date_(value) {}
 Variant::Variant(const QDate& value) : type_(vbDate), date_(value.startOfDay()) {}
+
+Variant::Variant(const Variant& other) : type_(other.type_), text_(other.text_), number_(0) { copyValue(other); }
+
+Variant::Variant(Variant&& other) noexcept : type_(other.type_), text_(std::move(other.text_)), number_(0) {
+    copyValue(other);
+}
+
+Variant& Variant::operator=(const Variant& other) {
+    if (this != &other) {
+        dropDate();
+        type_ = other.type_;
+        text_ = other.text_;
+        copyValue(other);
+    }
+    return *this;
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        dropDate();
+        type_ = other.type_;
+        text_ = std::move(other.text_);
+        copyValue(other);
+    }
+    return *this;
+}
+
+Variant::~Variant() { dropDate(); }
+
+void Variant::copyValue(const Variant& other) {
+    if (other.type_ == vbDate)
+        new (&date_) QDateTime(other.date_);
+    else
+        number_ = other.number_;
+}
+
+void Variant::dropDate() {
+    if (type_ == vbDate) {
+        date_.~QDateTime();
+        number_ = 0;
+    }
+}
+
+const QDateTime& Variant::dateValue() const {
+    static const QDateTime none;
+    return type_ == vbDate ? date_ : none;
+}
 
 Variant Variant::Null() {
     Variant v;

@@ -28,7 +28,7 @@ enum VarType : int {
 // settings in force (see regional.h).
 class QM_EXPORT Variant {
 public:
-    Variant() = default;                          // Empty
+    Variant() : number_(0) {}                     // Empty
     Variant(const QString& text);                 // String
     Variant(const char* utf8);                    // String
     Variant(QStringView text);                    // String
@@ -37,6 +37,12 @@ public:
     Variant(bool value);                          // Boolean
     Variant(const QDateTime& value);              // Date
     Variant(const QDate& value);                  // Date (midnight)
+
+    Variant(const Variant& other);
+    Variant(Variant&& other) noexcept;
+    Variant& operator=(const Variant& other);
+    Variant& operator=(Variant&& other) noexcept;
+    ~Variant();
 
     static Variant Null();
     static Variant Integer(qint16 value);
@@ -56,20 +62,27 @@ public:
 
     // Raw access for code that has checked type() first.
     const QString& stringValue() const { return text_; }
-    double doubleValue() const { return number_; }
-    bool boolValue() const { return number_ != 0; }
-    int errorCode() const { return int(number_); }
-    const QDateTime& dateValue() const { return date_; }
+    double doubleValue() const { return type_ == vbDate ? 0 : number_; }
+    bool boolValue() const { return doubleValue() != 0; }
+    int errorCode() const { return int(doubleValue()); }
+    const QDateTime& dateValue() const;
 
     // The same kind and value (Empty equals Empty, Null equals Null).
     bool operator==(const Variant& other) const;
     bool operator!=(const Variant& other) const { return !(*this == other); }
 
 private:
+    void copyValue(const Variant& other);
+    void dropDate();
+
     VarType type_ = vbEmpty;
     QString text_;
-    double number_ = 0;
-    QDateTime date_;
+    // A number or a date, never both: lists of a million rows hold millions
+    // of values.
+    union {
+        double number_;
+        QDateTime date_;
+    };
 };
 
 // CStr: numbers and dates in the regional settings; Null raises

@@ -213,6 +213,21 @@ TEST_F(Edition2Template, TheFinalScreenIsFilledInViewAndKeepsItsRemoveButton) {
     EXPECT_EQ(screen.DataGrid1->Columns(1).Width(), screen.Width() - 2000);
 }
 
+// Every look-up takes "adı" for "ADI": the second column is listed under a
+// name of its own, which a condition and a placeholder find.
+TEST_F(Edition2Template, ColumnsNamedAlikeUnderTurkishCaseAreEachFoundByTheirOwnName) {
+    templatePage(namesAlike());
+    edition2::frmSMS& p = forms::Get<edition2::frmSMS>();
+    ASSERT_EQ(p.cbFAlani->ListCount(), 3);
+    EXPECT_EQ(p.cbFAlani->List(2), QStringLiteral("adı1"));
+    p.lstFiltreler->AddItem(QStringLiteral("adı1 = 'veli'"));
+    p.cmdFiltrele->click();
+    EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 1"));
+    frmSonEkran& screen = build(p, QStringLiteral("[##ADI##] [##adı1##]"));
+    EXPECT_EQ(prompts(), QStringList());
+    EXPECT_EQ(listed(screen), (std::vector<Row>{{"5321111111", "ALİ veli"}}));
+}
+
 // The list's message field holds 800 characters: a longer message stops
 // the list at its row, as storing it would, leaves no half-written row, and
 // says so.

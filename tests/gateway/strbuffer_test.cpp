@@ -1,6 +1,7 @@
 #include "gateway/strBuffer_com.h"
 #include "platform/vb/error.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -51,6 +52,31 @@ TEST_F(PoolTest, CapacityGrowsInWholeSteps) {
         EXPECT_EQ(BufferLength(slot), expected.size());
         EXPECT_EQ(BufferText(slot), expected);
         FreeBuffer(slot);
+    }
+}
+
+// What a slot holds comes back whole as text and as the UTF-8 a document
+// is posted as, whatever its characters: of every width, pairs, and a half
+// of a pair alone (which UTF-8 cannot hold: it goes out as "?").
+TEST_F(PoolTest, TheTextComesBackWholeAndAsUtf8) {
+    const QString pair = QString::fromUcs4(U"😀");
+    const std::vector<QStringList> cases{
+        {"<Message>", "Şğü€", pair, "</Message>"},
+        {"a", QString(QChar(0xD800)), "b", pair + QChar(0xDC00)},
+        {QString(70000, u'ş'), QString(QChar(0xDBFF))},
+    };
+    for (const QStringList& pieces : cases) {
+        const qint32 slot = claim();
+        QString expected;
+        for (const QString& piece : pieces) {
+            AppendToBuffer(piece, slot);
+            expected += piece;
+        }
+        EXPECT_EQ(BufferText(slot), expected);
+        EXPECT_EQ(BufferUtf8(slot), expected.toUtf8());
+        EXPECT_EQ(BufferLength(slot), expected.size());
+        FreeBuffer(slot);
+        EXPECT_EQ(BufferUtf8(slot), QByteArray());
     }
 }
 

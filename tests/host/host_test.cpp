@@ -230,6 +230,18 @@ TEST_F(HostTest, GridRowsAndHeaderClicksReachTheGrid) {
     EXPECT_EQ(caption(*host, QStringLiteral("frmDenemeA"), QStringLiteral("lblCevap")), QStringLiteral("başlık=1"));
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.grdListe"}, {"row", 3}})).value(QStringLiteral("ok")).toBool());
     EXPECT_FALSE(host->send(cmd("row", {{"control", "frmDenemeA.txtAd"}, {"row", 0}})).value(QStringLiteral("ok")).toBool());
+
+    // One control alone, a grid with as many rows as asked for and its count.
+    const QJsonObject one = host->send(cmd("control", {{"control", "frmDenemeA.grdListe"}, {"rows", 1}}));
+    EXPECT_OK(one);
+    grid = one.value(QStringLiteral("control")).toObject();
+    EXPECT_EQ(grid.value(QStringLiteral("rowCount")).toInt(), 3);
+    ASSERT_EQ(grid.value(QStringLiteral("rows")).toArray().size(), 1);
+    EXPECT_EQ(grid.value(QStringLiteral("rows")).toArray().at(0).toArray().size(), 2);
+    EXPECT_EQ(host->send(cmd("control", {{"control", "frmDenemeA.lblCevap"}}))
+                  .value(QStringLiteral("control")).toObject().value(QStringLiteral("caption")).toString(),
+              QStringLiteral("başlık=1"));
+    EXPECT_FALSE(host->send(cmd("control", {{"control", "frmDenemeA.yok"}})).value(QStringLiteral("ok")).toBool());
     EXPECT_EQ(host->finish(), 0);
 }
 

@@ -261,6 +261,25 @@ TEST_F(ListBuilderTest, ClosingTheFinalScreenDuringTheWalkEndsIt) {
     EXPECT_TRUE(prompts().isEmpty());
 }
 
+// Every look-up takes "adı" for "ADI": the second column is listed under a
+// name of its own, which a condition and a placeholder find, and its rows
+// can be set aside under it.
+TEST_F(ListBuilderTest, ColumnsNamedAlikeUnderTurkishCaseAreEachFoundByTheirOwnName) {
+    frmSMS& page = templatePage(namesAlike());
+    ASSERT_EQ(page.cbFAlani->ListCount(), 3);
+    EXPECT_EQ(page.cbFAlani->List(1), QStringLiteral("ADI"));
+    EXPECT_EQ(page.cbFAlani->List(2), QStringLiteral("adı1"));
+    page.lstFiltreler->AddItem(QStringLiteral("adı1 = 'veli'"));
+    page.cmdFiltrele->click();
+    EXPECT_EQ(page.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 1"));
+    page.cmdFKaldir->click();
+    frmSonEkran& screen = build(page, QStringLiteral("[##adı1##]"));
+    EXPECT_EQ(prompts(), QStringList());
+    EXPECT_EQ(listed(screen), (std::vector<Row>{{"5321111111", "veli"}}));
+    EXPECT_EQ(column(mdlGenel::OverlongRows, QStringLiteral("ADI")), QStringList{"AYŞE"});
+    EXPECT_EQ(mdlGenel::OverlongRows->Fields(2).Name(), QStringLiteral("adı1"));
+}
+
 TEST_F(ListBuilderTest, GeriClosesTheWorkbookAndGoesBackToTheWelcomePage) {
     frmSMS& page = templatePage("gonderim.xls");
     const auto connection = mdlGenel::ExcelConnection;

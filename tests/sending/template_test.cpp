@@ -17,6 +17,7 @@
 #include "sending/frmPop.h"
 #include "sending/frmSMS.h"
 #include "sending/frmSihirbaz.h"
+#include "tests/support/file_opens.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -284,6 +285,23 @@ TEST_F(TemplateTest, FiltreKaldirReadsTheWorkbookAgainAndKeepsTheList) {
     EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 10"));
     EXPECT_EQ(column(p, 0).last(), QStringLiteral("Yeni Müşteri"));
     EXPECT_EQ(conditions(p), QStringList{"Şehir = 'İzmir'"});
+}
+
+// The connection, its table list, the data control's own connection and
+// its query are answered from one reading of the file; "Filtre kaldır"
+// reads it once more.
+TEST_F(TemplateTest, ThePageReadsTheWorkbookOnceAndFiltreKaldirOnceMore) {
+    open("musteriler.xls");
+    FileOpens opens(dir.path());
+    ASSERT_TRUE(opens.watching());
+    frmSMS& p = page();
+    EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 9"));
+    EXPECT_EQ(opens.since(QStringLiteral("musteriler.xls")), 1);
+    p.cmdFKaldir->click();
+    EXPECT_EQ(opens.since(QStringLiteral("musteriler.xls")), 1);
+    p.cbSayfa->setText(QStringLiteral("Bayiler$"));
+    EXPECT_EQ(p.DataGrid1->Caption(), QStringLiteral("Toplam kayıt : 3"));
+    EXPECT_EQ(opens.since(QStringLiteral("musteriler.xls")), 0);
 }
 
 TEST_F(TemplateTest, AnotherTableComesUnfilteredAndUnsortedWithTheListKept) {

@@ -7,6 +7,7 @@
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
+#include "platform/excel/range.h"
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
@@ -58,6 +59,20 @@ protected:
         QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/") + QLatin1String(fixture), path);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ExcelApp->Workbooks().Open(path)->Activate();
+        return templatePageOfActiveWorkbook();
+    }
+    // A workbook of the rows given (texts, the first row the headers) saved
+    // and active in the host, and the template page over it.
+    frmSMS& templatePage(const std::vector<QStringList>& rows) {
+        auto book = ExcelApp->Workbooks().Add();
+        auto sheet = book->ActiveSheet();
+        for (int r = 0; r < int(rows.size()); ++r)
+            for (int c = 0; c < rows[r].size(); ++c) sheet->Cells(r + 1, c + 1).setValue(rows[r][c]);
+        book->SaveAs(dir.filePath(QStringLiteral("liste.xls")));
+        book->Activate();
+        return templatePageOfActiveWorkbook();
+    }
+    frmSMS& templatePageOfActiveWorkbook() {
         auto& welcome = forms::Get<frmSihirbaz>();
         welcome.Show();
         welcome.optTumu->setValue(true);
@@ -72,6 +87,15 @@ protected:
         page.cmdIleri->click();
         EXPECT_TRUE(forms::IsLoaded<frmSonEkran>());
         return forms::Get<frmSonEkran>();
+    }
+
+    // Two columns whose names are one name when letter case is ignored by
+    // the Turkish pairs ("ADI" and "adı"), beside the numbers; the second
+    // row's "adı" is 161 characters long.
+    static std::vector<QStringList> namesAlike() {
+        return {{"GSM", "ADI", "adı"},
+                {"5321111111", "ALİ", "veli"},
+                {"5322222222", "AYŞE", QStringLiteral("fatma") + QString(156, u'.')}};
     }
 
     using Row = std::pair<QString, QString>;

@@ -259,6 +259,11 @@ TEST_F(GatewayEmulator, AcceptedSendsGivePackageIdsAndChargeOnePerMessage) {
     EXPECT_EQ(list[0]["numbers"][1]["text"].toString(), "Toplanti saat 10da");
     EXPECT_EQ(list[1]["originator"].toString(), "DEMO FIRMA");
     EXPECT_EQ(list[1]["numbers"][2]["number"].toString(), "5551234567");
+    // The packages without their numbers, for a package of a million.
+    const QJsonArray counted = control({{"cmd", "state"}, {"numbers", false}}).value("packages").toArray();
+    ASSERT_EQ(counted.size(), 2);
+    EXPECT_EQ(counted[1]["recipients"].toInt(), 3);
+    EXPECT_TRUE(counted[1]["numbers"].toArray().isEmpty());
 }
 
 TEST_F(GatewayEmulator, RefusedSendsChargeNothing) {

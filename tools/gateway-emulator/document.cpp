@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include <string_view>
 #include <utility>
 
 namespace gwemu {
@@ -14,9 +15,9 @@ bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-'
 } // namespace
 
 std::optional<Document> Document::Read(const QString& text) {
-    QString rest = text.trimmed();
-    if (rest.startsWith(QStringLiteral("<?"))) {
-        const qsizetype end = rest.indexOf(QStringLiteral("?>"));
+    QStringView rest = QStringView(text).trimmed();
+    if (rest.startsWith(u"<?")) {
+        const qsizetype end = rest.indexOf(u"?>");
         if (end < 0)
             return std::nullopt;
         rest = rest.mid(end + 2).trimmed();
@@ -29,11 +30,13 @@ std::optional<Document> Document::Read(const QString& text) {
     if (i == 1 || i >= rest.size() || rest[i] != u'>')
         return std::nullopt;
     Document doc;
-    doc.root_ = rest.mid(1, i - 1);
+    doc.root_ = rest.mid(1, i - 1).toString();
     const QString close = closeTag(doc.root_);
     if (!rest.endsWith(close) || rest.size() < i + 1 + close.size())
         return std::nullopt;
-    doc.inner_ = rest.mid(i + 1, rest.size() - (i + 1) - close.size());
+    doc.text_ = text;
+    const qsizetype at = rest.data() - text.data() + i + 1;
+    doc.inner_ = QStringView(doc.text_).mid(at, rest.size() - (i + 1) - close.size());
     return doc;
 }
 
@@ -46,31 +49,39 @@ struct Span {
     qsizetype next = -1;
 };
 
-Span locate(const QString& text, const QString& name, qsizetype pos) {
-    const QString open = openTag(name);
-    const qsizetype start = text.indexOf(open, pos);
+// A tag within the text from pos on, by its first character and then the
+// rest: the tags of a package are short and met a million times, where a
+// general search costs more to set up than to run.
+qsizetype find(QStringView text, const QString& tag, qsizetype pos) {
+    const std::u16string_view haystack(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+    const std::u16string_view needle(reinterpret_cast<const char16_t*>(tag.utf16()), size_t(tag.size()));
+    const size_t at = haystack.find(needle, size_t(pos));
+    return at == std::u16string_view::npos ? -1 : qsizetype(at);
+}
+
+Span locate(QStringView text, const Document::Tags& tags, qsizetype pos) {
+    const qsizetype start = find(text, tags.open, pos);
     if (start < 0)
         return {};
-    const qsizetype from = start + open.size();
-    const QString close = closeTag(name);
-    const qsizetype end = text.indexOf(close, from);
+    const qsizetype from = start + tags.open.size();
+    const qsizetype end = find(text, tags.close, from);
     if (end < 0)
         return {};
-    return {from, end, end + close.size()};
+    return {from, end, end + tags.close.size()};
 }
 
 } // namespace
 
 std::optional<QString> Document::value(const QString& name) const {
-    std::optional<QString> raw = ValueIn(inner_, name);
-    if (raw)
-        *raw = Decode(*raw);
-    return raw;
+    const std::optional<QStringView> raw = ValueIn(inner_, name);
+    if (!raw)
+        return std::nullopt;
+    return Decode(*raw);
 }
 
-QString Document::Decode(const QString& text) {
+QString Document::Decode(QStringView text) {
     if (!text.contains(u'&'))
-        return text;
+        return text.toString();
     static const std::pair<const char16_t*, char16_t> named[] = {
         {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
     QString out;
@@ -80,7 +91,7 @@ QString Document::Decode(const QString& text) {
             out += text[i++];
             continue;
         }
-        const QStringView rest = QStringView(text).mid(i);
+        const QStringView rest = text.mid(i);
         bool done = false;
         for (const auto& [entity, c] : named) {
             if (rest.startsWith(QStringView(entity))) {
@@ -109,17 +120,24 @@ QString Document::Decode(const QString& text) {
     return out;
 }
 
-std::optional<QString> Document::ValueIn(const QString& text, const QString& name) {
-    const Span s = locate(text, name, 0);
+Document::Tags::Tags(const QString& name) : open(openTag(name)), close(closeTag(name)) {}
+
+std::optional<QStringView> Document::ValueIn(QStringView text, const QString& name) {
+    return ValueIn(text, Tags(name));
+}
+
+std::optional<QStringView> Document::ValueIn(QStringView text, const Tags& tags) {
+    const Span s = locate(text, tags, 0);
     if (s.from < 0)
         return std::nullopt;
     return text.mid(s.from, s.end - s.from);
 }
 
-QStringList Document::All(const QString& text, const QString& name) {
-    QStringList found;
-    for (Span s = locate(text, name, 0); s.from >= 0; s = locate(text, name, s.next))
-        found.append(text.mid(s.from, s.end - s.from));
+std::vector<QStringView> Document::All(QStringView text, const QString& name) {
+    const Tags tags(name);
+    std::vector<QStringView> found;
+    for (Span s = locate(text, tags, 0); s.from >= 0; s = locate(text, tags, s.next))
+        found.push_back(text.mid(s.from, s.end - s.from));
     return found;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 // Reading the add-in's request documents. Elements are found by their literal
 // tags, and a value's entity references are read back into the characters
@@ -23,19 +24,27 @@ public:
     // missing.
     std::optional<QString> value(const QString& name) const;
     QString valueOr(const QString& name) const { return value(name).value_or(QString()); }
-    // The same, as sent: for an element that holds further elements.
-    QString rawValue(const QString& name) const { return ValueIn(inner_, name).value_or(QString()); }
+    // The same, as sent, a view of the document's own text: for an element
+    // that holds further elements (a package of a million of them).
+    QStringView rawValue(const QString& name) const { return ValueIn(inner_, name).value_or(QStringView()); }
 
     // Every <name>...</name> of a text in order, and the first one's content,
-    // as sent.
-    static QStringList All(const QString& text, const QString& name);
-    static std::optional<QString> ValueIn(const QString& text, const QString& name);
+    // as sent: views of the text.
+    static std::vector<QStringView> All(QStringView text, const QString& name);
+    static std::optional<QStringView> ValueIn(QStringView text, const QString& name);
+    // The tags of a name, made once for the elements of a long list.
+    struct Tags {
+        explicit Tags(const QString& name);
+        QString open, close;
+    };
+    static std::optional<QStringView> ValueIn(QStringView text, const Tags& tags);
     // Character data with its entity and character references read.
-    static QString Decode(const QString& text);
+    static QString Decode(QStringView text);
 
 private:
     QString root_;
-    QString inner_;
+    QString text_;        // the document as it came
+    QStringView inner_;   // what lies inside its root, in text_
 };
 
 // Text made safe as XML character data.

@@ -259,13 +259,15 @@ QString Emulator::send(const Document& doc, size_t account, int action) {
             if (!n.trimmed().isEmpty())
                 p.recipients.push_back({n.trimmed(), text});
     } else {
-        for (const QString& m : Document::All(doc.rawValue(QStringLiteral("Messages")), QStringLiteral("Message"))) {
-            const QString number =
-                Document::Decode(Document::ValueIn(m, QStringLiteral("Number")).value_or(QString())).trimmed();
+        const Document::Tags numberTag(QStringLiteral("Number")), textTag(QStringLiteral("Mesgbody"));
+        const std::vector<QStringView> messages = Document::All(doc.rawValue(QStringLiteral("Messages")),
+                                                                QStringLiteral("Message"));
+        p.recipients.reserve(messages.size());
+        for (const QStringView m : messages) {
+            const QString number = Document::Decode(Document::ValueIn(m, numberTag).value_or(QStringView())).trimmed();
             if (number.isEmpty())
                 return QStringLiteral("10");
-            p.recipients.push_back(
-                {number, Document::Decode(Document::ValueIn(m, QStringLiteral("Mesgbody")).value_or(QString()))});
+            p.recipients.push_back({number, Document::Decode(Document::ValueIn(m, textTag).value_or(QStringView()))});
         }
     }
     if (p.recipients.empty())
@@ -404,7 +406,7 @@ Emulator::ControlReply Emulator::Control(const QByteArray& body) {
         return success();
     }
     if (cmd == QStringLiteral("state"))
-        return success(state());
+        return success(state(o.value(QStringLiteral("numbers")).toBool(true)));
     if (cmd == QStringLiteral("shutdown")) {
         ControlReply r = success();
         r.shutdown = true;
@@ -413,7 +415,7 @@ Emulator::ControlReply Emulator::Control(const QByteArray& body) {
     return failure(400, QStringLiteral("unknown cmd \"%1\"").arg(cmd));
 }
 
-QJsonObject Emulator::state() const {
+QJsonObject Emulator::state(bool withNumbers) const {
     QJsonArray accounts;
     for (const Account& a : accounts_)
         accounts.append(QJsonObject{{QStringLiteral("user"), a.user},
@@ -424,10 +426,12 @@ QJsonObject Emulator::state() const {
     QJsonArray packages;
     for (const Package& p : packages_) {
         QJsonArray numbers;
-        for (const Recipient& r : p.recipients)
+        for (size_t i = 0; withNumbers && i < p.recipients.size(); ++i) {
+            const Recipient& r = p.recipients[i];
             numbers.append(QJsonObject{{QStringLiteral("number"), r.number},
                                        {QStringLiteral("text"), r.text},
                                        {QStringLiteral("status"), QString(QLatin1Char(status(p, r, now)))}});
+        }
         packages.append(QJsonObject{{QStringLiteral("id"), QString::number(p.id)},
                                     {QStringLiteral("user"), accounts_[p.account].user},
                                     {QStringLiteral("action"), p.action},
@@ -436,6 +440,7 @@ QJsonObject Emulator::state() const {
                                     {QStringLiteral("sendAt"), p.sendAt.toString(Qt::ISODateWithMs)},
                                     {QStringLiteral("scheduled"), bool(p.scheduled)},
                                     {QStringLiteral("charged"), p.charged},
+                                    {QStringLiteral("recipients"), qint64(p.recipients.size())},
                                     {QStringLiteral("numbers"), numbers}});
     }
     QJsonObject queued;

@@ -121,7 +121,7 @@ private:
 
     char status(const Package& p, const Recipient& r, const QDateTime& now) const;
     const Package* package(size_t account, const QString& id) const;
-    QJsonObject state() const;
+    QJsonObject state(bool numbers) const;
 
     mutable std::mutex mutex_;
     const std::vector<Account> initialAccounts_;

@@ -8,6 +8,12 @@
 //   node make-fixtures.js time FILE [N]    reads FILE with SheetJS N times
 //                                          (default 5) and prints the fastest
 //                                          read in milliseconds
+//   node make-fixtures.js time-write FILE [N]
+//                                          writes the 60,000 rows the host's
+//                                          .xls save benchmark saves as the
+//                                          .xls FILE N times (default 3) and
+//                                          prints the fastest write in
+//                                          milliseconds
 "use strict";
 const XLSX = require("xlsx");
 const fs = require("fs");
@@ -94,6 +100,27 @@ function time(file, runs) {
   console.log(best.toFixed(0));
 }
 
+// The rows of bench/host/files_bench.cpp's save, a report as the report
+// window exports it (tests/platform/excel/files_test_rows.h): a number as
+// text, a status, a message id, a date and a message.
+function timeWrite(file, runs) {
+  const states = ["Bekliyor", "İletildi", "Zaman aşımı", "Reddedildi"];
+  const rows = [["GsmNo", "Durum", "MSGID", "Tarih", "Mesaj"]];
+  for (let r = 0; r < 60000; ++r)
+    rows.push(["53" + String(r).padStart(8, "0"), states[r % 4], 1000000 + r,
+               new Date(2024, 0, 1 + (r % 366), 9, r % 60),
+               "Sayın müşterimiz, " + (r % 1000) + " numaralı siparişiniz yola çıktı."]);
+  const book = XLSX.utils.book_new();
+  XLSX.utils.book_append_sheet(book, XLSX.utils.aoa_to_sheet(rows, { cellDates: true }), "Sayfa1");
+  let best = Infinity;
+  for (let i = 0; i < runs; ++i) {
+    const start = process.hrtime.bigint();
+    XLSX.writeFile(book, file, { bookType: "biff8" });
+    best = Math.min(best, Number(process.hrtime.bigint() - start) / 1e6);
+  }
+  console.log(best.toFixed(0));
+}
+
 // The same workbook as a flat OpenDocument spreadsheet in Turkish, with a
 // data table of every kind of cell, a bold red header, formulas with number,
 // text, boolean and error results, a merged range and a long text.
@@ -148,7 +175,8 @@ const [command, arg, extra] = process.argv.slice(2);
 if (command === "sheetjs") write(arg);
 else if (command === "fods") fods(arg, extra === "1904");
 else if (command === "time") time(arg, Number(extra || 5));
+else if (command === "time-write") timeWrite(arg, Number(extra || 3));
 else {
-  console.error("usage: node make-fixtures.js sheetjs DIR | fods FILE [1904] | time FILE [N]");
+  console.error("usage: node make-fixtures.js sheetjs DIR | fods FILE [1904] | time FILE [N] | time-write FILE [N]");
   process.exit(2);
 }

@@ -75,7 +75,7 @@ public:
     void eof() { end(begin(kEof)); }
 
     // Characters of a string, one byte each when every one fits into Latin-1.
-    static bool needsWide(const QString& text) {
+    static bool needsWide(QStringView text) {
         for (QChar c : text)
             if (c.unicode() > 0xFF)
                 return true;

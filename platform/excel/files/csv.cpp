@@ -53,6 +53,37 @@ qsizetype digitsFrom(QStringView s, qsizetype i) {
     return i;
 }
 
+// The ASCII text of a number as from_chars reads it, kept off the heap
+// for the lengths numbers have: a file of a million rows types ten
+// million fields.
+class NumberText {
+public:
+    void operator+=(char c) {
+        if (size_ < sizeof inline_)
+            inline_[size_] = c;
+        else
+            spill(c);
+        ++size_;
+    }
+    std::optional<double> value() const {
+        const char* p = size_ <= sizeof inline_ ? inline_ : long_.data();
+        double v = 0;
+        if (std::from_chars(p, p + size_, v).ec != std::errc())
+            return std::nullopt;
+        return v;
+    }
+
+private:
+    void spill(char c) {
+        if (long_.empty())
+            long_.assign(inline_, sizeof inline_);
+        long_ += c;
+    }
+    char inline_[64];
+    std::string long_;
+    size_t size_ = 0;
+};
+
 // The number of a field by the plain rule (decimal "." and no grouping) or
 // the regional one (decimal and group separators of the settings); nothing
 // when the field is no such number.
@@ -60,8 +91,7 @@ std::optional<double> numberOf(QStringView s, QChar decimal, QChar group) {
     const qsizetype n = s.size();
     qsizetype i = !s.isEmpty() && s[0] == u'-' ? 1 : 0;
     const qsizetype wholeStart = i;
-    std::string ascii;
-    ascii.reserve(size_t(n));
+    NumberText ascii;
     if (i == 1)
         ascii += '-';
     int whole = 0;
@@ -110,10 +140,7 @@ std::optional<double> numberOf(QStringView s, QChar decimal, QChar group) {
     }
     if (i != n)
         return std::nullopt;
-    double v = 0;
-    if (std::from_chars(ascii.data(), ascii.data() + ascii.size(), v).ec != std::errc())
-        return std::nullopt;
-    return v;
+    return ascii.value();
 }
 
 bool isPlainNumber(QStringView s) {
@@ -242,20 +269,22 @@ public:
     explicit FieldTyper(Typing typing)
         : typing_(typing), rs_(vb::Regional()), shape_(DateShape::of(rs_.shortDateFormat)) {}
 
-    vb::Variant operator()(const QString& text, bool quoted) const {
+    // What a field holds: Empty for an empty one, nothing when it is the
+    // text as it stands, else the value it reads as.
+    std::optional<vb::Variant> operator()(QStringView text, bool quoted) const {
         if (text.isEmpty())
-            return {};
+            return vb::Variant();
         if (quoted)
-            return vb::Variant(text);
+            return std::nullopt;
         if (typing_ != Typing::Regional)
             if (auto v = numberOf(text, u'.', QChar()))
                 return vb::Variant(*v);
         if (typing_ == Typing::Plain)
-            return vb::Variant(text);
+            return std::nullopt;
         if (auto v = numberOf(text, rs_.decimalSeparator, rs_.groupSeparator))
             return vb::Variant(*v);
         if (typing_ == Typing::Either)
-            return vb::Variant(text);
+            return std::nullopt;
         if (auto d = dateOf(text, shape_))
             return vb::Variant(*d);
         if (text == kTrue || text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0)
@@ -264,7 +293,7 @@ public:
             return vb::Variant(false);
         if (auto code = errorOf(text))
             return ErrorValue(*code);
-        return vb::Variant(text);
+        return std::nullopt;
     }
 
 private:
@@ -276,35 +305,18 @@ private:
 } // namespace
 
 vb::Variant RegionalValue(const QString& text) {
-    return FieldTyper(Typing::Regional)(text, false);
+    return FieldTyper(Typing::Regional)(text, false).value_or(vb::Variant(text));
 }
 
 namespace {
 
-QString decode(const QString& path, QByteArrayView bytes) {
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                               QStringDecoder::Flag::Stateless);
-        const QString text = decoder(bytes.sliced(2));
-        if (decoder.hasError() || text.contains(QChar(0)))
-            RaiseUnreadable(path);
-        return text;
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    if (bytes.contains('\0'))
-        RaiseUnreadable(path);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return DecodeCodePage(bytes, 1254);
-}
+// The lines the separator is learnt from.
+constexpr int kSeparatorLines = 20;
 
 // The separator of the first lines: the candidate that gives each of them
 // the same number of fields (more than one), ";" before tab before ",".
 QChar detectSeparator(QStringView text) {
-    constexpr int kLines = 20;
+    constexpr int kLines = kSeparatorLines;
     const QChar candidates[] = {u';', u'\t', u','};
     QChar best;
     int bestLines = 0;
@@ -380,10 +392,8 @@ public:
         for (QChar c : s)
             if (c == separator_ || c == u'"' || c == u'\r' || c == u'\n')
                 quote = true;
-        if (!quote) {
-            const vb::Variant back = typer_(s, false);
-            quote = !back.isString();
-        }
+        if (!quote)
+            quote = typer_(s, false).has_value();
         if (!quote)
             return s;
         QString out = s;
@@ -409,8 +419,300 @@ private:
 
 } // namespace
 
-WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
-    QString text = decode(path, QByteArrayView(content));
+ByteSource::~ByteSource() = default;
+
+namespace {
+
+// A file read already, in one piece.
+class WholeBytes : public ByteSource {
+public:
+    explicit WholeBytes(const QByteArray& content) : content_(content) {}
+    QByteArrayView next() override {
+        if (done_)
+            return {};
+        done_ = true;
+        return content_;
+    }
+    void rewind() override { done_ = false; }
+
+private:
+    const QByteArray& content_;
+    bool done_ = false;
+};
+
+// The fields of the text as it comes, a piece at a time, into the sheet.
+// A field that lies within one piece goes to the sheet as it stands there;
+// only one that crosses into the next piece or holds a doubled quote is
+// gathered first.
+class CsvParser {
+public:
+    CsvParser(const QString& path, SheetData& sheet, QChar separator, const FieldTyper& typed)
+        : path_(path), sheet_(sheet), separator_(separator), typed_(typed) {}
+
+    void feed(QStringView text) {
+        const qsizetype n = text.size();
+        if (n == 0)
+            return;
+        qsizetype i = 0;
+        if (skipLineFeed_) {
+            skipLineFeed_ = false;
+            if (text[0] == u'\n')
+                i = 1;
+        }
+        if (quotePending_ && i < n) {
+            quotePending_ = false;
+            if (text[i] == u'"') {
+                gather(u"\"");
+                ++i;
+            } else {
+                inQuotes_ = false;
+            }
+        }
+        while (i < n) {
+            if (inQuotes_) {
+                const qsizetype quote = text.indexOf(u'"', i);
+                if (quote < 0) {
+                    gather(text.mid(i));
+                    break;
+                }
+                gather(text.mid(i, quote - i));
+                if (quote + 1 == n) {
+                    quotePending_ = true;
+                    break;
+                }
+                if (text[quote + 1] == u'"') {
+                    gather(u"\"");
+                    i = quote + 2;
+                } else {
+                    inQuotes_ = false;
+                    i = quote + 1;
+                }
+                continue;
+            }
+            rowStarted_ = true;
+            if (text[i] == u'"' && field_.isEmpty() && !quoted_) {
+                quoted_ = inQuotes_ = true;
+                ++i;
+                continue;
+            }
+            // The field's run up to its end (text after a closing quote is
+            // taken as it stands too).
+            qsizetype end = i;
+            while (end < n && text[end] != separator_ && text[end] != u'\r' && text[end] != u'\n')
+                ++end;
+            if (end == n) {
+                gather(text.mid(i));
+                break;
+            }
+            QStringView value = text.mid(i, end - i);
+            if (field_.isEmpty()) {
+                checkLength(value);
+            } else {
+                gather(value);
+                value = field_;
+            }
+            i = end + 1;
+            if (text[end] == separator_) {
+                endField(value);
+                continue;
+            }
+            if (text[end] == u'\r') {
+                if (i < n && text[i] == u'\n')
+                    ++i;
+                else if (i == n)
+                    skipLineFeed_ = true;
+            }
+            endRow(value);
+        }
+    }
+
+    void finish() {
+        if (rowStarted_ || inQuotes_)
+            endRow(field_);
+    }
+
+private:
+    void gather(QStringView part) {
+        field_ += part;
+        checkLength(field_);
+    }
+    // A field of more characters than a cell holds stops the reading there.
+    void checkLength(QStringView field) const {
+        if (field.size() > kMaxTextLength)
+            RaiseCellTextTooLong(path_, sheet_.name, row_, column_);
+    }
+    void endField(QStringView value) {
+        const std::optional<vb::Variant> v = typed_(value, quoted_);
+        if (!v || !v->isEmpty()) {
+            if (column_ >= kGridColumns)
+                RaiseBeyondGrid(path_, sheet_.name);
+            if (v)
+                sheet_.setValue(row_, column_, *v);
+            else
+                sheet_.setText(row_, column_, value);
+        }
+        ++column_;
+        field_.clear();
+        quoted_ = false;
+    }
+    void endRow(QStringView value) {
+        if (row_ >= kGridRows)
+            RaiseBeyondGrid(path_, sheet_.name);
+        endField(value);
+        sheet_.growRows(row_ + 1);
+        ++row_;
+        column_ = 0;
+        rowStarted_ = false;
+    }
+
+    const QString& path_;
+    SheetData& sheet_;
+    const QChar separator_;
+    const FieldTyper& typed_;
+    QString field_;               // a field gathered across pieces or quotes
+    bool quoted_ = false;         // the field began with a quote
+    bool inQuotes_ = false;       // inside the quotes of a quoted field
+    bool quotePending_ = false;   // a quote ended the last piece, inside quotes
+    bool skipLineFeed_ = false;   // a CR ended the last piece
+    bool rowStarted_ = false;
+    int row_ = 0, column_ = 0;
+};
+
+// The text of the bytes, decoded a piece at a time. UTF-16 with its byte
+// order mark is decoded whole; otherwise UTF-8 (its mark dropped), or, for
+// a file that is not valid UTF-8 anywhere, Windows-1254. A piece of UTF-8
+// never ends inside a character: the bytes of one cut by the end of a
+// piece go with the next.
+class TextPieces {
+public:
+    TextPieces(const QString& path, ByteSource& bytes) : path_(path), bytes_(bytes) {}
+
+    // The first lines, to learn the separator from: as many as it takes
+    // (outside quotes, as the separator's lines are counted), or the whole
+    // text; the pieces after them follow from next().
+    QString head() {
+        // Enough bytes for a byte order mark.
+        QByteArray start;
+        while (start.size() < 3) {
+            const QByteArrayView piece = bytes_.next();
+            if (piece.isEmpty())
+                break;
+            start += piece;
+        }
+        if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
+            for (QByteArrayView piece = bytes_.next(); !piece.isEmpty(); piece = bytes_.next())
+                start += piece;
+            QStringDecoder decoder(start.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                                   QStringDecoder::Flag::Stateless);
+            const QString text = decoder(QByteArrayView(start).sliced(2));
+            if (decoder.hasError() || text.contains(QChar(0)))
+                RaiseUnreadable(path_);
+            return text;
+        }
+        if (start.startsWith("\xEF\xBB\xBF"))
+            start.remove(0, 3);
+        QString text = decode(start);
+        LineEnds ends;
+        ends.count(text);
+        while (ends.lines <= kSeparatorLines) {
+            const std::optional<QString> piece = next();
+            if (!piece)
+                break;
+            ends.count(*piece);
+            text += *piece;
+        }
+        return text;
+    }
+
+    // The next piece of the text (empty when its bytes end inside a
+    // character); nothing at the end.
+    std::optional<QString> next() {
+        const QByteArrayView piece = bytes_.next();
+        if (piece.isEmpty()) {
+            if (!carried_.isEmpty())
+                invalid();
+            return std::nullopt;
+        }
+        return decode(piece);
+    }
+    bool windows1254() const { return windows1254_; }
+    // After invalid UTF-8: the whole text again, from its first byte.
+    void restartAs1254() {
+        windows1254_ = true;
+        carried_.clear();
+        atStart_ = true;
+        bytes_.rewind();
+    }
+
+    // Thrown where the text turns out not to be UTF-8.
+    struct NotUtf8 {};
+
+private:
+    // The line ends of a text given a piece at a time, outside quotes, a
+    // CR LF across two pieces counted once.
+    struct LineEnds {
+        int lines = 0;
+        bool quoted = false;
+        bool afterCr = false;
+        void count(QStringView text) {
+            for (const QChar c : text) {
+                if (c == u'"')
+                    quoted = !quoted;
+                else if (!quoted && (c == u'\r' || (c == u'\n' && !afterCr)))
+                    ++lines;
+                afterCr = !quoted && c == u'\r';
+            }
+        }
+    };
+
+    [[noreturn]] void invalid() const { throw NotUtf8{}; }
+
+    QString decode(QByteArrayView piece) {
+        if (piece.contains('\0'))
+            RaiseUnreadable(path_);
+        if (windows1254_)
+            return DecodeCodePage(piece, 1254);
+        QByteArrayView whole = piece;
+        QByteArray joined;
+        if (!carried_.isEmpty()) {
+            joined = carried_ + piece.toByteArray();
+            carried_.clear();
+            whole = joined;
+        }
+        // The bytes of a character the piece cuts off: its lead byte and the
+        // continuation bytes after it, when they are fewer than it calls for.
+        qsizetype cut = whole.size();
+        for (qsizetype back = 1; back <= 3 && back <= whole.size(); ++back) {
+            const auto b = uint8_t(whole[whole.size() - back]);
+            if ((b & 0xC0) == 0x80)
+                continue;
+            const int length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            if (length > back)
+                cut = whole.size() - back;
+            break;
+        }
+        carried_ = whole.sliced(cut).toByteArray();
+        // Only the text's first bytes may be taken for a byte order mark;
+        // a piece that begins with those bytes later holds the character.
+        QStringDecoder utf8(QStringDecoder::Utf8, atStart_ ? QStringDecoder::Flag::Stateless
+                                                           : QStringDecoder::Flag::Stateless
+                                                                 | QStringDecoder::Flag::ConvertInitialBom);
+        QString text = utf8(whole.first(cut));
+        atStart_ = atStart_ && cut == 0;
+        if (utf8.hasError())
+            invalid();
+        return text;
+    }
+
+    const QString& path_;
+    ByteSource& bytes_;
+    QByteArray carried_;
+    bool windows1254_ = false;
+    bool atStart_ = true;
+};
+
+WorkbookData readCsvOnce(const QString& path, TextPieces& pieces) {
+    QString text = pieces.head();
     QChar separator;
     // "sep=;" on the first line names the separator and is no data.
     if (text.startsWith(QLatin1String("sep="), Qt::CaseInsensitive) && text.size() >= 5) {
@@ -432,75 +734,33 @@ WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
 
     SheetData sheet;
     sheet.name = SheetNameFromFileName(path);
-    int row = 0, column = 0;
-    QString field;
-    bool quoted = false;     // the field began with a quote
-    bool inQuotes = false;   // inside the quotes of a quoted field
-    bool rowStarted = false;
-    // A field of more characters than a cell holds, or a cell past the
-    // grid, stops the reading there.
-    auto grown = [&]() {
-        if (field.size() > kMaxTextLength)
-            RaiseCellTextTooLong(path, sheet.name, row, column);
-    };
-    auto endField = [&]() {
-        const vb::Variant v = typed(field, quoted);
-        if (!v.isEmpty()) {
-            if (column >= kGridColumns)
-                RaiseBeyondGrid(path, sheet.name);
-            sheet.setValue(row, column, v);
-        }
-        ++column;
-        field.clear();
-        quoted = false;
-    };
-    auto endRow = [&]() {
-        if (row >= kGridRows)
-            RaiseBeyondGrid(path, sheet.name);
-        endField();
-        sheet.growRows(row + 1);
-        ++row;
-        column = 0;
-        rowStarted = false;
-    };
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (inQuotes) {
-            if (c == u'"') {
-                if (i + 1 < n && text[i + 1] == u'"') {
-                    field += u'"';
-                    grown();
-                    ++i;
-                } else {
-                    inQuotes = false;
-                }
-            } else {
-                field += c;
-                grown();
-            }
-            continue;
-        }
-        rowStarted = true;
-        if (c == u'"' && field.isEmpty() && !quoted) {
-            quoted = inQuotes = true;
-        } else if (c == separator) {
-            endField();
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            endRow();
-        } else {
-            field += c;  // also text after a closing quote, taken as it stands
-            grown();
-        }
-    }
-    if (rowStarted || inQuotes)
-        endRow();
+    CsvParser parser(path, sheet, separator, typed);
+    parser.feed(text);
+    text.clear();
+    while (const std::optional<QString> piece = pieces.next())
+        parser.feed(*piece);
+    parser.finish();
 
     WorkbookData workbook;
     workbook.sheets.push_back(std::move(sheet));
     return workbook;
+}
+
+} // namespace
+
+WorkbookData ReadCsv(const QString& path, ByteSource& bytes) {
+    TextPieces pieces(path, bytes);
+    try {
+        return readCsvOnce(path, pieces);
+    } catch (const TextPieces::NotUtf8&) {
+        pieces.restartAs1254();
+        return readCsvOnce(path, pieces);
+    }
+}
+
+WorkbookData ReadCsv(const QString& path, const QByteArray& content) {
+    WholeBytes bytes(content);
+    return ReadCsv(path, bytes);
 }
 
 void WriteCsv(const WorkbookData& workbook, const QString& path) {

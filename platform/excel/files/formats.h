@@ -6,6 +6,7 @@
 #include "platform/excel/sheetdata.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 namespace excel::files {
 
@@ -16,6 +17,18 @@ void WriteXls(const WorkbookData& workbook, const QString& path);
 WorkbookData ReadXlsx(const QString& path, const QByteArray& content);
 void WriteXlsx(const WorkbookData& workbook, const QString& path);
 
+// The bytes of a text file a piece at a time: a file of a hundred
+// megabytes is never held whole.
+class QM_EXPORT ByteSource {
+public:
+    virtual ~ByteSource();
+    // The next piece, empty at the end; valid until the next call.
+    virtual QByteArrayView next() = 0;
+    // Back to the first byte.
+    virtual void rewind() = 0;
+};
+
+QM_EXPORT WorkbookData ReadCsv(const QString& path, ByteSource& bytes);
 WorkbookData ReadCsv(const QString& path, const QByteArray& content);
 void WriteCsv(const WorkbookData& workbook, const QString& path);
 

@@ -18,8 +18,9 @@
 
 #include "platform/vb/error.h"
 
-#include <QHash>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace excel::files {
@@ -189,18 +190,27 @@ private:
 };
 
 // The shared string table, in order of first use; a hash keeps the lookup
-// constant whatever the number of strings.
+// constant whatever the number of strings. Its strings are the sheets' own
+// characters, which stay where they are while the workbook is written: a
+// sheet of a hundred thousand texts is not copied to be written.
 class SharedStrings {
 public:
-    uint32_t indexOf(const QString& text) {
+    // A text that lasts while the table does (a sheet's pooled text).
+    uint32_t indexOf(QStringView text) {
         ++total_;
-        auto it = index_.constFind(text);
-        if (it != index_.constEnd())
-            return it.value();
-        uint32_t i = uint32_t(order_.size());
-        index_.insert(text, i);
-        order_.push_back(text);
-        return i;
+        const auto [it, added] = index_.try_emplace(key(text), uint32_t(order_.size()));
+        if (added)
+            order_.push_back(text);
+        return it->second;
+    }
+    // Any other text: kept here when it is new.
+    uint32_t indexOfCopy(const QString& text) {
+        if (const auto it = index_.find(key(text)); it != index_.end()) {
+            ++total_;
+            return it->second;
+        }
+        kept_.push_back(text);
+        return indexOf(kept_.back());
     }
 
     // SST, continued in CONTINUE records. A string's header never splits;
@@ -216,7 +226,7 @@ public:
             record = w.begin(kContinue);
             used = 0;
         };
-        for (const QString& s : order_) {
+        for (const QStringView s : order_) {
             const bool wide = RecordWriter::needsWide(s);
             const int charSize = wide ? 2 : 1;
             const qsizetype n = s.size();
@@ -244,8 +254,13 @@ public:
     }
 
 private:
-    QHash<QString, uint32_t> index_;
-    std::vector<QString> order_;
+    static std::u16string_view key(QStringView text) {
+        return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
+    }
+
+    std::unordered_map<std::u16string_view, uint32_t> index_;
+    std::vector<QStringView> order_;
+    std::vector<QString> kept_;   // their characters stay put as the list grows
     uint32_t total_ = 0;
 };
 
@@ -351,10 +366,28 @@ private:
         }
         for (int r = from; r < to; ++r) {
             const int length = sheet.rowLength(r);
-            for (int c = 0; c < length; ++c)
-                if (!sheet.isEmpty(r, c))
+            for (int c = 0; c < length; ++c) {
+                if (sheet.isEmpty(r, c))
+                    continue;
+                const std::optional<QStringView> text = sheet.pooledText(r, c);
+                if (text && !text->isEmpty())
+                    textCell(w, *text, sheet.font(r, c), r, c);
+                else
                     cell(w, *sheet.cell(r, c), r, c);
+            }
         }
+    }
+
+    // A text the sheet keeps, written without making a value of it.
+    void textCell(RecordWriter& w, QStringView text, std::pair<bool, unsigned> font, int row, int column) {
+        if (text.size() > kMaxTextLength)
+            RaiseTextTooLong();
+        const qsizetype r = w.begin(kLabelSst);
+        w.u16(uint16_t(row));
+        w.u16(uint16_t(column));
+        w.u16(styles_.xfFor(CellData::make({}, font.first, font.second), 0));
+        w.u32(strings_.indexOf(text));
+        w.end(r);
     }
 
     void cell(RecordWriter& w, const CellData& cell, int row, int column) {
@@ -375,7 +408,7 @@ private:
             if (v.stringValue().size() > kMaxTextLength)
                 RaiseTextTooLong();
             r = header(kLabelSst);
-            w.u32(strings_.indexOf(v.stringValue()));
+            w.u32(strings_.indexOfCopy(v.stringValue()));
         } else if (v.isNumber()) {
             r = header(kNumber);
             w.f64(v.doubleValue());

@@ -81,6 +81,19 @@ TEST(Recordset, FieldsAreFoundByNameWithoutRegardToCaseTheTurkishWayToo) {
     for (const auto& [asked, found] : cases)
         EXPECT_EQ(rs->Fields(QString::fromUtf8(asked)).Name(), QString::fromUtf8(found)) << asked;
     EXPECT_EQ(ErrorOf([&] { rs->Fields(QStringLiteral("Tarihi")); }), 3265);
+
+    // "i" and "ı" are two names by either rule, but "I" is each of them by
+    // one: it cannot be added beside them, and it finds the earlier.
+    auto pair = std::make_shared<Recordset>();
+    pair->Fields().Append(QStringLiteral("i"), adVarChar, 5);
+    pair->Fields().Append(QStringLiteral("ı"), adVarChar, 5);
+    for (const char* taken : {"I", "İ", "ı"})
+        EXPECT_EQ(ErrorOf([&] { pair->Fields().Append(QString::fromUtf8(taken), adVarChar, 5); }), adErrObjectInCollection)
+            << taken;
+    pair->Open();
+    EXPECT_EQ(pair->Fields(QStringLiteral("I")).Name(), QStringLiteral("i"));
+    EXPECT_EQ(pair->Fields(QStringLiteral("İ")).Name(), QStringLiteral("i"));
+    EXPECT_EQ(pair->Fields(QStringLiteral("ı")).Name(), QStringLiteral("ı"));
 }
 
 TEST(Recordset, AValueLongerThanItsFieldFailsAndValuesTakeTheFieldsType) {

@@ -6,6 +6,7 @@
 #include "tests/platform/excel/files_test.h"
 
 #include "platform/excel/files/cfb.h"
+#include "platform/excel/files/formats.h"
 #include "platform/vb/error.h"
 
 #include <QDir>
@@ -261,6 +262,84 @@ TEST_F(CsvSniffing, FindsTheEncodingTheSeparatorAndTheRegionalValues) {
             }
         }
     }
+}
+
+// The bytes of a content in pieces of one size.
+class Pieces : public files::ByteSource {
+public:
+    Pieces(const QByteArray& content, qsizetype size) : content_(content), size_(size) {}
+    QByteArrayView next() override {
+        const QByteArrayView piece = QByteArrayView(content_).sliced(at_, std::min(size_, content_.size() - at_));
+        at_ += piece.size();
+        return piece;
+    }
+    void rewind() override { at_ = 0; }
+
+private:
+    const QByteArray& content_;
+    qsizetype size_;
+    qsizetype at_ = 0;
+};
+
+// Read a piece at a time, a text file reads as it does whole, wherever its
+// pieces end: inside a character of several bytes, between the CR and the
+// LF of a line end, inside quotes or between two doubled quotes, and in a
+// file whose bytes turn out not to be UTF-8 only past its first lines.
+TEST_F(CsvSniffing, AFileReadAPieceAtATimeReadsAsItDoesWhole) {
+    QByteArray lines;
+    for (int i = 0; i < 25; ++i) lines += "Çağrı " + QByteArray::number(i) + ";" + QByteArray::number(i) + ",5\r\n";
+    const QByteArray rows = "\"Ayşe \"\"İnci\"\"\";\"iki\r\nsatır\";sonra\"x\"y\r\n;;\n\"\"\"\";ş€😀;12.345,67\r\n\"son";
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"UTF-8", "\xEF\xBB\xBF" + lines + rows},
+        {"sep satırı", "sep=;\r\n" + lines + rows},
+        {"Windows-1254 geç", lines + "\xDE" "ehir;\xDDstanbul\r\n" + rows.left(20)},
+        {"son satır sonsuz", lines + "a;b\r"},
+        // The bytes of a byte order mark inside the text are a character.
+        {"ortada işaret", lines + "a\xEF\xBB\xBF" "b;c\n" + rows},
+        // Quotes across thirty line ends: the separator's twenty lines go on
+        // past them.
+        {"tırnak içinde satırlar", "\"" + QByteArray("x\n").repeated(30) + "\",1;2\n" + lines + rows},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WorkbookData whole = ReadWorkbookContent(QStringLiteral("dosya.csv"), c.content);
+        for (qsizetype size : {1, 2, 3, 5, 7, 64}) {
+            SCOPED_TRACE(size);
+            Pieces pieces(c.content, size);
+            ExpectSameWorkbook(whole, files::ReadCsv(QStringLiteral("dosya.csv"), pieces));
+        }
+    }
+    const SheetData sheet = ReadWorkbookContent(QStringLiteral("dosya.csv"), cases[0].content).sheets[0];
+    EXPECT_EQ(sheet.value(25, 0), vb::Variant("Ayşe \"İnci\""));
+    EXPECT_EQ(sheet.value(25, 1), vb::Variant("iki\r\nsatır"));
+    EXPECT_EQ(sheet.value(25, 2), vb::Variant("sonra\"x\"y"));
+    EXPECT_EQ(sheet.value(27, 0), vb::Variant("\""));
+    EXPECT_EQ(sheet.value(27, 1), vb::Variant("ş€😀"));
+    EXPECT_EQ(sheet.value(27, 2), vb::Variant(12345.67));
+    EXPECT_EQ(sheet.value(28, 0), vb::Variant("son"));
+}
+
+// A file larger than the pieces it is read in, from the disk: a character
+// across the end of the first look at it, and a doubled quote across the
+// end of the piece after it.
+TEST_F(CsvSniffing, ALargeFileFromTheDiskReadsAsItDoesWhole) {
+    constexpr qsizetype kHead = 65536, kSecond = kHead + (qsizetype(4) << 20);
+    QByteArray content = "Ad;Not\n";
+    while (content.size() < kHead - 1) content += "a;b\n";
+    content.truncate(kHead - 1);
+    content += "ş;\n";
+    while (content.size() < kSecond - 40) content += "\"x\"\"y\";z\n";
+    content += QByteArray(kSecond - 3 - content.size() - 1, 'c') + "\n";
+    content += "\"x\"\"y\";son\n";
+    ASSERT_EQ(content.mid(kSecond - 1, 2), "\"\"");
+    writeBytes(QStringLiteral("büyük.csv"), content);
+    const WorkbookData whole = ReadWorkbookContent(path(QStringLiteral("büyük.csv")), content);
+    ExpectSameWorkbook(whole, ReadWorkbookFile(path(QStringLiteral("büyük.csv"))));
+    const SheetData& sheet = whole.sheets[0];
+    EXPECT_EQ(sheet.value(sheet.rowCount() - 1, 0), vb::Variant("x\"y"));
 }
 
 } // namespace

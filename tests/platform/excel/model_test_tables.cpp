@@ -5,6 +5,7 @@
 #include "platform/excel/worksheetprovider.h"
 #include "platform/vb/error.h"
 #include "tests/platform/ado/support.h"
+#include "tests/support/file_opens.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,6 +158,42 @@ TEST_F(WorksheetTables, RequeryReadsTheFileAgain) {
     EXPECT_EQ(rs->RecordCount(), 19);
 }
 
+TEST_F(WorksheetTables, AConnectionReadsItsFileOnceUntilTheFileChanges) {
+    FileOpens opens(dir.path());
+    ASSERT_TRUE(opens.watching());
+    const QString file = QStringLiteral("liste.xls");
+    const auto c = open(firstEdition(cutPath(*book)));
+    EXPECT_EQ(opens.since(file), 1);
+    // The table list and the tables come from that reading, and so do those
+    // of a second connection on the file as it was.
+    c->OpenSchema(ado::adSchemaTables);
+    const auto rs = select(c, QStringLiteral("Liste$"));
+    const auto other = open(secondEdition(book->FullName()));
+    other->OpenSchema(ado::adSchemaTables);
+    EXPECT_TRUE(select(other, QStringLiteral("Sayfa2$"))->Eof());
+    EXPECT_EQ(opens.since(file), 0);
+    // Once its rows are in a recordset, a sheet's cells are not kept: a
+    // table asked for again comes from the file.
+    EXPECT_EQ(select(other, QStringLiteral("Liste$"))->RecordCount(), 10);
+    EXPECT_EQ(opens.since(file), 1);
+
+    // A requery reads the file again, once.
+    rs->Requery();
+    EXPECT_EQ(opens.since(file), 1);
+
+    // Saved since: the next statement reads it again, and sees what was
+    // saved; a new connection takes that reading.
+    book->Sheets().Item(1)->Cells(20, 2).setValue(vb::Variant("yeni"));
+    book->Save();
+    opens.since(file);
+    const auto schema = c->OpenSchema(ado::adSchemaTables);
+    EXPECT_EQ(opens.since(file), 1);
+    EXPECT_EQ(select(open(secondEdition(book->FullName())), QStringLiteral("Liste$"))->RecordCount(), 19);
+    EXPECT_EQ(opens.since(file), 0);
+    EXPECT_EQ(select(c, QStringLiteral("Liste$"))->RecordCount(), 19);
+    EXPECT_EQ(opens.since(file), 1);
+}
+
 TEST_F(WorksheetTables, AnEmptySheetHasNoRecordsAndOtherStatementsFail) {
     const auto c = open(firstEdition(cutPath(*book)));
     const auto empty = select(c, QStringLiteral("Sayfa3$"));
@@ -168,6 +205,43 @@ TEST_F(WorksheetTables, AnEmptySheetHasNoRecordsAndOtherStatementsFail) {
     for (const char* sql : {"select * from [Yok$]", "select * from [Liste]", "delete from [Liste$]",
                             "select GsmNo from [Liste$]"})
         EXPECT_EQ(ErrorOf([&] { c->Execute(QString::fromUtf8(sql)); }), ado::errSqlStatement) << sql;
+}
+
+// Headers that every look-up of a field would take for one name (letter
+// case ignored, by the Turkish pairs too) get numbers, so that each field
+// answers to its own name; the numbers go on past names already taken.
+TEST_F(WorksheetTables, HeadersAlikeUnderEitherRuleOfLetterCaseGetNumbers) {
+    const QStringList headers{"ADI", "adı", "Adı", "IŞIK", "ışık", "Ad", "Ad", "Ad1", "", "F9", "ad"};
+    auto sheet = book->Sheets().Item(3);
+    for (int c = 0; c < headers.size(); ++c) {
+        sheet->Cells(1, c + 1).setValue(vb::Variant(headers[c]));
+        sheet->Cells(2, c + 1).setValue(vb::Variant(QStringLiteral("değer %1").arg(c)));
+    }
+    book->Save();
+    const auto rs = select(open(firstEdition(cutPath(*book))), QStringLiteral("Sayfa3$"));
+    const QStringList expected{"ADI", "adı1", "Adı2", "IŞIK", "ışık1", "Ad", "Ad1", "Ad11", "F9", "F91", "ad2"};
+    ASSERT_EQ(rs->Fields().Count(), expected.size());
+    // Each name finds its own column, and the names go into a recordset of
+    // one's own making as they are.
+    ado::Recordset copy;
+    for (int c = 0; c < expected.size(); ++c) {
+        EXPECT_EQ(rs->Fields(c).Name(), expected[c]);
+        EXPECT_EQ(rs->Fields(expected[c]).Value(), vb::Variant(QStringLiteral("değer %1").arg(c))) << c;
+        copy.Fields().Append(rs->Fields(c).Name(), rs->Fields(c).Type(), rs->Fields(c).DefinedSize());
+    }
+    EXPECT_EQ(copy.Fields().Count(), expected.size());
+}
+
+// Thousands of columns of one name: every one gets a name of its own.
+TEST_F(WorksheetTables, ThousandsOfColumnsOfOneNameAreNumberedInTurn) {
+    SheetData sheet;
+    sheet.name = QStringLiteral("S");
+    constexpr int kColumns = 16384;
+    for (int c = 0; c < kColumns; ++c) sheet.setValue(0, c, vb::Variant("Ad"));
+    const ado::Rowset table = SheetTable(sheet);
+    ASSERT_EQ(int(table.fields.size()), kColumns);
+    EXPECT_EQ(table.fields[0].name, QStringLiteral("Ad"));
+    for (int c = 1; c < kColumns; ++c) ASSERT_EQ(table.fields[c].name, QStringLiteral("Ad%1").arg(c));
 }
 
 TEST_F(WorksheetTables, WorkbooksOfOtherWritersAreReadAndTheirSheetsFoundUnderTurkishRules) {

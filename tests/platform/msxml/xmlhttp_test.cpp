@@ -174,6 +174,28 @@ TEST_F(XmlHttpTest, TheBodyGoesOutAsUtf8XmlUnlessAnotherTypeIsSet) {
               QStringLiteral("text/xml; charset=utf-8\n") + QString::fromStdString(hex(longText.toUtf8().toStdString())));
 }
 
+// A body far longer than the pieces it goes out in, with characters of
+// every width, a pair across the seam of two pieces and halves of pairs
+// alone: the bytes are those of the whole text, as long as announced.
+TEST_F(XmlHttpTest, ALongBodyGoesOutWholeWhateverItsCharacters) {
+    QString text = QString(65535, u'a') + QString::fromUcs4(U"😀");
+    text += QChar(0xD800);
+    text += QStringLiteral("b");
+    text += QChar(0xDC00);
+    while (text.size() < 300000) text += QStringLiteral("<Mesgbody>Şğü €‰ x</Mesgbody>");
+    text += QChar(0xD83D);
+    const std::string expected = text.toUtf8().toStdString();
+    LocalServer server;
+    server.routes().Post("/echo", [expected](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(req.body == expected && req.get_header_value("Content-Length") == std::to_string(expected.size())
+                            ? "same"
+                            : "differs: " + std::to_string(req.body.size()) + " bytes",
+                        "text/plain");
+    });
+    server.start();
+    EXPECT_EQ(post(server.url(QStringLiteral("/echo")), text), QStringLiteral("same"));
+}
+
 TEST_F(XmlHttpTest, RepliesAreDecodedAsUtf8AndBadBytesAreReplaced) {
     const struct {
         std::string sent;

@@ -155,6 +155,32 @@ TEST(Variant, KindsAndEquality) {
     EXPECT_EQ(Variant::Null(), Variant::Null());
 }
 
+// A value takes another of any kind, copied or moved, and keeps it whole:
+// a date where a number was, a number where a date was.
+TEST(Variant, AValueTakesAnotherOfAnyKind) {
+    const QDateTime when(QDate(2024, 2, 29), QTime(18, 30));
+    const std::vector<Variant> kinds{Variant(), Variant::Null(), Variant(2.5), Variant(when), Variant("metin"),
+                                     Variant(true), Variant::Error(2007), Variant::Long(7)};
+    for (const Variant& from : kinds) {
+        for (const Variant& to : kinds) {
+            Variant copied = to;
+            copied = from;
+            EXPECT_EQ(copied, from);
+            Variant moved = to;
+            Variant source = from;
+            moved = std::move(source);
+            EXPECT_EQ(moved, from);
+            Variant constructed(std::move(copied));
+            EXPECT_EQ(constructed, from);
+        }
+    }
+    Variant self(when);
+    self = *&self;
+    EXPECT_EQ(self.dateValue(), when);
+    EXPECT_EQ(Variant(2.5).dateValue(), QDateTime());
+    EXPECT_EQ(Variant(when).doubleValue(), 0);
+}
+
 TEST(Variant, AnErrorValueIsItsOwnKind) {
     const Variant div0 = Variant::Error(2007);
     EXPECT_TRUE(div0.isError());
