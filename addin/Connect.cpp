@@ -1,8 +1,8 @@
 #include "addin/Connect.h"
 
 #include "addin/gate.h"
-#include "addin/mdlGenel.h"
-#include "addin/windows.h"
+#include "state/mdlGenel.h"
+#include "addin/windowlist.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/forms/form.h"

@@ -1,4 +1,4 @@
-#include "addin/edition.h"
+#include "state/edition.h"
 
 namespace quillmere {
 

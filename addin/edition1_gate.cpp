@@ -2,7 +2,7 @@
 // system-time request before the command's window opens.
 #include "addin/gate.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/form.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"

@@ -1,6 +1,6 @@
 #include "addin/gate.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/Gateway.h"
 #include "gateway/endpoints.h"

@@ -1,6 +1,6 @@
 #include "data/database.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/win32/app.h"
 

@@ -1,6 +1,6 @@
 #include "data/export.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"

@@ -1,6 +1,6 @@
 #include "data/text.h"
 
-#include "addin/edition.h"
+#include "state/edition.h"
 #include "platform/vb/variant.h"
 
 #include <QVarLengthArray>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "addin/gate.h"
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/form.h"
 
 #include <QString>

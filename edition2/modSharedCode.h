@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 
 // The second edition's module of state shared with the pages that read the
 // host: its ExcelApp is the one host object every window reads, set by the

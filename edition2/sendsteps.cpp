@@ -1,6 +1,6 @@
 #include "edition2/sendsteps.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/vb/clock.h"
 #include "platform/vb/variant.h"
 

@@ -4,7 +4,7 @@
 // window's name means the second edition's own variant where it has one
 // (its login window, template page, quick-send page and final screen), and
 // the window it shares with the first edition otherwise.
-#include "addin/windows.h"
+#include "addin/windowlist.h"
 #include "edition2/frmGiris.h"
 #include "edition2/frmSMS.h"
 #include "edition2/frmSMS_1.h"

@@ -1,7 +1,7 @@
 #include "gateway/Gateway.h"
 
-#include "addin/edition.h"
-#include "addin/mdlGenel.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 #include "gateway/documents.h"
 #include "platform/ado/ado.h"
 #include "platform/msxml/xmlhttp.h"

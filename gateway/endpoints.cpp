@@ -1,6 +1,6 @@
 #include "gateway/endpoints.h"
 
-#include "addin/edition.h"
+#include "state/edition.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
 #include "reports/frmRapor.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "data/export.h"
 #include "gateway/Gateway.h"

@@ -1,7 +1,7 @@
 #include "sending/frmSMS.h"
 
-#include "addin/edition.h"
-#include "addin/mdlGenel.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/workbook.h"

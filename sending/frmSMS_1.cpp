@@ -1,7 +1,7 @@
 #include "sending/frmSMS_1.h"
 
-#include "addin/edition.h"
-#include "addin/mdlGenel.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "data/text.h"
 #include "gateway/Gateway.h"

@@ -1,6 +1,6 @@
 #include "sending/frmSihirbaz.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "sending/frmSMS.h"
 #include "sending/frmSMS_1.h"

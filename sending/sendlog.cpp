@@ -1,6 +1,6 @@
 #include "sending/sendlog.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/documents.h"
 #include "platform/ado/ado.h"

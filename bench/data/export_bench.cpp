@@ -2,7 +2,7 @@
 // workbook: the export routine with the wait window shown and its figures
 // running, from the first record to the workbook saved and shown by the
 // host in a window of its own.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "host/host.h"
 #include "data/export.h"
 #include "tests/support/report_recordset.h"

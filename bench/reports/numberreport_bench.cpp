@@ -2,7 +2,7 @@
 // the number tab's "Rapor görüntüle" in the report window, from the request
 // to a local gateway to the last row in the grid (goal: under a second), and
 // the parser's own share of it.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"

@@ -4,7 +4,7 @@
 // the list of a whole-sheet selection (A1:XFD1048576) on a sheet of 1,000
 // numbers, which the page walks only as far as the cells in use: goal well
 // under a second.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"

@@ -5,7 +5,7 @@
 // the final screen, and "Gönder" to a local gateway through to the report
 // window. Each edition's benchmark gives its sheet, its template and what
 // its list and its package must show.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"

@@ -1,5 +1,5 @@
 #include "addin/Connect.h"
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"

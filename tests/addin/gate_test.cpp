@@ -1,5 +1,5 @@
 #include "addin/gate.h"
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/services.h"

@@ -1,6 +1,6 @@
 // The export of a recordset to a new workbook of a separate Excel instance,
 // read back from the file it writes.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/export.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"

@@ -1,5 +1,5 @@
 // The second edition's gateway dialect and number rule, under its profile.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/text.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"

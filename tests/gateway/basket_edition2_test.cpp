@@ -1,4 +1,4 @@
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "gateway/Gateway.h"
 #include "platform/vb/error.h"
 #include "tests/support/fake_gateway.h"

@@ -1,4 +1,4 @@
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "gateway/Gateway.h"
 #include "gateway/endpoints.h"
 #include "platform/msxml/xmlhttp.h"

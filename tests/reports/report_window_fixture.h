@@ -3,7 +3,7 @@
 // The report window against a local gateway that records what it is sent,
 // with the demo account of the gateway service, and a report on one of its
 // tabs where a test asks for one.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"

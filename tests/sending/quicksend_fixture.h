@@ -2,7 +2,7 @@
 
 // The quick-send page over a new workbook's cells, with a local gateway that
 // answers the demo account's information and a database of the test's own.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"

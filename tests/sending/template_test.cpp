@@ -1,7 +1,7 @@
 // The template page over workbooks written by LibreOffice: the tables of
 // the active workbook, the row filter, the sort, the column menu, the
 // counter and the size.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"

@@ -1,4 +1,4 @@
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"

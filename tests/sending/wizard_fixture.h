@@ -3,7 +3,7 @@
 // The template road of the wizard over a workbook LibreOffice wrote, with a
 // local gateway and a database of the test's own: the template page, its
 // list builder and the final screen.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 

@@ -1,4 +1,4 @@
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/services.h"
 #include "ui/common/TeskXpButton.h"

@@ -1,4 +1,4 @@
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/timer.h"
 #include "ui/common/frmBekle.h"

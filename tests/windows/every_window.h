@@ -4,7 +4,7 @@
 // signed-in account, a customer workbook (tests/sending/fixtures/
 // musteriler.xls, a copy opened from its file) with its numbers selected and
 // a gateway that answers the account's information.
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "edition2/frmGiris.h"
 #include "edition2/frmSMS.h"
 #include "edition2/frmSMS_1.h"

@@ -1,6 +1,6 @@
 #include "ui/common/frmBekle.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/error.h"
 #include "platform/vb/timer.h"

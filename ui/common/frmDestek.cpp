@@ -1,7 +1,7 @@
 #include "ui/common/frmDestek.h"
 
-#include "addin/edition.h"
-#include "addin/mdlGenel.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 #include "gateway/endpoints.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/timer.h"

@@ -1,6 +1,6 @@
 #include "ui/common/frmGiris.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/Gateway.h"
 #include "platform/forms/controls.h"

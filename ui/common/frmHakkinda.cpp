@@ -1,6 +1,6 @@
 #include "ui/common/frmHakkinda.h"
 
-#include "addin/mdlGenel.h"
+#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "ui/common/TeskXpButton.h"
 #include "ui/common/pictures.h"

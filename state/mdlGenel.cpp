@@ -1,0 +1,11 @@
+#include "state/mdlGenel.h"
+
+namespace mdlGenel {
+
+ModuleState State;
+
+void ResetState() {
+    State = ModuleState{};
+}
+
+} // namespace mdlGenel
