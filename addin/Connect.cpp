@@ -1,7 +1,6 @@
 #include "addin/Connect.h"
 
 #include "addin/gate.h"
-#include "state/mdlGenel.h"
 #include "addin/windowlist.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
@@ -13,6 +12,7 @@
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmAyarlar.h"
 #include "ui/common/frmBekle.h"
 #include "ui/common/frmDestek.h"

@@ -2,10 +2,11 @@
 // system-time request before the command's window opens.
 #include "addin/gate.h"
 
-#include "state/mdlGenel.h"
 #include "platform/forms/form.h"
+#include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmAyarlar.h"
 #include "ui/common/frmGiris.h"
 
@@ -15,6 +16,7 @@ QString GetGatewaySystemTime() {
     try {
         return AskSystemTime();
     } catch (...) {
+        vb::LogSwallowed();
         return QStringLiteral("-1");
     }
 }

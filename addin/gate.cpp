@@ -1,6 +1,5 @@
 #include "addin/gate.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/Gateway.h"
 #include "gateway/endpoints.h"
@@ -10,6 +9,7 @@
 #include "platform/vb/strings.h"
 #include "platform/win32/filesystem.h"
 #include "platform/win32/registry.h"
+#include "state/mdlGenel.h"
 
 namespace mdlGenel {
 
@@ -39,6 +39,7 @@ void CheckMdacVersion() {
         MdacFound = true;
         MdacVersion = version;
     } catch (...) {
+        vb::LogSwallowed();
         MdacFound = false;
     }
 }

@@ -1,8 +1,9 @@
 #include "data/database.h"
 
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
+#include "platform/vb/error.h"
 #include "platform/win32/app.h"
+#include "state/mdlGenel.h"
 
 namespace mdlGenel {
 
@@ -50,6 +51,7 @@ void AddSettingsRow() {
             "INSERT INTO tbl_ayarlar (kullanici_adi, parola, ckey, flg_kaydet, kullanici_adi_i, parola_i, "
             "flg_kaydet_i, flg_gw, url_palvori) VALUES ('', '', '', '0', '', '', '0', '0', '')"));
     } catch (...) {
+        vb::LogSwallowed();
         // A database that cannot be written keeps asking for the login, as
         // it did before.
     }

@@ -1,6 +1,5 @@
 #include "data/export.h"
 
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -12,6 +11,7 @@
 #include "platform/vb/timer.h"
 #include "platform/win32/filesystem.h"
 #include "platform/win32/paths.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmBekle.h"
 
 namespace mdlGenel {

@@ -1,7 +1,8 @@
 #include "data/text.h"
 
-#include "state/edition.h"
+#include "platform/vb/error.h"
 #include "platform/vb/variant.h"
+#include "state/edition.h"
 
 #include <QVarLengthArray>
 #include <algorithm>
@@ -47,6 +48,7 @@ QString FoldSmsText(const QString& text) {
         out.truncate(o - out.constData());
         return out;
     } catch (...) {
+        vb::LogSwallowed();
         return QString();
     }
 }

@@ -1,6 +1,7 @@
 #include "edition2/mdlGenel.h"
 
 #include "edition2/frmGiris.h"
+#include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 
@@ -17,6 +18,7 @@ QString GetGatewaySystemTime() {
                    vb::vbCritical + vb::vbOKOnly, QStringLiteral("Quillmere 1.0"));
         return QStringLiteral("-1");
     } catch (...) {
+        vb::LogSwallowed();
         return QStringLiteral("-1");
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "addin/gate.h"
-#include "state/mdlGenel.h"
 #include "platform/forms/form.h"
+#include "state/mdlGenel.h"
 
 #include <QString>
 

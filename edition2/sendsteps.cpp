@@ -1,8 +1,8 @@
 #include "edition2/sendsteps.h"
 
-#include "state/mdlGenel.h"
 #include "platform/vb/clock.h"
 #include "platform/vb/variant.h"
+#include "state/mdlGenel.h"
 
 namespace edition2 {
 

@@ -1,7 +1,5 @@
 #include "gateway/Gateway.h"
 
-#include "state/edition.h"
-#include "state/mdlGenel.h"
 #include "gateway/documents.h"
 #include "platform/ado/ado.h"
 #include "platform/msxml/xmlhttp.h"
@@ -10,6 +8,8 @@
 #include "platform/vb/regional.h"
 #include "platform/vb/variant.h"
 #include "platform/win32/app.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 
 #include <exception>
 
@@ -97,6 +97,7 @@ QString ask(const QString& url, int action, const QString& user, const QString& 
     try {
         return mdlGenel::PostDocumentTo(url, Query(action, credentials(user, password), elements)).reply;
     } catch (...) {
+        vb::LogSwallowed();
         return QStringLiteral("-1");
     }
 }
@@ -116,6 +117,7 @@ Gateway::~Gateway() {
         if (basket_->State() == ado::adStateOpen)
             basket_->Close();
     } catch (...) {
+        vb::LogSwallowed();
     }
 }
 
@@ -129,18 +131,22 @@ void Gateway::clearsmsbasket() {
     try {
         basket_->Close();
     } catch (...) {
+        vb::LogSwallowed();
     }
     try {
         basket_->Fields().Append(QStringLiteral("MSG"), ado::adVarChar, quillmere::CurrentEdition().basketMessageSize);
     } catch (...) {
+        vb::LogSwallowed();
     }
     try {
         basket_->Fields().Append(QStringLiteral("GSM"), ado::adVarChar, kBasketNumberSize);
     } catch (...) {
+        vb::LogSwallowed();
     }
     try {
         basket_->Open();
     } catch (...) {
+        vb::LogSwallowed();
     }
 }
 
@@ -155,6 +161,7 @@ vb::Variant Gateway::addtosmsbasket(const QString& MsgBody, const QString& GSMNo
         try {
             basket_->Delete();
         } catch (...) {
+            vb::LogSwallowed();
         }
         throw;
     }
@@ -227,6 +234,7 @@ QString Gateway::GetSystemTime(const QString& UserName, const QString& Password)
             const vb::RegionalSettings& rs = vb::Regional();
             return vb::Date().toString(rs.shortDateFormat) + u' ' + vb::Time().toString(rs.timeFormat);
         } catch (...) {
+            vb::LogSwallowed();
             return QStringLiteral("-1");
         }
     }

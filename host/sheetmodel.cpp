@@ -3,6 +3,7 @@
 #include "host/addins.h"
 #include "platform/excel/files/formats.h"
 #include "platform/excel/range.h"
+#include "platform/vb/error.h"
 #include "platform/vb/regional.h"
 
 #include <QBrush>
@@ -151,6 +152,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
             const QString text = excel::CellText(cell->value);
             return role == Qt::DisplayRole ? ShownText(text) : text;
         } catch (...) {
+            vb::LogSwallowed();
             return {};
         }
     case Qt::FontRole:

@@ -1,6 +1,5 @@
 #include "reports/frmRapor.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "data/export.h"
 #include "gateway/Gateway.h"
@@ -22,6 +21,7 @@
 #include "reports/reportparse.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
+#include "state/mdlGenel.h"
 #include "ui/common/formtop.h"
 #include "ui/common/frmBekle.h"
 
@@ -49,6 +49,7 @@ void step(F&& statement) {
     try {
         statement();
     } catch (...) {
+        vb::LogSwallowed();
     }
 }
 

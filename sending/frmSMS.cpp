@@ -1,7 +1,6 @@
 #include "sending/frmSMS.h"
 
-#include "state/edition.h"
-#include "state/mdlGenel.h"
+#include "data/text.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/workbook.h"
@@ -11,13 +10,14 @@
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
+#include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
 #include "sending/frmPop.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
 #include "sending/merge.h"
-#include "data/text.h"
-#include "platform/vb/timer.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>

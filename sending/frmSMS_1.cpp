@@ -1,7 +1,5 @@
 #include "sending/frmSMS_1.h"
 
-#include "state/edition.h"
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "data/text.h"
 #include "gateway/Gateway.h"
@@ -23,6 +21,8 @@
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
 #include "sending/sendsteps.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 
 #include <QPointer>
 #include <QSet>
@@ -424,6 +424,7 @@ void frmSMS_1::cmdIleri_Click() {
             if (auto rs = list(); rs && !(rs->Bof() && rs->Eof()))
                 rs->MoveFirst();
         } catch (...) {
+            vb::LogSwallowed();
         }
     }
 }
@@ -440,6 +441,7 @@ void frmSMS_1::recordAccepted(const QString& packageId, const QString& tarih, co
                               mdlGenel::MessageText);
         logged = true;
     } catch (...) {
+        vb::LogSwallowed();
         logged = false;
     }
     if (logged) {

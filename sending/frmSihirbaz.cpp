@@ -1,9 +1,10 @@
 #include "sending/frmSihirbaz.h"
 
-#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
+#include "platform/vb/error.h"
 #include "sending/frmSMS.h"
 #include "sending/frmSMS_1.h"
+#include "state/mdlGenel.h"
 
 namespace {
 constexpr int kWidth = 6720;
@@ -60,6 +61,7 @@ void frmSihirbaz::Form_Activate() {
     try {
         forms::SetFocus(optGSM);
     } catch (...) {
+        vb::LogSwallowed();
         // Nothing to do when the page cannot take the focus.
     }
 }

@@ -1,6 +1,5 @@
 #include "sending/frmSonEkran.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "data/export.h"
 #include "data/text.h"
@@ -23,6 +22,7 @@
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
 #include "sending/sendsteps.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmBekle.h"
 
 #include <QPointer>
@@ -357,6 +357,7 @@ void frmSonEkran::recordAccepted(ado::Recordset& rs, const QString& reply, const
                               mdlGenel::MessageText);
         logged = true;
     } catch (...) {
+        vb::LogSwallowed();
         logged = false;
     }
     if (!logged) {

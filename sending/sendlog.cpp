@@ -1,11 +1,11 @@
 #include "sending/sendlog.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/documents.h"
 #include "platform/ado/ado.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
+#include "state/mdlGenel.h"
 
 #include <vector>
 

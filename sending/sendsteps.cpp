@@ -1,10 +1,10 @@
 #include "sending/sendsteps.h"
 
-#include "state/mdlGenel.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 #include "platform/vb/variant.h"
+#include "state/mdlGenel.h"
 
 namespace sending {
 

@@ -2,13 +2,13 @@
 // workbook: the export routine with the wait window shown and its figures
 // running, from the first record to the workbook saved and shown by the
 // host in a window of its own.
-#include "state/mdlGenel.h"
-#include "host/host.h"
 #include "data/export.h"
-#include "tests/support/report_recordset.h"
+#include "host/host.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/forms/services.h"
+#include "state/mdlGenel.h"
+#include "tests/support/report_recordset.h"
 #include "ui/common/frmBekle.h"
 
 #include <QFile>

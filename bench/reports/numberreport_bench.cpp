@@ -2,7 +2,6 @@
 // the number tab's "Rapor görüntüle" in the report window, from the request
 // to a local gateway to the last row in the grid (goal: under a second), and
 // the parser's own share of it.
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
@@ -10,6 +9,7 @@
 #include "reports/frmRapor.h"
 #include "reports/numberreport.h"
 #include "reports/reportparse.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 

@@ -2,12 +2,12 @@
 // report of 100,000 lines fetched from a local gateway, parsed, counted into
 // the summary and shown in the grid of the report window; and after "Mesaj
 // göster" for a package of 100,000 texts, until the message box is up.
-#include "state/mdlGenel.h"
-#include "sending/sendlog.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/services.h"
 #include "reports/frmRapor.h"
+#include "sending/sendlog.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"
 

@@ -4,7 +4,6 @@
 // the list of a whole-sheet selection (A1:XFD1048576) on a sheet of 1,000
 // numbers, which the page walks only as far as the cells in use: goal well
 // under a second.
-#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"
@@ -14,6 +13,7 @@
 #include "platform/vb/msgbox.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/temp_database.h"

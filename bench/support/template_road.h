@@ -5,7 +5,6 @@
 // the final screen, and "Gönder" to a local gateway through to the report
 // window. Each edition's benchmark gives its sheet, its template and what
 // its list and its package must show.
-#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"
@@ -17,6 +16,7 @@
 #include "sending/frmSMS.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 

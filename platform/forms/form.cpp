@@ -683,6 +683,7 @@ void HoldSize(Form& form, int widthTwips, int heightTwips, bool hold) {
                 (form.*set)(wanted);
             }
         } catch (...) {
+            vb::LogSwallowed();
             // Sizing errors are of no consequence to the user.
         }
     };

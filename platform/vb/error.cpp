@@ -39,6 +39,33 @@ void Raise(int number, const QString& description, const QString& source) {
     throw Error(number, description, source);
 }
 
+Q_LOGGING_CATEGORY(swallowed, "quillmere.swallowed", QtInfoMsg)
+
+const QLoggingCategory& SwallowedCategory() { return swallowed(); }
+
+void LogSwallowed(std::source_location where) noexcept {
+    try {
+        if (!swallowed().isDebugEnabled())
+            return;
+        QString what;
+        try {
+            if (const std::exception_ptr current = std::current_exception())
+                std::rethrow_exception(current);
+            what = QStringLiteral("no exception");
+        } catch (const Error& e) {
+            what = QStringLiteral("run-time error %1: %2").arg(e.number()).arg(e.description());
+        } catch (const std::exception& e) {
+            what = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            what = QStringLiteral("an exception of no known type");
+        }
+        qCDebug(swallowed, "%s:%u (%s): %s", where.file_name(), unsigned(where.line()), where.function_name(),
+                qUtf8Printable(what));
+    } catch (...) {
+        // Logging what was dropped must not fail in its turn.
+    }
+}
+
 QString UnexpectedErrorText(const QString& description) {
     return QStringLiteral("Tanımlanamayan bir hata oluştu.") + QStringLiteral("\r\n")
            + QStringLiteral("Sistemin ürettiği hata mesajı : ") + description;

@@ -2,8 +2,10 @@
 
 #include "platform/vb/export.h"
 
+#include <QLoggingCategory>
 #include <QString>
 #include <exception>
+#include <source_location>
 #include <string>
 
 namespace vb {
@@ -55,13 +57,25 @@ QM_EXPORT QString ErrorDescription(const std::exception& e);
 [[noreturn]] QM_EXPORT void Raise(int number, const QString& description = {},
                                   const QString& source = {});
 
+// The failures dropped on purpose (a statement under "On Error Resume Next",
+// a guard that must not fail): they are shown to nobody, and logged as
+// debug messages of the category "quillmere.swallowed", off unless a rule
+// turns it on (QT_LOGGING_RULES="quillmere.swallowed.debug=true"), so that a
+// fault can still be found.
+QM_EXPORT const QLoggingCategory& SwallowedCategory();
+
+// Called inside a catch block: logs the exception being handled, with where
+// it was dropped.
+QM_EXPORT void LogSwallowed(std::source_location where = std::source_location::current()) noexcept;
+
 // A statement whose failure is ignored ("On Error Resume Next"): one that
-// fails is skipped and the code goes on with the next.
+// fails is skipped, logged, and the code goes on with the next.
 template <class F>
-void ResumeNext(F&& statement) noexcept {
+void ResumeNext(F&& statement, std::source_location where = std::source_location::current()) noexcept {
     try {
         statement();
     } catch (...) {
+        LogSwallowed(where);
     }
 }
 

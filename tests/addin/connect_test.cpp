@@ -1,5 +1,4 @@
 #include "addin/Connect.h"
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
@@ -9,6 +8,7 @@
 #include "reports/frmRapor.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmGiris.h"
 
 #include "tests/support/temp_database.h"

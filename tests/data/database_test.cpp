@@ -1,7 +1,7 @@
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
+#include "state/mdlGenel.h"
 
 #include "tests/support/temp_database.h"
 

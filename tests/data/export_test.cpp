@@ -1,6 +1,5 @@
 // The export of a recordset to a new workbook of a separate Excel instance,
 // read back from the file it writes.
-#include "state/mdlGenel.h"
 #include "data/export.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
@@ -11,6 +10,7 @@
 #include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
 #include "platform/win32/paths.h"
+#include "state/mdlGenel.h"
 #include "tests/platform/ado/support.h"
 #include "tests/support/report_recordset.h"
 #include "ui/common/frmBekle.h"

@@ -1,10 +1,10 @@
 // The second edition's gateway dialect and number rule, under its profile.
-#include "state/mdlGenel.h"
 #include "data/text.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"
 #include "platform/vb/clock.h"
 #include "platform/vb/regional.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 
 #include <functional>

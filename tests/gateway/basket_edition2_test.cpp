@@ -1,6 +1,6 @@
-#include "state/mdlGenel.h"
 #include "gateway/Gateway.h"
 #include "platform/vb/error.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "state/mdlGenel.h"
 #include "gateway/Gateway.h"
 #include "gateway/endpoints.h"
 #include "platform/msxml/xmlhttp.h"
 #include "platform/vb/clock.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/fault_server.h"
 

@@ -3,7 +3,6 @@
 // The report window against a local gateway that records what it is sent,
 // with the demo account of the gateway service, and a report on one of its
 // tabs where a test asks for one.
-#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
@@ -11,6 +10,7 @@
 #include "platform/vb/msgbox.h"
 #include "reports/frmRapor.h"
 #include "sending/sendlog.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 

@@ -1,4 +1,3 @@
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
@@ -8,6 +7,7 @@
 #include "reports/frmRapor.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/sendlog.h"
+#include "state/mdlGenel.h"
 #include "tests/reports/report_window_fixture.h"
 #include "tests/support/fault_server.h"
 #include "ui/common/frmBekle.h"

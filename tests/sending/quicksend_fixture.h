@@ -2,7 +2,6 @@
 
 // The quick-send page over a new workbook's cells, with a local gateway that
 // answers the demo account's information and a database of the test's own.
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -14,6 +13,7 @@
 #include "platform/vb/msgbox.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 

@@ -1,8 +1,8 @@
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/vb/error.h"
 #include "sending/sendlog.h"
+#include "state/mdlGenel.h"
 
 #include "tests/support/temp_database.h"
 

@@ -1,7 +1,6 @@
 // The template page over workbooks written by LibreOffice: the tables of
 // the active workbook, the row filter, the sort, the column menu, the
 // counter and the size.
-#include "state/mdlGenel.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
@@ -17,6 +16,7 @@
 #include "sending/frmPop.h"
 #include "sending/frmSMS.h"
 #include "sending/frmSihirbaz.h"
+#include "state/mdlGenel.h"
 #include "tests/support/file_opens.h"
 
 #include <QFile>

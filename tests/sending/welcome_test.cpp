@@ -1,4 +1,3 @@
-#include "state/mdlGenel.h"
 #include "platform/excel/application.h"
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"
@@ -6,6 +5,7 @@
 #include "sending/frmSMS.h"
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
+#include "state/mdlGenel.h"
 #include "tests/support/temp_database.h"
 
 #include <QApplication>

@@ -3,7 +3,6 @@
 // The template road of the wizard over a workbook LibreOffice wrote, with a
 // local gateway and a database of the test's own: the template page, its
 // list builder and the final screen.
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
@@ -17,6 +16,7 @@
 #include "sending/frmSMS.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 

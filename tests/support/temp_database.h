@@ -1,8 +1,8 @@
 #pragma once
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "platform/ado/ado.h"
+#include "state/mdlGenel.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 // The gateway emulator as the add-in meets it: the program runs as a child
 // process on a free loopback port and gets the add-in's documents by HTTP.
-#include "state/mdlGenel.h"
 #include "gateway/Gateway.h"
 #include "gateway/documents.h"
+#include "state/mdlGenel.h"
 
 #include <httplib.h>
 

@@ -1,6 +1,6 @@
-#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/services.h"
+#include "state/mdlGenel.h"
 #include "ui/common/TeskXpButton.h"
 #include "ui/common/frmDestek.h"
 #include "ui/common/frmHakkinda.h"

@@ -1,6 +1,6 @@
-#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/timer.h"
+#include "state/mdlGenel.h"
 #include "ui/common/frmBekle.h"
 
 #include <QApplication>

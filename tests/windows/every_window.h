@@ -4,7 +4,6 @@
 // signed-in account, a customer workbook (tests/sending/fixtures/
 // musteriler.xls, a copy opened from its file) with its numbers selected and
 // a gateway that answers the account's information.
-#include "state/mdlGenel.h"
 #include "edition2/frmGiris.h"
 #include "edition2/frmSMS.h"
 #include "edition2/frmSMS_1.h"
@@ -20,6 +19,7 @@
 #include "sending/frmSMS_1.h"
 #include "sending/frmSihirbaz.h"
 #include "sending/frmSonEkran.h"
+#include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/temp_database.h"
 #include "ui/common/frmAyarlar.h"

@@ -1,6 +1,7 @@
 #include "ui/common/formtop.h"
 
 #include "platform/forms/form.h"
+#include "platform/vb/error.h"
 
 namespace mdlGenel {
 
@@ -9,6 +10,7 @@ void SetFormOnTop(forms::Form& form) {
         form.setTopmost(true);
         form.moveFlushRight();
     } catch (...) {
+        vb::LogSwallowed();
         // A window that cannot be placed stays where it is.
     }
 }

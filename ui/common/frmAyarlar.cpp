@@ -1,6 +1,5 @@
 #include "ui/common/frmAyarlar.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/Gateway.h"
 #include "gateway/endpoints.h"
@@ -8,6 +7,7 @@
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
+#include "state/mdlGenel.h"
 
 namespace {
 

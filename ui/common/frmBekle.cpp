@@ -1,10 +1,10 @@
 #include "ui/common/frmBekle.h"
 
-#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/error.h"
 #include "platform/vb/timer.h"
 #include "platform/vb/variant.h"
+#include "state/mdlGenel.h"
 #include "ui/common/formtop.h"
 
 frmBekle::frmBekle() : forms::Form(QStringLiteral("frmBekle")) {

@@ -1,11 +1,11 @@
 #include "ui/common/frmDestek.h"
 
-#include "state/edition.h"
-#include "state/mdlGenel.h"
 #include "gateway/endpoints.h"
 #include "platform/forms/controls.h"
 #include "platform/vb/timer.h"
 #include "platform/win32/shell.h"
+#include "state/edition.h"
+#include "state/mdlGenel.h"
 
 #include <QUrl>
 

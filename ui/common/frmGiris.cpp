@@ -1,6 +1,5 @@
 #include "ui/common/frmGiris.h"
 
-#include "state/mdlGenel.h"
 #include "data/database.h"
 #include "gateway/Gateway.h"
 #include "platform/forms/controls.h"
@@ -8,6 +7,7 @@
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
 #include "platform/vb/timer.h"
+#include "state/mdlGenel.h"
 #include "ui/common/formtop.h"
 #include "ui/common/pictures.h"
 
@@ -90,6 +90,7 @@ void frmGiris::Form_Activate() {
     try {
         forms::SetFocus(txtUserName);
     } catch (...) {
+        vb::LogSwallowed();
         // The window may not be able to take the focus yet.
     }
 }

@@ -1,7 +1,7 @@
 #include "ui/common/frmHakkinda.h"
 
-#include "state/mdlGenel.h"
 #include "platform/forms/controls.h"
+#include "state/mdlGenel.h"
 #include "ui/common/TeskXpButton.h"
 #include "ui/common/pictures.h"
 

@@ -6,8 +6,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QStringList>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <new>
 
 using namespace vb;
 
@@ -72,6 +75,36 @@ TEST(Errors, DescriptionsAndTheCommonHandlerText) {
     }
     Error custom(1234, QStringLiteral("özel"));
     EXPECT_EQ(custom.description(), QStringLiteral("özel"));
+}
+
+// What a handler of the tests' own was given of the swallowed category.
+QStringList g_swallowed;
+void keepSwallowed(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QByteArray(context.category) == "quillmere.swallowed")
+        g_swallowed << message;
+}
+
+TEST(Errors, WhatIsSwallowedIsLoggedWhereItWasSwallowedOnceTheCategoryIsOn) {
+    const QtMessageHandler previous = qInstallMessageHandler(keepSwallowed);
+    g_swallowed.clear();
+    vb::ResumeNext([] { vb::Raise(vb::errInvalidCall, QStringLiteral("deneme")); });
+    EXPECT_TRUE(g_swallowed.isEmpty()) << "off unless a rule turns it on";
+
+    QLoggingCategory::setFilterRules(QStringLiteral("quillmere.swallowed.debug=true"));
+    vb::ResumeNext([] { vb::Raise(vb::errInvalidCall, QStringLiteral("deneme")); });
+    vb::ResumeNext([] { throw std::bad_alloc(); });
+    try {
+        throw 42;
+    } catch (...) {
+        vb::LogSwallowed();
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(g_swallowed.size(), 3);
+    EXPECT_TRUE(g_swallowed[0].contains(QStringLiteral("runtime_test.cpp"))) << g_swallowed[0].toStdString();
+    EXPECT_TRUE(g_swallowed[0].endsWith(QStringLiteral("run-time error 5: deneme"))) << g_swallowed[0].toStdString();
+    EXPECT_TRUE(g_swallowed[1].endsWith(QStringLiteral("bad_alloc"))) << g_swallowed[1].toStdString();
+    EXPECT_TRUE(g_swallowed[2].endsWith(QStringLiteral("an exception of no known type")));
 }
 
 TEST(Clock, TestsFixAndAdvanceIt) {
