@@ -13,6 +13,7 @@
 #include "platform/ado/collation.h"
 #include "platform/excel/files/cfb.h"
 #include "platform/excel/files/formats.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/files/xmlpull.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/error.h"

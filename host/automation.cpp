@@ -4,6 +4,7 @@
 #include "host/host.h"
 #include "host/saving.h"
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datagrid.h"
 #include "platform/forms/form.h"

@@ -6,6 +6,7 @@
 #include "host/sheetgrid.h"
 #include "host/sheetmodel.h"
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/forms/services.h"
 #include "platform/vb/msgbox.h"
 

@@ -13,6 +13,7 @@
 // a second.
 
 #include "bench/support/host_fixture.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/workbook.h"
 #include "tests/platform/excel/files_test_rows.h"
 

@@ -7,6 +7,7 @@
 // while the workbook is open.
 
 #include "bench/support/host_fixture.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/workbook.h"
 
 #include <QFile>

@@ -13,6 +13,7 @@
 //   there) and "per_sheetjs" is the host's share of that. Goal: under a
 //   sixth of SheetJS.
 #include "bench/host/host_run.h"
+#include "platform/excel/files/workbookfile.h"
 #include "tests/platform/excel/files_test_rows.h"
 
 #include <QStandardPaths>

@@ -7,6 +7,7 @@
 // done and what it set going has been painted), and the host's memory is
 // its resident high-water mark, read from /proc, set back to what is
 // resident before each step.
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 
 #include <QCoreApplication>

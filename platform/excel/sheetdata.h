@@ -149,6 +149,13 @@ struct QM_EXPORT WorkbookData {
     std::vector<SheetData> sheets;
 };
 
+// Cell errors: the binary format's codes (0x07 for #DIV/0!), the texts the
+// host shows and the language's error values (CVErr(2007)).
+QM_EXPORT QString ErrorText(int code);
+QM_EXPORT vb::Variant ErrorValue(int code);
+QM_EXPORT int ErrorCode(const vb::Variant& error);             // the binary code of an error value
+QM_EXPORT std::optional<int> ErrorCodeOfText(QStringView text);  // "#DIV/0!" -> 0x07
+
 // The text the host shows for a cell's value: the regional text of
 // numbers and dates, an error value as "#DIV/0!".
 QM_EXPORT QString CellText(const vb::Variant& value);
@@ -161,24 +168,8 @@ QM_EXPORT bool SameSheetName(const QString& a, const QString& b);
 
 enum class FileFormat { Xls, Xlsx, Csv };
 
-// The format a file name asks for: by its extension (letter case ignored);
-// .xls when there is none or it is unknown.
-QM_EXPORT FileFormat FormatForFileName(const QString& fileName);
-
 // The error number the host raises for a workbook file it cannot read or
 // write (its "application-defined or object-defined error").
 constexpr int errWorkbookFile = 1004;
-
-// Reading and writing workbook files. Failures (missing file, unreadable or
-// malformed content, a sheet too large for the format) raise vb::Error.
-// Reading recognises the format from the content, not only the extension.
-// A missing file raises vb::errFileNotFound, every other failure
-// errWorkbookFile. CSV files hold the first sheet only, as UTF-8 text; see
-// files/csv.cpp for how values are typed.
-QM_EXPORT WorkbookData ReadWorkbookFile(const QString& path);
-// The same for the bytes of a file read already; path names it in the
-// messages and gives a text file's sheet its name.
-QM_EXPORT WorkbookData ReadWorkbookContent(const QString& path, const QByteArray& content);
-QM_EXPORT void WriteWorkbookFile(const WorkbookData& workbook, const QString& path, FileFormat format);
 
 } // namespace excel

@@ -1,6 +1,7 @@
 #include "platform/excel/workbook.h"
 
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/vb/error.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "platform/excel/worksheetprovider.h"
 
 #include "platform/ado/ado.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/vb/error.h"
 #include "platform/vb/strings.h"
 

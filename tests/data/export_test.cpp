@@ -3,6 +3,7 @@
 #include "data/export.h"
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/excel/workbook.h"
 #include "platform/forms/controls.h"

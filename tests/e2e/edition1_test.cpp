@@ -5,6 +5,7 @@
 #include "tests/support/fault_server.h"
 
 #include "platform/ado/ado.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/variant.h"
 

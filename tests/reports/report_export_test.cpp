@@ -1,5 +1,6 @@
 // The report window's export of a report to a workbook, and its resend to
 // the numbers that were rejected or timed out.
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/variant.h"
 #include "platform/win32/paths.h"

@@ -2,6 +2,7 @@
 // builds (one text to a number list, or one message per number), every reply
 // of the gateway, the send log and the set-aside rows' workbook.
 #include "gateway/strBuffer_com.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/forms/services.h"
 #include "platform/forms/browser.h"

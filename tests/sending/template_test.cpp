@@ -3,6 +3,7 @@
 // counter and the size.
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/range.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/excel/workbook.h"

@@ -11,6 +11,7 @@
 // written as another program shows them), --width-tolerance N (characters; default
 // 0.2).
 
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/error.h"
 

@@ -2,6 +2,7 @@
 // header) as the workbook FILE, in the format its extension names; the
 // file the benchmark of reading a long .xlsx reads.
 
+#include "platform/excel/files/workbookfile.h"
 #include "platform/excel/sheetdata.h"
 #include "platform/vb/error.h"
 #include "tests/platform/excel/files_test_rows.h"

@@ -332,16 +332,6 @@ QString UnescapeOpenXml(const QString& text) {
 
 namespace {
 
-struct ErrorName {
-    int code;
-    const char* text;
-};
-constexpr ErrorName kErrors[] = {
-    {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
-    {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"},
-};
-constexpr int kNotAvailable = 0x2A;
-constexpr int kErrorValueBase = 2000;  // CVErr(2000 + code)
 
 // Windows-1252's characters from 0x80 to 0x9F (0 where it has none).
 constexpr char16_t kWindows1252High[32] = {
@@ -351,35 +341,6 @@ constexpr char16_t kWindows1252High[32] = {
 };
 
 } // namespace
-
-QString ErrorText(int code) {
-    for (const ErrorName& e : kErrors)
-        if (e.code == code)
-            return QString::fromLatin1(e.text);
-    return QString::fromLatin1("#N/A");
-}
-
-vb::Variant ErrorValue(int code) {
-    for (const ErrorName& e : kErrors)
-        if (e.code == code)
-            return vb::Variant::Error(kErrorValueBase + code);
-    return vb::Variant::Error(kErrorValueBase + kNotAvailable);
-}
-
-int ErrorCode(const vb::Variant& error) {
-    const int code = error.errorCode() - kErrorValueBase;
-    for (const ErrorName& e : kErrors)
-        if (e.code == code)
-            return code;
-    return kNotAvailable;
-}
-
-std::optional<int> ErrorCodeOfText(QStringView text) {
-    for (const ErrorName& e : kErrors)
-        if (text == QLatin1String(e.text))
-            return e.code;
-    return std::nullopt;
-}
 
 QString DecodeCodePage(QByteArrayView bytes, int codepage) {
     QString out(bytes.size(), Qt::Uninitialized);

@@ -103,12 +103,11 @@ unsigned IndexedColor(int index, const Palette& palette = DefaultPalette());
 QString EscapeOpenXmlSequences(const QString& text);
 QString UnescapeOpenXml(const QString& text);
 
-// Cell errors: the binary format's codes (0x07 for #DIV/0!), the texts the
-// host shows and the language's error values (CVErr(2007)).
-QString ErrorText(int code);
-vb::Variant ErrorValue(int code);
-int ErrorCode(const vb::Variant& error);             // the binary code of an error value
-std::optional<int> ErrorCodeOfText(QStringView text);  // "#DIV/0!" -> 0x07
+// Cell errors, as the model has them.
+using excel::ErrorCode;
+using excel::ErrorCodeOfText;
+using excel::ErrorText;
+using excel::ErrorValue;
 
 // Text of the single-byte code pages the files meet: Windows-1254
 // (Turkish) and 1252 (Western); any other is read as Latin-1.

@@ -7,6 +7,7 @@
 
 #include "platform/excel/files/cfb.h"
 #include "platform/excel/files/formats.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/vb/error.h"
 
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "tests/platform/excel/files_test.h"
 
 #include "platform/excel/files/common.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/vb/error.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "platform/ado/ado.h"
 #include "platform/excel/application.h"
+#include "platform/excel/files/workbookfile.h"
 #include "platform/vb/error.h"
 #include "tests/platform/ado/support.h"
 
