@@ -113,7 +113,8 @@ void AddinCommands::ResetAfterFailure(const std::shared_ptr<excel::Application>&
 }
 
 void AddinCommands::openHelp() {
-    win32::ShellExecute(ownerWindow, QStringLiteral("open"), win32::AppPath() + QStringLiteral("/quillmere.chm"),
+    // No window owns the help viewer: it opens as a window of its own.
+    win32::ShellExecute(nullptr, QStringLiteral("open"), win32::AppPath() + QStringLiteral("/quillmere.chm"),
                         QString(), QString(), kShowNormal);
 }
 

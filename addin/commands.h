@@ -52,8 +52,6 @@ public:
 
 private:
     void openHelp();
-
-    void* ownerWindow = nullptr;  // never set: the help file opens with no owner
 };
 
 } // namespace quillmere

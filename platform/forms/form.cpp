@@ -156,9 +156,14 @@ void installClickActivation() {
     if (installed || !QCoreApplication::instance())
         return;
     installed = true;
-    QCoreApplication::instance()->installEventFilter(new ClickActivation);
+    // The application's own filters: they go with it.
+    QCoreApplication* app = QCoreApplication::instance();
+    auto* clicks = new ClickActivation;
+    clicks->setParent(app);
+    app->installEventFilter(clicks);
     paintPacing = new PaintPacing;
-    QCoreApplication::instance()->installEventFilter(paintPacing);
+    paintPacing->setParent(app);
+    app->installEventFilter(paintPacing);
 }
 
 // The part of the primary screen windows may take, without the panels.

@@ -81,7 +81,7 @@ private:
 };
 
 int g_waits = 0;
-WaitFilter* g_filter = nullptr;
+QPointer<WaitFilter> g_filter;
 bool g_pumping = false;
 
 // The windows live on the thread of the application; a request made on
@@ -94,8 +94,11 @@ bool onWindowThread() {
 
 WaitScope::WaitScope() : painting_(onWindowThread()) {
     if (painting_ && g_waits++ == 0) {
-        if (!g_filter)
+        if (!g_filter) {
+            // The application's own filter: it goes with it.
             g_filter = new WaitFilter;
+            g_filter->setParent(QCoreApplication::instance());
+        }
         QCoreApplication::instance()->installEventFilter(g_filter);
     }
 }

@@ -151,17 +151,6 @@ bool isLocal(const char* qualified, const char* local) {
     return colon && std::strcmp(colon + 1, local) == 0;
 }
 
-// Names and types compared without a call for each: they are a letter or
-// a few.
-bool is(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
-
 bool named(const pugi::xml_node& node, const char* name) {
     return isLocal(node.name(), name);
 }
@@ -315,9 +304,9 @@ void readRichText(XmlPull& x, RichText& text) {
     for (;;) {
         switch (x.next()) {
         case XmlPull::Token::Start:
-            if (!phonetic && is(x.name(), "rPh"))
+            if (!phonetic && x.name() == "rPh")
                 phonetic = x.depth();
-            else if (!phonetic && is(x.name(), "t"))
+            else if (!phonetic && x.name() == "t")
                 inText = x.depth();
             break;
         case XmlPull::Token::End:
@@ -620,7 +609,7 @@ private:
             const std::string_view name = x.name();
             if (inSheetData && x.depth() <= sheetDataDepth)
                 inSheetData = false;
-            if (inSheetData && is(name, "c")) {
+            if (inSheetData && name == "c") {
                 if (row < 0)
                     row = 0;  // a cell outside any row: the first
                 column = columnOf(x.attribute("r"), column + 1);
@@ -635,10 +624,10 @@ private:
                 cell.type = x.attribute("t");
                 readCellContent(x, cell);
                 putCell(cell, sheet);
-            } else if (is(name, "sheetData")) {
+            } else if (name == "sheetData") {
                 inSheetData = true;
                 sheetDataDepth = x.depth();
-            } else if (inSheetData && is(name, "row")) {
+            } else if (inSheetData && name == "row") {
                 const std::string_view r = x.attribute("r");
                 if (r.empty()) {
                     row += 1;
@@ -651,10 +640,10 @@ private:
                 if (row >= kGridRows)
                     RaiseBeyondGrid(path_, sheet.name);
                 column = -1;
-            } else if (is(name, "mergeCell")) {
+            } else if (name == "mergeCell") {
                 if (const auto range = rangeOf(x.attribute("ref")))
                     sheet.merges.push_back(*range);
-            } else if (is(name, "col") && !inSheetData) {
+            } else if (name == "col" && !inSheetData) {
                 const std::string_view hidden = x.attribute("hidden");
                 if (hidden == "1" || hidden == "true")
                     return;
@@ -686,13 +675,13 @@ private:
                 return;
             if (t != XmlPull::Token::Start || x.depth() != depth + 1)
                 continue;
-            if (is(x.name(), "v")) {
+            if (x.name() == "v") {
                 cell.hasValue = true;
                 readPlainText(x, cell.value);
-            } else if (is(x.name(), "is")) {
+            } else if (x.name() == "is") {
                 cell.inlineText = true;
                 readRichText(x, cell.value);
-            } else if (is(x.name(), "f")) {
+            } else if (x.name() == "f") {
                 cell.hasFormula = true;
                 cell.formulaKind = x.attribute("t");
                 readPlainText(x, cell.formula);
@@ -721,26 +710,26 @@ private:
         const std::string& raw = cell.value.utf8;
         const int r = cell.row, c = cell.column;
         bool written = true;
-        if (is(type, "inlineStr") && cell.inlineText) {
+        if (type == "inlineStr" && cell.inlineText) {
             sheet.setValue(r, c, vb::Variant(text(cell.value, cell, sheet)));
         } else if (!cell.hasValue) {
             // no value: an empty cell that may carry a font, or a formula
             // whose result was never stored
             written = false;
-        } else if (is(type, "s")) {
+        } else if (type == "s") {
             const auto index = wholeNumber<size_t>(raw);
             if (!index)
                 RaiseUnreadable(path_, QStringLiteral("sharedStrings"));
             sheet.setText(r, c, sharedString(*index, cell, sheet));
-        } else if (is(type, "str")) {
+        } else if (type == "str") {
             sheet.setValue(r, c, vb::Variant(text(cell.value, cell, sheet)));
-        } else if (is(type, "e")) {
+        } else if (type == "e") {
             const QString errorText = QString::fromUtf8(raw.data(), qsizetype(raw.size())).trimmed();
             const auto code = ErrorCodeOfText(errorText);
             sheet.setValue(r, c, code ? ErrorValue(*code) : vb::Variant(errorText.left(kMaxTextLength)));
-        } else if (is(type, "b")) {
+        } else if (type == "b") {
             sheet.setValue(r, c, vb::Variant(raw == "1" || raw == "true"));
-        } else if (is(type, "d")) {
+        } else if (type == "d") {
             const QDateTime when = QDateTime::fromString(QString::fromUtf8(raw.data(), qsizetype(raw.size())), Qt::ISODate);
             if (when.isValid())
                 sheet.setValue(r, c, vb::Variant(QDateTime(when.date(), when.time())));

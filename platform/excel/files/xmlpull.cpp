@@ -21,15 +21,6 @@ const char* findEither(const char* p, const char* end, char a, char b) {
     return p;
 }
 
-bool same(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -309,7 +300,7 @@ XmlPull::Token XmlPull::endTag() {
         std::string_view name(from + 2, size_t(gt - from - 2));
         while (!name.empty() && isSpace(name.back()))
             name.remove_suffix(1);
-        if (openAt_.empty() || !same(std::string_view(openNames_).substr(openAt_.back()), name))
+        if (openAt_.empty() || std::string_view(openNames_).substr(openAt_.back()) != name)
             fail("an end tag does not match its start tag");
         closeElement();
         local_ = localOf(name);
@@ -425,14 +416,14 @@ void XmlPull::readCdata() {
 
 bool XmlPull::hasAttribute(std::string_view local) const {
     for (const Attribute& a : attributes_)
-        if (same(a.local, local))
+        if (a.local == local)
             return true;
     return false;
 }
 
 std::string_view XmlPull::attribute(std::string_view local) {
     for (Attribute& a : attributes_) {
-        if (!same(a.local, local))
+        if (a.local != local)
             continue;
         if (a.raw.find('&') == std::string_view::npos)
             return a.raw;
