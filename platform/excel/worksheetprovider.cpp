@@ -137,7 +137,7 @@ std::optional<FileStamp> stampOf(const QString& path) {
 // its rows then, and a sheet asked for again is read again.
 class Reading {
 public:
-    Reading(FileStamp stamp, WorkbookData book) : stamp(stamp) {
+    Reading(FileStamp read, WorkbookData book) : stamp(read) {
         for (SheetData& sheet : book.sheets) {
             names.push_back(sheet.name);
             sheets_.push_back(std::make_unique<SheetData>(std::move(sheet)));

@@ -43,7 +43,7 @@ Q_LOGGING_CATEGORY(swallowed, "quillmere.swallowed", QtInfoMsg)
 
 const QLoggingCategory& SwallowedCategory() { return swallowed(); }
 
-void LogSwallowed(std::source_location where) noexcept {
+void LogSwallowed(const char* file, unsigned line, const char* function) noexcept {
     try {
         if (!swallowed().isDebugEnabled())
             return;
@@ -59,8 +59,7 @@ void LogSwallowed(std::source_location where) noexcept {
         } catch (...) {
             what = QStringLiteral("an exception of no known type");
         }
-        qCDebug(swallowed, "%s:%u (%s): %s", where.file_name(), unsigned(where.line()), where.function_name(),
-                qUtf8Printable(what));
+        qCDebug(swallowed, "%s:%u (%s): %s", file, line, function, qUtf8Printable(what));
     } catch (...) {
         // Logging what was dropped must not fail in its turn.
     }

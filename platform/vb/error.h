@@ -5,7 +5,6 @@
 #include <QLoggingCategory>
 #include <QString>
 #include <exception>
-#include <source_location>
 #include <string>
 
 namespace vb {
@@ -65,17 +64,19 @@ QM_EXPORT QString ErrorDescription(const std::exception& e);
 QM_EXPORT const QLoggingCategory& SwallowedCategory();
 
 // Called inside a catch block: logs the exception being handled, with where
-// it was dropped.
-QM_EXPORT void LogSwallowed(std::source_location where = std::source_location::current()) noexcept;
+// it was dropped (the caller's place, by default).
+QM_EXPORT void LogSwallowed(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
+                            const char* function = __builtin_FUNCTION()) noexcept;
 
 // A statement whose failure is ignored ("On Error Resume Next"): one that
 // fails is skipped, logged, and the code goes on with the next.
 template <class F>
-void ResumeNext(F&& statement, std::source_location where = std::source_location::current()) noexcept {
+void ResumeNext(F&& statement, const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
+                const char* function = __builtin_FUNCTION()) noexcept {
     try {
         statement();
     } catch (...) {
-        LogSwallowed(where);
+        LogSwallowed(file, line, function);
     }
 }
 

@@ -502,8 +502,8 @@ TEST_P(AddinDesktop, EachWindowHasItsTitleAndTheActionsOfItsBorder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, AddinDesktop, ::testing::Values(1, 2),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return "Edition" + std::to_string(info.param);
+                         [](const ::testing::TestParamInfo<int>& test) {
+                             return "Edition" + std::to_string(test.param);
                          });
 
 } // namespace

@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
         PartsCase{"700", QString(380, u'a') + QStringLiteral("[##Not##][##Not##]"), {380, 700, 702, 780}, 3 + 4 + 4 + 4},
         // No template at all: every listed row an empty message of one part.
         PartsCase{"empty", QString(), {0, 0, 0, 0}, 4}),
-    [](const auto& info) { return std::string("Around") + info.param.what; });
+    [](const auto& test) { return std::string("Around") + test.param.what; });
 
 TEST_F(Edition2Template, TheFinalScreenIsFilledInViewAndKeepsItsRemoveButton) {
     edition2::frmSMS& p = page("kalabalik.xls");

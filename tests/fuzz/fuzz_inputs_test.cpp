@@ -49,6 +49,6 @@ TEST_P(FuzzInputs, RunWithoutFindings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::ValuesIn(kTargets),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

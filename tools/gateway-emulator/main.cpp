@@ -191,10 +191,10 @@ int main(int argc, char** argv) {
         } else {
             // Written as it is: the library compresses a body, never what a
             // provider of a known length writes.
-            auto body = std::make_shared<std::string>(reply.body);
-            res.set_content_provider(body->size(), reply.contentType.c_str(),
-                                     [body](size_t offset, size_t length, httplib::DataSink& sink) {
-                                         sink.write(body->data() + offset, length);
+            auto content = std::make_shared<std::string>(reply.body);
+            res.set_content_provider(content->size(), reply.contentType.c_str(),
+                                     [content](size_t offset, size_t length, httplib::DataSink& sink) {
+                                         sink.write(content->data() + offset, length);
                                          return true;
                                      });
         }

@@ -187,8 +187,8 @@ TEST_P(CorpusRoundTrip, EveryFixtureIsWrittenAndReadBackWithTheSameValues) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, CorpusRoundTrip,
                          ::testing::Values(FileFormat::Xls, FileFormat::Xlsx, FileFormat::Csv),
-                         [](const auto& info) {
-                             return info.param == FileFormat::Xls ? "xls" : info.param == FileFormat::Xlsx ? "xlsx" : "csv";
+                         [](const auto& test) {
+                             return test.param == FileFormat::Xls ? "xls" : test.param == FileFormat::Xlsx ? "xlsx" : "csv";
                          });
 
 using Refusals = FilesTest;

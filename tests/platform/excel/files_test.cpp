@@ -278,7 +278,7 @@ TEST_P(RoundTrip, ReplacesAnExistingFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::Values(FileFormat::Xls, FileFormat::Xlsx),
-                         [](const auto& info) { return info.param == FileFormat::Xls ? "xls" : "xlsx"; });
+                         [](const auto& test) { return test.param == FileFormat::Xls ? "xls" : "xlsx"; });
 
 using CsvFiles = FilesTest;
 

@@ -222,7 +222,7 @@ public:
         resize(300, 200);
         button = new CommandButton(this, QStringLiteral("cmdGonder"), QStringLiteral("Gönder"));
         button->setGeometry(20, 20, 100, 30);
-        button->Click = [this] { events().push_back(QStringLiteral("Click")); };
+        button->Click = [] { events().push_back(QStringLiteral("Click")); };
     }
     void Form_Activate() override {
         events().push_back(QStringLiteral("Activate"));
