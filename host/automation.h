@@ -1,13 +1,12 @@
 #pragma once
 
+#include "host/commands/commands.h"
 #include "platform/forms/services.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QJsonObject>
 #include <QObject>
 #include <deque>
-#include <functional>
 
 namespace host {
 
@@ -16,7 +15,8 @@ class Host;
 // The automation protocol: one JSON command a line on standard input, one
 // JSON reply a line for each, in order, on the descriptor given (the
 // process's standard output, which nothing else writes to). Message boxes,
-// Save As dialogs, popup menus and the shell are the scripted services.
+// Save As dialogs, popup menus and the shell are the scripted services. The
+// commands are in host/commands/, a file for each group.
 class Automation : public QObject {
 public:
     Automation(Host& host, forms::ScriptedServices services, int replyFd);
@@ -31,8 +31,6 @@ public:
     QByteArray handleLine(const QByteArray& line);
 
 private:
-    using Handler = std::function<QJsonObject(const QJsonObject&)>;
-    void addCommands();
     void received(const QByteArray& line);
     void endOfInput();
     void drain();
@@ -43,7 +41,7 @@ private:
     Host& host_;
     forms::ScriptedServices services_;
     int replyFd_;
-    QHash<QString, Handler> commands_;
+    CommandTable commands_;
     std::deque<QByteArray> pending_;
     bool busy_ = false;
     bool inputEnded_ = false;
