@@ -10,13 +10,13 @@
 #include <QJsonDocument>
 #include <QTimer>
 #include <cerrno>
-#include <thread>
 #include <unistd.h>
 
 namespace host {
 
 Automation::Automation(Host& host, forms::ScriptedServices services, int replyFd)
-    : host_(host), services_(std::move(services)), replyFd_(replyFd) {
+    : host_(host), services_(std::move(services)), replyFd_(replyFd),
+      input_(STDIN_FILENO, [this](std::vector<QByteArray> lines, bool ended) { received(std::move(lines), ended); }) {
     AddWorkbookCommands(commands_, host_);
     AddCommandBarCommands(commands_, host_);
     AddWindowCommands(commands_, host_);
@@ -35,41 +35,17 @@ Automation::~Automation() {
 }
 
 void Automation::start() {
-    std::thread([this] {
-        QByteArray buffer;
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            buffer.append(chunk, n);
-            qsizetype end;
-            while ((end = buffer.indexOf('\n')) >= 0) {
-                QByteArray line = buffer.left(end);
-                buffer.remove(0, end + 1);
-                QMetaObject::invokeMethod(this, [this, line] { received(line); }, Qt::QueuedConnection);
-            }
-        }
-        if (!buffer.isEmpty())
-            QMetaObject::invokeMethod(this, [this, buffer] { received(buffer); }, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(this, [this] { endOfInput(); }, Qt::QueuedConnection);
-    }).detach();
+    input_.start();
 }
 
-void Automation::received(const QByteArray& line) {
-    pending_.push_back(line);
+void Automation::received(std::vector<QByteArray> lines, bool ended) {
+    for (QByteArray& line : lines)
+        pending_.push_back(std::move(line));
+    inputEnded_ = inputEnded_ || ended;
     // A command that runs the event loop (wait, or an add-in's DoEvents)
-    // must not have the next one run inside it.
+    // reads on inside it, but must not have the next one run inside it.
     if (!busy_)
         drain();
-}
-
-void Automation::endOfInput() {
-    inputEnded_ = true;
-    if (!busy_)
-        finish();
 }
 
 void Automation::drain() {
@@ -92,6 +68,7 @@ void Automation::finish() {
     if (finished_)
         return;
     finished_ = true;
+    input_.stop();
     host_.shutdown();
     QCoreApplication::exit(0);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "host/commands/commands.h"
+#include "host/linereader.h"
 #include "platform/forms/services.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QObject>
 #include <deque>
+#include <vector>
 
 namespace host {
 
@@ -22,8 +24,9 @@ public:
     Automation(Host& host, forms::ScriptedServices services, int replyFd);
     ~Automation() override;
 
-    // Starts reading standard input; at its end the host shuts down and the
-    // event loop ends with exit code 0.
+    // Starts reading standard input (a pipe, a file or a terminal) on the
+    // event loop; at its end, once the commands before it have answered, the
+    // host shuts down and the event loop ends with exit code 0.
     void start();
 
     // One command line in, its reply out (no newline). Public for tests of
@@ -31,8 +34,7 @@ public:
     QByteArray handleLine(const QByteArray& line);
 
 private:
-    void received(const QByteArray& line);
-    void endOfInput();
+    void received(std::vector<QByteArray> lines, bool ended);
     void drain();
     void finish();
     void write(const QByteArray& reply);
@@ -42,6 +44,7 @@ private:
     forms::ScriptedServices services_;
     int replyFd_;
     CommandTable commands_;
+    LineReader input_;
     std::deque<QByteArray> pending_;
     bool busy_ = false;
     bool inputEnded_ = false;
