@@ -1,13 +1,14 @@
 #pragma once
 
+#include "host/commands/commands.h"
+#include "host/linereader.h"
 #include "platform/forms/services.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QJsonObject>
 #include <QObject>
 #include <deque>
-#include <functional>
+#include <vector>
 
 namespace host {
 
@@ -16,14 +17,16 @@ class Host;
 // The automation protocol: one JSON command a line on standard input, one
 // JSON reply a line for each, in order, on the descriptor given (the
 // process's standard output, which nothing else writes to). Message boxes,
-// Save As dialogs, popup menus and the shell are the scripted services.
+// Save As dialogs, popup menus and the shell are the scripted services. The
+// commands are in host/commands/, a file for each group.
 class Automation : public QObject {
 public:
     Automation(Host& host, forms::ScriptedServices services, int replyFd);
     ~Automation() override;
 
-    // Starts reading standard input; at its end the host shuts down and the
-    // event loop ends with exit code 0.
+    // Starts reading standard input (a pipe, a file or a terminal) on the
+    // event loop; at its end, once the commands before it have answered, the
+    // host shuts down and the event loop ends with exit code 0.
     void start();
 
     // One command line in, its reply out (no newline). Public for tests of
@@ -31,10 +34,7 @@ public:
     QByteArray handleLine(const QByteArray& line);
 
 private:
-    using Handler = std::function<QJsonObject(const QJsonObject&)>;
-    void addCommands();
-    void received(const QByteArray& line);
-    void endOfInput();
+    void received(std::vector<QByteArray> lines, bool ended);
     void drain();
     void finish();
     void write(const QByteArray& reply);
@@ -43,7 +43,8 @@ private:
     Host& host_;
     forms::ScriptedServices services_;
     int replyFd_;
-    QHash<QString, Handler> commands_;
+    CommandTable commands_;
+    LineReader input_;
     std::deque<QByteArray> pending_;
     bool busy_ = false;
     bool inputEnded_ = false;

@@ -102,20 +102,20 @@ std::vector<QObject*> FormControls(forms::Form* form) {
     return out;
 }
 
+forms::Form* LoadedForm(const QString& name) {
+    for (forms::Form* f : forms::LoadedForms())
+        if (f->className().compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(name));
+}
+
 ControlRef FindControl(const QString& name) {
     const qsizetype dot = name.indexOf(u'.');
     if (dot <= 0 || dot == name.size() - 1)
         throw CommandError(QStringLiteral("a control is named \"form.control\", not \"%1\"").arg(name));
     const QString formName = name.left(dot);
     const QString controlName = name.mid(dot + 1);
-    forms::Form* form = nullptr;
-    for (forms::Form* f : forms::LoadedForms())
-        if (f->className().compare(formName, Qt::CaseInsensitive) == 0) {
-            form = f;
-            break;
-        }
-    if (!form)
-        throw CommandError(QStringLiteral("no loaded window \"%1\"").arg(formName));
+    forms::Form* form = LoadedForm(formName);
     for (QObject* c : FormControls(form))
         if (c->objectName().compare(controlName, Qt::CaseInsensitive) == 0)
             return {form, c, forms::ControlKind(c)};

@@ -30,6 +30,10 @@ private:
 // (forms::ControlKind), widgets and timers, in creation order.
 std::vector<QObject*> FormControls(forms::Form* form);
 
+// A loaded window by its class name, whatever its case. Raises
+// CommandError when there is none.
+forms::Form* LoadedForm(const QString& name);
+
 // A control named "form.control" (a control-array item as "name(index)");
 // the window by its class name. Raises CommandError when there is none.
 struct ControlRef {

@@ -20,7 +20,9 @@
 #include "platform/win32/app.h"
 #include "platform/win32/shell.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #ifndef QM_TEST_TAG
 #error "QM_TEST_TAG names the build of the test add-in"
@@ -161,6 +163,18 @@ public:
         });
         button(QStringLiteral("Hata"), 548, {}, [] { vb::Raise(5, QStringLiteral("deneme hatası")); });
         button(QStringLiteral("Kapat"), 1445, {}, [] { gApp->Quit(); });
+        // As a window that waits for the gateway: DoEvents until the time is
+        // up, then a mark in A1.
+        button(QStringLiteral("Bekle"), 2146, {}, [] {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < 500) {
+                vb::DoEvents();
+                QThread::msleep(5);
+            }
+            if (gApp && gApp->ActiveSheet())
+                gApp->Range(QStringLiteral("A1")).setValue(QStringLiteral("bekledi"));
+        });
         toolbar_->setVisible(true);
         toolbar_->setPosition(excel::msoBarTop);
 
