@@ -134,20 +134,14 @@ void lockChecks(const QList<forms::CheckBox*>& checks) {
     }
 }
 
+// The counters from nothing: a report counts its lines as it reads them.
+// The speed line's figure follows once the rows are built.
 void startProgress() {
-    mdlGenel::ProgressTotal = 0;
-    mdlGenel::ProgressDone = 0;
-    mdlGenel::ProgressMark = 0;
-    forms::Get<frmBekle>().Label2->setVisible(true);
+    frmBekle::Start(0);
+    forms::Get<frmBekle>().showSpeedCaption();
 }
 
-void closeWaitWindow() {
-    frmBekle& wait = forms::Get<frmBekle>();
-    wait.Timer1->setEnabled(false);
-    wait.lblIslemHiz->setVisible(false);
-    wait.Label2->setVisible(false);
-    forms::Unload(wait);
-}
+void closeWaitWindow() { forms::Get<frmBekle>().finish(); }
 
 } // namespace
 
@@ -188,27 +182,27 @@ public:
     bool cancelled() override { return mdlGenel::CancelRequested; }
     void yield() override { yield_(); }
     void countingStarts() override {
-        forms::Get<frmBekle>().Label1->setCaption(kCounting);
+        forms::Get<frmBekle>().setStatus(kCounting);
         vb::DoEvents();
     }
     void counted(qint32 total) override {
-        mdlGenel::ProgressTotal += 1;
+        frmBekle::CountOne();
         pending_[kTotal] = total;
         showCountsWhenDue();
     }
     void rowsStart() override {
         showCounts();
         frmBekle& wait = forms::Get<frmBekle>();
-        wait.lblIslemHiz->setVisible(true);
-        wait.Timer1->setEnabled(true);
-        wait.Label1->setCaption(kBuilding);
+        wait.showSpeedFigure();
+        wait.setTicking(true);
+        wait.setStatus(kBuilding);
         vb::DoEvents();
     }
     void statusCounted(reports::Status status, qint32 count) override {
         pending_[std::size_t(status)] = count;
         showCountsWhenDue();
     }
-    void rowAdded() override { mdlGenel::ProgressDone += 1; }
+    void rowAdded() override { frmBekle::Advance(); }
     ado::Recordset& report() override {
         // A tab change meanwhile gives the rows left a new recordset.
         ado::RecordsetPtr rs = report_->Recordset();
@@ -488,7 +482,7 @@ void frmRapor::RaporCek() {
         const ado::RecordsetPtr sent = rsRapor1->Recordset();
         if (!sent || (sent->Bof() && sent->Eof()))
             return;
-        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        forms::Get<frmBekle>().setStatus(kFetching);
         vb::DoEvents();
 
         const QString packageId = vb::CStr(sent->Fields(1).Value());
@@ -534,7 +528,7 @@ void frmRapor::RaporCek2() {
     const QList<forms::CheckBox*> checks{Check5, Check6, Check7, Check8};
     try {
         lockChecks(checks);
-        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        forms::Get<frmBekle>().setStatus(kFetching);
         vb::DoEvents();
 
         QString reply;
@@ -652,17 +646,17 @@ public:
 
     void yield() override { yield_(); }
     void countingStarts() override {
-        forms::Get<frmBekle>().Label1->setCaption(kCounting);
+        forms::Get<frmBekle>().setStatus(kCounting);
         vb::DoEvents();
     }
-    void counted(qint32) override { mdlGenel::ProgressTotal += 1; }
+    void counted(qint32) override { frmBekle::CountOne(); }
     void rowsStart() override {
-        forms::Get<frmBekle>().Label1->setCaption(kBuilding);
+        forms::Get<frmBekle>().setStatus(kBuilding);
         vb::DoEvents();
         // Named again: a "Vazgeç" during the yield unloads the window.
-        forms::Get<frmBekle>().Timer1->setEnabled(true);
+        forms::Get<frmBekle>().setTicking(true);
     }
-    void rowStarts() override { mdlGenel::ProgressDone += 1; }
+    void rowStarts() override { frmBekle::Advance(); }
     // A tab change during the count gives the rows a new recordset.
     ado::Recordset& report() override {
         if (!report_->Recordset())
@@ -693,7 +687,7 @@ void frmRapor::cmdRaporGoruntule_3_Click() {
             return;
         }
         forms::Get<frmBekle>().Show();
-        forms::Get<frmBekle>().Label1->setCaption(kFetching);
+        forms::Get<frmBekle>().setStatus(kFetching);
         vb::DoEvents();
 
         const QString document = reportQuery(quillmere::documents::kNumberReport,
@@ -723,11 +717,8 @@ void frmRapor::cmdRaporGoruntule_3_Click() {
 
         mdlGenel::StartFlag = QStringLiteral("1");
         CreateFields1();
-        mdlGenel::ProgressTotal = 0;
-        mdlGenel::ProgressDone = 0;
-        mdlGenel::ProgressMark = 0;
-        forms::Get<frmBekle>().lblIslemHiz->setVisible(true);
-        forms::Get<frmBekle>().Label2->setVisible(true);
+        frmBekle::Start(0);
+        forms::Get<frmBekle>().showSpeedLine();
         if (!reply.isEmpty()) {
             NumberFetchSink sink(rsKopuk1);
             reports::ParseNumberReport(reply, sink);
@@ -738,7 +729,7 @@ void frmRapor::cmdRaporGoruntule_3_Click() {
         vb::MsgBox(mdlGenel::StartFlag + QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz"), vb::vbCritical,
                    kTitle);
         if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
-            wait->Timer1->setEnabled(false);
+            wait->setTicking(false);
             forms::Unload(*wait);
         }
         // A failed post leaves the tab able to fetch again.
@@ -952,7 +943,8 @@ void frmRapor::exportReport(int tab) {
             ExportHeaders << QString();
             forms::Get<frmBekle>().Show();
             vb::DoEvents();
-            mdlGenel::ExportRecordsetToExcel(copy, fileName, ExportHeaders);
+            frmBekle::ExportProgress progress;
+            mdlGenel::ExportRecordsetToExcel(copy, fileName, ExportHeaders, progress);
             vb::DoEvents();
         }
         forms::UnloadDefault<frmBekle>();

@@ -342,22 +342,19 @@ namespace {
 // A merged message longer than one SMS is not sent: its row is set aside.
 constexpr int kMaxMerged = 160;
 
-// The wait window's speed line and timer, on while the list is built.
-void showWaitWindow() {
+// The wait window with its speed line and timer, on while the list is
+// built.
+void showWaitWindow(qint32 rows) {
+    frmBekle::Start(rows);
     frmBekle& wait = forms::Get<frmBekle>();
     wait.Show();
-    wait.Label2->setVisible(true);
-    wait.lblIslemHiz->setVisible(true);
-    wait.Timer1->setEnabled(true);
+    wait.showSpeedLine();
+    wait.setTicking(true);
 }
 
 void closeWaitWindow() {
-    if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
-        vb::ResumeNext([&] { wait->Timer1->setEnabled(false); });
-        vb::ResumeNext([&] { wait->Label2->setVisible(false); });
-        vb::ResumeNext([&] { wait->lblIslemHiz->setVisible(false); });
-        vb::ResumeNext([&] { forms::Unload(*wait); });
-    }
+    if (frmBekle* wait = forms::IfLoaded<frmBekle>())
+        wait->finish();
 }
 
 // An empty recordset of the sheet's columns, for the rows set aside.
@@ -475,10 +472,7 @@ void frmSMS::cmdIleri_Click() {
         // Kept here: the page's own reference goes when the page unloads.
         const std::shared_ptr<ado::Recordset> sheetRows = rsSheet;
         ado::Recordset& sheet = *sheetRows;
-        mdlGenel::ProgressTotal = qint32(sheet.RecordCount());
-        mdlGenel::ProgressDone = 0;
-        mdlGenel::ProgressMark = 0;
-        showWaitWindow();
+        showWaitWindow(qint32(sheet.RecordCount()));
 
         sheet.MoveFirst();
         mdlGenel::NumberSet listed{QStringLiteral("5000000000")};
@@ -535,7 +529,7 @@ void frmSMS::cmdIleri_Click() {
                 }
             }
             sheet.MoveNext();
-            ++mdlGenel::ProgressDone;
+            frmBekle::Advance();
         }
 
         showTotal();

@@ -393,7 +393,8 @@ void frmSonEkran::exportSetAsideRows() {
     forms::Get<frmBekle>().Show();
     vb::DoEvents();
     QString file = QStringLiteral("C:\\gitmeyen.xls");
-    mdlGenel::ExportRecordsetToExcel(mdlGenel::OverlongRows, file, FieldNames);
+    frmBekle::ExportProgress progress;
+    mdlGenel::ExportRecordsetToExcel(mdlGenel::OverlongRows, file, FieldNames, progress);
     vb::DoEvents();
     forms::UnloadDefault<frmBekle>();
 }
