@@ -393,20 +393,6 @@ void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
 
 } // namespace
 
-void frmSMS::listBuildStarts(frmSonEkran& screen) {
-    screen.cmdLstCikart->setEnabled(false);
-    screen.DataGrid1->setDataSource(nullptr);
-    screen.Frame3->setVisible(true);
-    screen.Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
-}
-
-void frmSMS::listBuildEnds(frmSonEkran& screen) {
-    screen.DataGrid1->setDataSource(screen.Adodc1);
-    screen.cmdLstCikart->setEnabled(true);
-    screen.Frame3->setVisible(false);
-    screen.Grid1Ayar();
-}
-
 bool frmSMS::setsAside(const QString& merged) const { return vb::Len(merged) > kMaxMerged; }
 
 qint64 frmSMS::totalOf(const QString&) const { return 1; }
@@ -424,7 +410,7 @@ void frmSMS::cmdIleri_Click() {
     bool totalToShow = false;
     auto showTotal = [&] {
         if (totalToShow && screen && screen->isLoaded())
-            screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(listedTotal));
+            screen->showListTotal(listedTotal);
         totalToShow = false;
     };
     try {
@@ -480,9 +466,7 @@ void frmSMS::cmdIleri_Click() {
         mdlGenel::OverlongRows = setAsideRecordset(sheet);
         const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
 
-        listBuildStarts(*screen);
-
-        const std::shared_ptr<ado::Recordset> list = screen->Adodc1->Recordset();
+        const std::shared_ptr<ado::Recordset> list = screen->beginListBuild();
         const ado::Field listNumber = list->Fields(QStringLiteral("GsmNo"));
         const ado::Field listMessage = list->Fields(QStringLiteral("Mesaj"));
         sending::RowMerger merger(templateText);
@@ -534,7 +518,7 @@ void frmSMS::cmdIleri_Click() {
 
         showTotal();
         closeWaitWindow();
-        listBuildEnds(*screen);
+        screen->endListBuild();
     } catch (const std::exception& e) {
         showTotal();
         closeWaitWindow();

@@ -23,7 +23,6 @@ class OptionButton;
 class TextBox;
 class WebBrowser;
 } // namespace forms
-class frmSonEkran;
 
 // The template page: the active workbook read as a database, the rows of
 // one of its tables narrowed by a list of conditions and sorted by a
@@ -112,11 +111,6 @@ protected:
     // The list builder's steps that differ by edition. Whether an empty
     // template stops the builder before it starts.
     virtual bool needsTemplate() const { return true; }
-    // The final screen while its list is built, and once it is: its remove
-    // button off and its grid detached under the status frame, then all of
-    // it back.
-    virtual void listBuildStarts(frmSonEkran& screen);
-    virtual void listBuildEnds(frmSonEkran& screen);
     // Whether a row whose number passed is set aside for the length of its
     // message instead of listed.
     virtual bool setsAside(const QString& merged) const;
