@@ -27,7 +27,6 @@ protected:
     bool needsTemplate() const override { return false; }
     bool setsAside(const QString&) const override { return false; }
     qint64 totalOf(const QString& merged) const override;
-    void placeTablePanels(int left, int height) override;
 };
 
 } // namespace edition2

@@ -38,18 +38,26 @@ QString recordCountCaption(const std::shared_ptr<ado::Recordset>& rs) {
 
 } // namespace
 
-frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
+frmSMS::frmSMS() : frmSMS(Parts{}) {}
+
+frmSMS::frmSMS(Parts parts) : forms::Form(QStringLiteral("frmSMS")) {
     setCaption(QStringLiteral("Quillmere - SMS Gönderimi"));
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     DataGrid1 = new forms::DataGrid(this, QStringLiteral("DataGrid1"));
     Adodc1 = new forms::Adodc(this, QStringLiteral("Adodc1"));
 
-    Frame3 = new forms::Frame(this, QStringLiteral("Frame3"), QStringLiteral("Çalışma Sayfası"));
-    Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Seçiniz :"));
-    forms::Place(Label6, 120, 330, 855, 255);
-    cbSayfa = new forms::ComboBox(Frame3, QStringLiteral("cbSayfa"));
-    forms::Place(cbSayfa, 1020, 270, 2025, 315);
+    Frame3 = nullptr;
+    Label6 = nullptr;
+    cbSayfa = nullptr;
+    if (parts.tableChoice) {
+        Frame3 = new forms::Frame(this, QStringLiteral("Frame3"), QStringLiteral("Çalışma Sayfası"));
+        Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Seçiniz :"));
+        forms::Place(Label6, 120, 330, 855, 255);
+        cbSayfa = new forms::ComboBox(Frame3, QStringLiteral("cbSayfa"));
+        forms::Place(cbSayfa, 1020, 270, 2025, 315);
+        cbSayfa->Click = [this] { cbSayfa_Click(); };
+    }
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"), QStringLiteral("Filtreleme seçenekleri"));
     Label1 = new forms::Label(Frame1, QStringLiteral("Label1"), QStringLiteral("Eğer :"));
@@ -97,7 +105,6 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     cmdIleri = new forms::CommandButton(this, QStringLiteral("cmdIleri"), QStringLiteral("İleri >>"));
     WebBrowser1 = new forms::WebBrowser(this, QStringLiteral("WebBrowser1"));
 
-    cbSayfa->Click = [this] { cbSayfa_Click(); };
     cmdAlanEkle->Click = [this] { cmdAlanEkle_Click(); };
     cmdFEkle->Click = [this] { cmdFEkle_Click(); };
     cmdFSil->Click = [this] { cmdFSil_Click(); };
@@ -546,7 +553,15 @@ void frmSMS::layOut() {
     const int W = Width(), H = Height();
     const int gridWidth = W - 3375;
     forms::Place(DataGrid1, 60, 60, gridWidth, H - 3300);
-    placeTablePanels(gridWidth + 105, H);
+    // The table choice and the filter right of the grid; without the
+    // choice the filter takes its room.
+    const int panels = gridWidth + 105;
+    if (Frame3) {
+        forms::Place(Frame3, panels, 0, 3165, 780);
+        forms::Place(Frame1, panels, 840, 3165, H - 4065);
+    } else {
+        forms::Place(Frame1, panels, 0, 3165, H - 3210);
+    }
     const int messageWidth = W - 135;
     forms::Place(Frame2, 60, H - 3225, messageWidth, 1035);
     forms::Place(txtMesaj, 120, 270, messageWidth - 240, 660);
@@ -557,9 +572,4 @@ void frmSMS::layOut() {
     forms::Place(cmdGeri, W - 2670, row, 1215, 375);
     forms::Place(cmdIleri, W - 1350, row, 1215, 375);
     forms::Place(WebBrowser1, 0, H - 1545, W - 105, 1095);
-}
-
-void frmSMS::placeTablePanels(int left, int height) {
-    forms::Place(Frame3, left, 0, 3165, 780);
-    forms::Place(Frame1, left, 840, 3165, height - 4065);
 }

@@ -30,7 +30,15 @@ class WebBrowser;
 // which column placeholders "[##name##]" go from the column menu.
 class frmSMS : public forms::Form {
 public:
+    // What a page is built with. Without the table choice (the second
+    // edition's) it has no Frame3, Label6 or cbSayfa, and its Form_Load,
+    // which reads the table chosen there, is replaced by one that reads a
+    // table itself.
+    struct Parts {
+        bool tableChoice = true;
+    };
     frmSMS();
+    explicit frmSMS(Parts parts);
 
     // The page that opened this one (the welcome page); nothing reads it.
     forms::FormRef OwnerForm;
@@ -117,12 +125,8 @@ protected:
     // What a listed row adds to the final screen's total: one recipient.
     virtual qint64 totalOf(const QString& merged) const;
 
-    // Positions of the table panel(s) right of the grid, whose right edge
-    // is left.
-    virtual void placeTablePanels(int left, int height);
-    void layOut();
-
 private:
+    void layOut();
     void LoadSheet();
     // The load fills the table list itself and then loads the first table
     // once; the list's own change notices meanwhile load nothing.
