@@ -300,7 +300,7 @@ void frmSonEkran::cmdGonder_Click() {
         showSendError(e);
         return;
     }
-    closeWorkbookConnection();
+    mdlGenel::CloseWorkbookConnection();
     forms::Unload(*this);
 }
 
@@ -429,19 +429,6 @@ void frmSonEkran::exportSetAsideRows() {
     mdlGenel::ExportRecordsetToExcel(mdlGenel::OverlongRows, file, FieldNames, progress);
     vb::DoEvents();
     forms::UnloadDefault<frmBekle>();
-}
-
-void frmSonEkran::closeWorkbookConnection() {
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelSchema)
-            mdlGenel::ExcelSchema->Close();
-    });
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelConnection)
-            mdlGenel::ExcelConnection->Close();
-    });
-    mdlGenel::ExcelSchema.reset();
-    mdlGenel::ExcelConnection.reset();
 }
 
 void frmSonEkran::Form_Resize() {

@@ -118,7 +118,6 @@ private:
     // The status frame's text; nothing on a screen without the frame.
     void setStatusText(const QString& text);
     void exportSetAsideRows();
-    void closeWorkbookConnection();
 
     // The recipient list made at loading; the window works on its clone in
     // Adodc1.
