@@ -2,7 +2,7 @@
 
 #include "addin/gate.h"
 #include "addin/windowlist.h"
-#include "platform/ado/ado.h"
+#include "data/database.h"
 #include "platform/excel/application.h"
 #include "platform/forms/form.h"
 #include "platform/vb/error.h"
@@ -64,14 +64,5 @@ void Connect::OnDisconnection(int removeMode, excel::CustomArray&) {
             ExcelApp->Quit();
     });
     ExcelApp.reset();
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelSchema)
-            mdlGenel::ExcelSchema->Close();
-    });
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelConnection)
-            mdlGenel::ExcelConnection->Close();
-    });
-    mdlGenel::ExcelSchema.reset();
-    mdlGenel::ExcelConnection.reset();
+    mdlGenel::CloseWorkbookConnection();
 }

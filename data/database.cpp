@@ -20,6 +20,19 @@ void OpenDatabase() {
     }
 }
 
+void CloseWorkbookConnection() {
+    vb::ResumeNext([] {
+        if (ExcelSchema)
+            ExcelSchema->Close();
+    });
+    vb::ResumeNext([] {
+        if (ExcelConnection)
+            ExcelConnection->Close();
+    });
+    ExcelSchema.reset();
+    ExcelConnection.reset();
+}
+
 QString SqlQuote(const vb::Variant& value) {
     return vb::CStr(value).replace(u'\'', QStringLiteral("''"));
 }

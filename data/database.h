@@ -10,6 +10,11 @@ namespace mdlGenel {
 // connection is left as it is.
 void OpenDatabase();
 
+// Closes the first edition's workbook connection and its table list, kept
+// in the module state from the template page's load, and lets them go; a
+// close that fails is passed over.
+void CloseWorkbookConnection();
+
 // The value as text with every single quote doubled. Null raises.
 QString SqlQuote(const vb::Variant& value);
 // "" for Null, else the value as text.

@@ -4,7 +4,6 @@
 #include "platform/excel/application.h"
 #include "platform/excel/range.h"
 #include "platform/excel/workbook.h"
-#include "platform/forms/controls.h"
 #include "platform/vb/error.h"
 #include "platform/vb/msgbox.h"
 #include "platform/vb/strings.h"
@@ -12,7 +11,6 @@
 #include "platform/win32/filesystem.h"
 #include "platform/win32/paths.h"
 #include "state/mdlGenel.h"
-#include "ui/common/frmBekle.h"
 
 namespace mdlGenel {
 
@@ -20,11 +18,10 @@ namespace {
 
 constexpr long kPageSize = 65535;
 
-void status(const QString& text) { forms::Get<frmBekle>().Label1->setCaption(text); }
-
 } // namespace
 
-void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileName, QStringList& headers) {
+void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileName, QStringList& headers,
+                            ExportSink& progress) {
     std::shared_ptr<ado::Recordset> page;
     std::shared_ptr<excel::Worksheet> sheet;
     std::shared_ptr<excel::Application> xl;
@@ -41,14 +38,7 @@ void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileNa
                                        "veri aktarım işlemi yapılamıyor");
         if (!rs)
             vb::Raise(vb::errObjectNotSet);
-        ProgressTotal = qint32(rs->RecordCount());
-        ProgressDone = 0;
-        ProgressMark = 0;
-        // The wait window is named afresh each time: a window unloaded
-        // during a yield is loaded again, as the language does.
-        forms::Get<frmBekle>().lblIslemHiz->setVisible(true);
-        forms::Get<frmBekle>().Label2->setVisible(true);
-        forms::Get<frmBekle>().Timer1->setEnabled(true);
+        progress.copyStarts(qint32(rs->RecordCount()));
 
         xl = excel::CreateObject(QStringLiteral("Excel.Application"));
         xl->Workbooks().Add();
@@ -77,7 +67,7 @@ void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileNa
             rs->setAbsolutePage(p);
             if (page->State() == ado::adStateClosed)
                 page->Open();
-            status(QStringLiteral("Sayfa ") + QString::number(p) + QStringLiteral(" kayıtları oluşturuluyor..."));
+            progress.status(QStringLiteral("Sayfa ") + QString::number(p) + QStringLiteral(" kayıtları oluşturuluyor..."));
             vb::DoEvents();
             for (long n = 0; n < kPageSize; ++n) {
                 page->AddNew();
@@ -85,13 +75,13 @@ void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileNa
                     page->Fields(f).setValue(rs->Fields(f).Value());
                 page->UpdateBatch(ado::adAffectAll);
                 yield();
-                ProgressDone += 1;
+                progress.recordCopied();
                 yield();
                 rs->MoveNext();
                 if (rs->Eof())
                     break;
             }
-            status(QStringLiteral("Sayfa ") + QString::number(p) + QStringLiteral(" kaydediliyor..."));
+            progress.status(QStringLiteral("Sayfa ") + QString::number(p) + QStringLiteral(" kaydediliyor..."));
             vb::DoEvents();
             page->MoveFirst();
             sheet = book->Sheets().Item(int(p));
@@ -105,16 +95,16 @@ void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileNa
             }
         }
 
-        forms::Get<frmBekle>().Timer1->setEnabled(false);
+        progress.copyEnds();
         vb::DoEvents();
-        status(QStringLiteral("Sayfa adları oluşturuluyor..."));
+        progress.status(QStringLiteral("Sayfa adları oluşturuluyor..."));
         vb::DoEvents();
         for (int i = 1, n = book->Sheets().Count(); i <= n; ++i)
             book->Sheets().Item(i)->setName(QStringLiteral("Sayfa") + QString::number(-i));
         for (int i = 1, n = book->Sheets().Count(); i <= n; ++i)
             book->Sheets().Item(i)->setName(QStringLiteral("Sayfa") + QString::number(i));
 
-        status(QStringLiteral("Sayfa başlık bilgileri ekleniyor..."));
+        progress.status(QStringLiteral("Sayfa başlık bilgileri ekleniyor..."));
         LastErrorText = QStringLiteral("Başlık bilgileri oluşturulamadı");
         const int labelled = int(headers.size()) - 1;
         for (int s = 1, n = book->Sheets().Count(); s <= n; ++s) {
@@ -125,7 +115,7 @@ void ExportRecordsetToExcel(std::shared_ptr<ado::Recordset>& rs, QString& fileNa
         book->SaveAs(path);
 
         LastErrorText = QStringLiteral("Excel dosyası okunamıyor. Dosya bozulmuş ya da silinmiş olabilir");
-        forms::UnloadDefault<frmBekle>();
+        progress.saved();
         vb::MsgBox(QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"), vb::vbInformation,
                    QStringLiteral("Vellmar Yöneticisi"));
         LastErrorText = QStringLiteral("Excel dosyası okunamıyor. Dosya bozulmuş ya da silinmiş olabilir");

@@ -19,14 +19,8 @@ namespace {
 const QString kTitle = QStringLiteral("Quillmere SMS Gönderimi");
 }
 
-frmSMS::frmSMS() {
-    // One table, the first: there is nothing to choose.
-    delete Frame3;
-    Frame3 = nullptr;
-    Label6 = nullptr;
-    cbSayfa = nullptr;
-    layOut();
-}
+// One table, the first: there is nothing to choose.
+frmSMS::frmSMS() : ::frmSMS({.tableChoice = false}) {}
 
 void frmSMS::Form_Load() {
     QString failure = kNoWorkbook;
@@ -80,10 +74,5 @@ void frmSMS::txtMesaj_Change() {
 }
 
 qint64 frmSMS::totalOf(const QString& merged) const { return SmsParts(vb::Len(merged)); }
-
-void frmSMS::placeTablePanels(int left, int height) {
-    // The filter takes the room the table choice leaves.
-    forms::Place(Frame1, left, 0, 3165, height - 3210);
-}
 
 } // namespace edition2

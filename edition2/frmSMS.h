@@ -25,11 +25,8 @@ protected:
     std::shared_ptr<ado::Connection>& workbookConnection() override { return ExcelConnection; }
     std::shared_ptr<ado::Recordset>& workbookSchema() override { return ExcelSchema; }
     bool needsTemplate() const override { return false; }
-    void listBuildStarts(::frmSonEkran&) override {}
-    void listBuildEnds(::frmSonEkran&) override {}
     bool setsAside(const QString&) const override { return false; }
     qint64 totalOf(const QString& merged) const override;
-    void placeTablePanels(int left, int height) override;
 };
 
 } // namespace edition2

@@ -16,12 +16,8 @@
 
 namespace edition2 {
 
-frmSMS_1::frmSMS_1() {
-    // Nothing is shown while the list is read.
-    delete Frame3;
-    Frame3 = nullptr;
-    Label5 = nullptr;
-}
+// Nothing is shown while the list is read.
+frmSMS_1::frmSMS_1() : ::frmSMS_1({.readingNotice = false}) {}
 
 void frmSMS_1::listOpened() {
     // The numbers appear as they are added.

@@ -26,7 +26,6 @@ public:
 protected:
     void listOpened() override;
     void selectionWalkStarts() override {}
-    void listRead() override {}
     void activationComplete() override;
 };
 

@@ -14,13 +14,10 @@
 
 namespace edition2 {
 
-frmSonEkran::frmSonEkran() {
+// The list is built and sent in view.
+frmSonEkran::frmSonEkran() : ::frmSonEkran({.statusFrame = false}) {
     listNumberSize_ = 20;
     listMessageSize_ = 800;
-    // The list is built and sent in view.
-    delete Frame3;
-    Frame3 = nullptr;
-    Label6 = nullptr;
 }
 
 void frmSonEkran::cmdLstCikart_Click() {
@@ -33,7 +30,7 @@ void frmSonEkran::cmdLstCikart_Click() {
         }))
         // Written as the list builder writes it, which the confirmation
         // reads after its comma.
-        lblToplam->setCaption(QStringLiteral(" ") + QString::number(total - parts));
+        showListTotal(total - parts);
 }
 
 void frmSonEkran::cmdGonder_Click() {

@@ -2,8 +2,10 @@
 
 #include "platform/forms/form.h"
 
+#include <QList>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 
 namespace ado {
@@ -152,20 +154,51 @@ public:
     QStringList ExportHeaders;
 
 private:
-    struct SummaryBoxes;
+    // A fetching tab's summary: a box for each status, in the order of
+    // reports::Status, then the total's.
+    using SummaryBoxes = std::array<forms::TextBox*, 5>;
+    // What sets the three tabs apart.
+    struct Tab {
+        SummaryBoxes summary = {};  // none on the number tab
+        // Pending, delivered, timed out, rejected; none on the number tab,
+        // whose report is never filtered by status.
+        QList<forms::CheckBox*> statuses = {};
+        forms::CommandButton* cancelButton = nullptr;
+        // The export's copy yields once a record.
+        bool copyYields = false;
+        // The export yields once the save dialog is closed.
+        bool yieldsAfterSaveDialog = false;
+        // A report of packages (the number tab): the export opens the
+        // database first and names its two columns MSGID and Tarih.
+        bool packages = false;
+        // A failed export says so in a sentence of its own rather than
+        // with the text armed before the failing step.
+        bool ownExportFailure = false;
+        // The resend empties the start flag first and adds it to the
+        // description of a failure.
+        bool resendClearsStartFlag = false;
+    };
+    std::array<Tab, 3> tabs_;
+    // Tab 1, 2 or 3.
+    const Tab& tabAt(int number) const { return tabs_[std::size_t(number - 1)]; }
+
+    static inline const QString kTitle = QStringLiteral("Uyarı");
+    static inline const QString kFetchFirst = QStringLiteral("Önce Rapor Çekmelisiniz");
+    // No report on screen, or one whose filter hides every row.
+    static bool noVisibleRow(const std::shared_ptr<ado::Recordset>& rs);
+
     // The row of the sent list whose report tab 1 shows (its absolute
     // position), 0 before the first: a fetch that brings no report puts the
     // selection back on it, under the report and the summary still shown.
     long shownRequest_ = 0;
     void keepShownRequest(ado::Recordset& sent);
-    void cancelOrClose(forms::CommandButton* button);
+    void cancelOrClose(forms::CommandButton* pressed);
     void freshReport(const SummaryBoxes& boxes);
     void parseInto(const QString& reply, const SummaryBoxes& boxes);
 
     void ApplyStatusFilter1();
     void ApplyStatusFilter2();
     void applyStatusFilter(const QList<forms::CheckBox*>& boxes);
-    void showMessages(const QString& reply, const QString& packageId, const QString& number);
-    void exportReport(int tab);
-    void resend(int tab);
+    void exportReport(int number);
+    void resend(int number);
 };

@@ -24,7 +24,7 @@ qint32 ParseNumberReport(QStringView reply, NumberReportSink& sink) {
     sink.countingStarts();
     qint32 total = 0;
     for (size_t i = 0; i < ends.size(); ++i) {
-        sink.counted(++total);
+        sink.lineCounted(++total);
         sink.yield();
     }
 

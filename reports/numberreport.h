@@ -21,7 +21,7 @@ public:
     virtual void countingStarts() {}
     virtual void rowsStart() {}
     // A line counted (the running total).
-    virtual void counted(qint32 /*total*/) {}
+    virtual void lineCounted(qint32 /*total*/) {}
     // Before each row is added.
     virtual void rowStarts() {}
     virtual ado::Recordset& report() = 0;

@@ -92,7 +92,7 @@ ReportCounts ParseReport(QStringView reply, ReportSink& sink) {
     sink.countingStarts();
     for (size_t i = 0; i < ends.size() && !sink.cancelled(); ++i) {
         sink.yield();
-        sink.counted(++counts.total);
+        sink.lineCounted(++counts.total);
     }
 
     sink.rowsStart();

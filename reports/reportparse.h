@@ -54,7 +54,7 @@ public:
     virtual void countingStarts() {}
     virtual void rowsStart() {}
     // A line counted (the running total); a line's status counted.
-    virtual void counted(qint32 /*total*/) {}
+    virtual void lineCounted(qint32 /*total*/) {}
     virtual void statusCounted(Status /*status*/, qint32 /*count*/) {}
     // After each row: the recordset the next row goes to, asked again for
     // every row since the window may replace it meanwhile.

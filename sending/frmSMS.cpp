@@ -38,18 +38,26 @@ QString recordCountCaption(const std::shared_ptr<ado::Recordset>& rs) {
 
 } // namespace
 
-frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
+frmSMS::frmSMS() : frmSMS(Parts{}) {}
+
+frmSMS::frmSMS(Parts parts) : forms::Form(QStringLiteral("frmSMS")) {
     setCaption(QStringLiteral("Quillmere - SMS Gönderimi"));
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
     DataGrid1 = new forms::DataGrid(this, QStringLiteral("DataGrid1"));
     Adodc1 = new forms::Adodc(this, QStringLiteral("Adodc1"));
 
-    Frame3 = new forms::Frame(this, QStringLiteral("Frame3"), QStringLiteral("Çalışma Sayfası"));
-    Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Seçiniz :"));
-    forms::Place(Label6, 120, 330, 855, 255);
-    cbSayfa = new forms::ComboBox(Frame3, QStringLiteral("cbSayfa"));
-    forms::Place(cbSayfa, 1020, 270, 2025, 315);
+    Frame3 = nullptr;
+    Label6 = nullptr;
+    cbSayfa = nullptr;
+    if (parts.tableChoice) {
+        Frame3 = new forms::Frame(this, QStringLiteral("Frame3"), QStringLiteral("Çalışma Sayfası"));
+        Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Seçiniz :"));
+        forms::Place(Label6, 120, 330, 855, 255);
+        cbSayfa = new forms::ComboBox(Frame3, QStringLiteral("cbSayfa"));
+        forms::Place(cbSayfa, 1020, 270, 2025, 315);
+        cbSayfa->Click = [this] { cbSayfa_Click(); };
+    }
 
     Frame1 = new forms::Frame(this, QStringLiteral("Frame1"), QStringLiteral("Filtreleme seçenekleri"));
     Label1 = new forms::Label(Frame1, QStringLiteral("Label1"), QStringLiteral("Eğer :"));
@@ -97,7 +105,6 @@ frmSMS::frmSMS() : forms::Form(QStringLiteral("frmSMS")) {
     cmdIleri = new forms::CommandButton(this, QStringLiteral("cmdIleri"), QStringLiteral("İleri >>"));
     WebBrowser1 = new forms::WebBrowser(this, QStringLiteral("WebBrowser1"));
 
-    cbSayfa->Click = [this] { cbSayfa_Click(); };
     cmdAlanEkle->Click = [this] { cmdAlanEkle_Click(); };
     cmdFEkle->Click = [this] { cmdFEkle_Click(); };
     cmdFSil->Click = [this] { cmdFSil_Click(); };
@@ -342,22 +349,19 @@ namespace {
 // A merged message longer than one SMS is not sent: its row is set aside.
 constexpr int kMaxMerged = 160;
 
-// The wait window's speed line and timer, on while the list is built.
-void showWaitWindow() {
+// The wait window with its speed line and timer, on while the list is
+// built.
+void showWaitWindow(qint32 rows) {
+    frmBekle::Start(rows);
     frmBekle& wait = forms::Get<frmBekle>();
     wait.Show();
-    wait.Label2->setVisible(true);
-    wait.lblIslemHiz->setVisible(true);
-    wait.Timer1->setEnabled(true);
+    wait.showSpeedLine();
+    wait.setTicking(true);
 }
 
 void closeWaitWindow() {
-    if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
-        vb::ResumeNext([&] { wait->Timer1->setEnabled(false); });
-        vb::ResumeNext([&] { wait->Label2->setVisible(false); });
-        vb::ResumeNext([&] { wait->lblIslemHiz->setVisible(false); });
-        vb::ResumeNext([&] { forms::Unload(*wait); });
-    }
+    if (frmBekle* wait = forms::IfLoaded<frmBekle>())
+        wait->finish();
 }
 
 // An empty recordset of the sheet's columns, for the rows set aside.
@@ -396,20 +400,6 @@ void setAside(const ado::Recordset& sheet, ado::Recordset& rows) {
 
 } // namespace
 
-void frmSMS::listBuildStarts(frmSonEkran& screen) {
-    screen.cmdLstCikart->setEnabled(false);
-    screen.DataGrid1->setDataSource(nullptr);
-    screen.Frame3->setVisible(true);
-    screen.Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
-}
-
-void frmSMS::listBuildEnds(frmSonEkran& screen) {
-    screen.DataGrid1->setDataSource(screen.Adodc1);
-    screen.cmdLstCikart->setEnabled(true);
-    screen.Frame3->setVisible(false);
-    screen.Grid1Ayar();
-}
-
 bool frmSMS::setsAside(const QString& merged) const { return vb::Len(merged) > kMaxMerged; }
 
 qint64 frmSMS::totalOf(const QString&) const { return 1; }
@@ -427,7 +417,7 @@ void frmSMS::cmdIleri_Click() {
     bool totalToShow = false;
     auto showTotal = [&] {
         if (totalToShow && screen && screen->isLoaded())
-            screen->lblToplam->setCaption(QStringLiteral(" ") + QString::number(listedTotal));
+            screen->showListTotal(listedTotal);
         totalToShow = false;
     };
     try {
@@ -475,10 +465,7 @@ void frmSMS::cmdIleri_Click() {
         // Kept here: the page's own reference goes when the page unloads.
         const std::shared_ptr<ado::Recordset> sheetRows = rsSheet;
         ado::Recordset& sheet = *sheetRows;
-        mdlGenel::ProgressTotal = qint32(sheet.RecordCount());
-        mdlGenel::ProgressDone = 0;
-        mdlGenel::ProgressMark = 0;
-        showWaitWindow();
+        showWaitWindow(qint32(sheet.RecordCount()));
 
         sheet.MoveFirst();
         mdlGenel::NumberSet listed{QStringLiteral("5000000000")};
@@ -486,9 +473,7 @@ void frmSMS::cmdIleri_Click() {
         mdlGenel::OverlongRows = setAsideRecordset(sheet);
         const std::shared_ptr<ado::Recordset> overlong = mdlGenel::OverlongRows;
 
-        listBuildStarts(*screen);
-
-        const std::shared_ptr<ado::Recordset> list = screen->Adodc1->Recordset();
+        const std::shared_ptr<ado::Recordset> list = screen->beginListBuild();
         const ado::Field listNumber = list->Fields(QStringLiteral("GsmNo"));
         const ado::Field listMessage = list->Fields(QStringLiteral("Mesaj"));
         sending::RowMerger merger(templateText);
@@ -535,12 +520,12 @@ void frmSMS::cmdIleri_Click() {
                 }
             }
             sheet.MoveNext();
-            ++mdlGenel::ProgressDone;
+            frmBekle::Advance();
         }
 
         showTotal();
         closeWaitWindow();
-        listBuildEnds(*screen);
+        screen->endListBuild();
     } catch (const std::exception& e) {
         showTotal();
         closeWaitWindow();
@@ -568,7 +553,15 @@ void frmSMS::layOut() {
     const int W = Width(), H = Height();
     const int gridWidth = W - 3375;
     forms::Place(DataGrid1, 60, 60, gridWidth, H - 3300);
-    placeTablePanels(gridWidth + 105, H);
+    // The table choice and the filter right of the grid; without the
+    // choice the filter takes its room.
+    const int panels = gridWidth + 105;
+    if (Frame3) {
+        forms::Place(Frame3, panels, 0, 3165, 780);
+        forms::Place(Frame1, panels, 840, 3165, H - 4065);
+    } else {
+        forms::Place(Frame1, panels, 0, 3165, H - 3210);
+    }
     const int messageWidth = W - 135;
     forms::Place(Frame2, 60, H - 3225, messageWidth, 1035);
     forms::Place(txtMesaj, 120, 270, messageWidth - 240, 660);
@@ -579,9 +572,4 @@ void frmSMS::layOut() {
     forms::Place(cmdGeri, W - 2670, row, 1215, 375);
     forms::Place(cmdIleri, W - 1350, row, 1215, 375);
     forms::Place(WebBrowser1, 0, H - 1545, W - 105, 1095);
-}
-
-void frmSMS::placeTablePanels(int left, int height) {
-    forms::Place(Frame3, left, 0, 3165, 780);
-    forms::Place(Frame1, left, 840, 3165, height - 4065);
 }

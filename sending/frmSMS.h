@@ -23,7 +23,6 @@ class OptionButton;
 class TextBox;
 class WebBrowser;
 } // namespace forms
-class frmSonEkran;
 
 // The template page: the active workbook read as a database, the rows of
 // one of its tables narrowed by a list of conditions and sorted by a
@@ -31,7 +30,15 @@ class frmSonEkran;
 // which column placeholders "[##name##]" go from the column menu.
 class frmSMS : public forms::Form {
 public:
+    // What a page is built with. Without the table choice (the second
+    // edition's) it has no Frame3, Label6 or cbSayfa, and its Form_Load,
+    // which reads the table chosen there, is replaced by one that reads a
+    // table itself.
+    struct Parts {
+        bool tableChoice = true;
+    };
     frmSMS();
+    explicit frmSMS(Parts parts);
 
     // The page that opened this one (the welcome page); nothing reads it.
     forms::FormRef OwnerForm;
@@ -112,23 +119,14 @@ protected:
     // The list builder's steps that differ by edition. Whether an empty
     // template stops the builder before it starts.
     virtual bool needsTemplate() const { return true; }
-    // The final screen while its list is built, and once it is: its remove
-    // button off and its grid detached under the status frame, then all of
-    // it back.
-    virtual void listBuildStarts(frmSonEkran& screen);
-    virtual void listBuildEnds(frmSonEkran& screen);
     // Whether a row whose number passed is set aside for the length of its
     // message instead of listed.
     virtual bool setsAside(const QString& merged) const;
     // What a listed row adds to the final screen's total: one recipient.
     virtual qint64 totalOf(const QString& merged) const;
 
-    // Positions of the table panel(s) right of the grid, whose right edge
-    // is left.
-    virtual void placeTablePanels(int left, int height);
-    void layOut();
-
 private:
+    void layOut();
     void LoadSheet();
     // The load fills the table list itself and then loads the first table
     // once; the list's own change notices meanwhile load nothing.

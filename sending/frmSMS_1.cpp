@@ -49,7 +49,9 @@ bool emptyCell(const vb::Variant& v) {
 
 } // namespace
 
-frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
+frmSMS_1::frmSMS_1() : frmSMS_1(Parts{}) {}
+
+frmSMS_1::frmSMS_1(Parts parts) : forms::Form(QStringLiteral("frmSMS_1")) {
     setCaption(QStringLiteral("Quillmere - SMS Gönderimi"));
     // Its size is held: maximised, it would leave its controls in a corner.
     setBorderStyle(forms::vbSizable, /*minButton=*/true, /*maxButton=*/false);
@@ -62,11 +64,15 @@ frmSMS_1::frmSMS_1() : forms::Form(QStringLiteral("frmSMS_1")) {
     forms::Place(DataGrid1, 120, 300, 3120, 3180);
     cmdListeCikart = new forms::CommandButton(Frame1, QStringLiteral("cmdListeCikart"), QStringLiteral("Listeden çıkar"));
     forms::Place(cmdListeCikart, 120, 3570, 1560, 345);
-    Frame3 = new forms::Frame(Frame1, QStringLiteral("Frame3"));
-    forms::Place(Frame3, 120, 300, 3120, 3180);
-    Frame3->setAutoFillBackground(true);
-    Label5 = new forms::Label(Frame3, QStringLiteral("Label5"), QStringLiteral("Veriler okunuyor. Lütfen bekleyin..."));
-    forms::Place(Label5, 240, 1320, 2700, 255);
+    Frame3 = nullptr;
+    Label5 = nullptr;
+    if (parts.readingNotice) {
+        Frame3 = new forms::Frame(Frame1, QStringLiteral("Frame3"));
+        forms::Place(Frame3, 120, 300, 3120, 3180);
+        Frame3->setAutoFillBackground(true);
+        Label5 = new forms::Label(Frame3, QStringLiteral("Label5"), QStringLiteral("Veriler okunuyor. Lütfen bekleyin..."));
+        forms::Place(Label5, 240, 1320, 2700, 255);
+    }
 
     Frame2 = new forms::Frame(this, QStringLiteral("Frame2"), QStringLiteral("Mesaj gönderim ayarları"));
     forms::Place(Frame2, 3600, 60, 5670, 4020);
@@ -287,7 +293,7 @@ void frmSMS_1::buildList() {
         }
     }
 
-    listRead();
+    showReadingNotice(false);
     DataGrid1->setDataSource(rsKopukA);
     if (!mdlGenel::CancelRequested) {
         auto rs = list();
@@ -304,7 +310,10 @@ void frmSMS_1::buildList() {
 
 void frmSMS_1::selectionWalkStarts() { mdlGenel::ListLoaded = true; }
 
-void frmSMS_1::listRead() { Frame3->setVisible(false); }
+void frmSMS_1::showReadingNotice(bool shown) {
+    if (Frame3)
+        Frame3->setVisible(shown);
+}
 
 bool frmSMS_1::fetchAccountInformation() {
     const QString reply = sending::RequestAccountInformation();
@@ -373,7 +382,7 @@ void frmSMS_1::cmdIleri_Click() {
         const QString identity = sending::GatewayIdentity();
 
         DataGrid1->setDataSource(nullptr);
-        Frame3->setVisible(true);
+        showReadingNotice(true);
         vb::DoEvents();
         QStringList numbers;
         numbers.reserve(int(n));
@@ -383,7 +392,7 @@ void frmSMS_1::cmdIleri_Click() {
                 numbers << vb::CStr(number);
         }
         DataGrid1->setDataSource(rsKopukA);
-        Frame3->setVisible(false);
+        showReadingNotice(false);
 
         const QString body = mdlGenel::FoldSmsText(vb::LeftWhole(text, kMaxText));
         const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();

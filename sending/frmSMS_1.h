@@ -27,7 +27,13 @@ class Timer;
 // the numbers the report window hands over), in one gateway request.
 class frmSMS_1 : public forms::Form {
 public:
+    // What a page is built with. Without the reading notice (the second
+    // edition's) the list is read and sent in view.
+    struct Parts {
+        bool readingNotice = true;
+    };
     frmSMS_1();
+    explicit frmSMS_1(Parts parts);
 
     // The window that opened this page: its class name chooses the list source.
     forms::FormRef CallerForm;
@@ -90,12 +96,13 @@ protected:
     // The walk of the selection begins: the list counts as loaded, so that
     // a later activation builds nothing.
     virtual void selectionWalkStarts();
-    // The list is read: the reading notice goes.
-    virtual void listRead();
     // The activation ended with the account known and the pickers reset.
     virtual void activationComplete() {}
 
 private:
+    // The notice over the list while it is read, shown or gone; nothing on
+    // a page without one.
+    void showReadingNotice(bool shown);
     void activate();
     void buildList();
     bool fetchAccountInformation();

@@ -58,7 +58,9 @@ public:
 
 } // namespace
 
-frmSonEkran::frmSonEkran() : forms::Form(QStringLiteral("frmSonEkran")) {
+frmSonEkran::frmSonEkran() : frmSonEkran(Parts{}) {}
+
+frmSonEkran::frmSonEkran(Parts parts) : forms::Form(QStringLiteral("frmSonEkran")) {
     setCaption(QStringLiteral("Quillmere - SMS gönderim onayı"));
     forms::SetFont(this, QStringLiteral("Tahoma"), 8.25);
 
@@ -108,11 +110,15 @@ frmSonEkran::frmSonEkran() : forms::Form(QStringLiteral("frmSonEkran")) {
     WebBrowser1 = new forms::WebBrowser(this, QStringLiteral("WebBrowser1"));
 
     // Over the list while it is built or sent.
-    Frame3 = new forms::Frame(this, QStringLiteral("Frame3"));
-    Frame3->setAutoFillBackground(true);
-    Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Mesaj gönderildi."));
-    Label6->setAlignment(Qt::AlignCenter);
-    Frame3->setVisible(false);
+    Frame3 = nullptr;
+    Label6 = nullptr;
+    if (parts.statusFrame) {
+        Frame3 = new forms::Frame(this, QStringLiteral("Frame3"));
+        Frame3->setAutoFillBackground(true);
+        Label6 = new forms::Label(Frame3, QStringLiteral("Label6"), QStringLiteral("Mesaj gönderildi."));
+        Label6->setAlignment(Qt::AlignCenter);
+        Frame3->setVisible(false);
+    }
 
     Timer1->onTimer = [this] { Timer1_Timer(); };
     cmdGonder->Click = [this] { cmdGonder_Click(); };
@@ -148,6 +154,32 @@ vb::Variant frmSonEkran::Grid1Ayar() {
     vb::ResumeNext([&] { DataGrid1->Columns(0).setWidth(kNumberWidth); });
     vb::ResumeNext([&] { DataGrid1->Columns(1).setWidth(kMessageWidth); });
     return {};
+}
+
+std::shared_ptr<ado::Recordset> frmSonEkran::beginListBuild() {
+    if (Frame3) {
+        cmdLstCikart->setEnabled(false);
+        DataGrid1->setDataSource(nullptr);
+        Frame3->setVisible(true);
+        Label6->setCaption(QStringLiteral("Mesaj listesi oluşturuluyor..."));
+    }
+    return list();
+}
+
+void frmSonEkran::showListTotal(qint64 total) { lblToplam->setCaption(QStringLiteral(" ") + QString::number(total)); }
+
+void frmSonEkran::endListBuild() {
+    if (!Frame3)
+        return;
+    DataGrid1->setDataSource(Adodc1);
+    cmdLstCikart->setEnabled(true);
+    Frame3->setVisible(false);
+    Grid1Ayar();
+}
+
+void frmSonEkran::setStatusText(const QString& text) {
+    if (Label6)
+        Label6->setCaption(text);
 }
 
 void frmSonEkran::Timer1_Timer() { Label5->setCaption(vb::CStr(vb::Now())); }
@@ -225,11 +257,12 @@ void frmSonEkran::cmdGonder_Click() {
                 sending::SendQuestion(rs->RecordCount(), scheduled, DTPicker1->Value(), DTPicker2->Value())))
             return;
 
-        Label6->setCaption(QStringLiteral("Mesaj paketi oluşturuluyor..."));
-        Frame3->setVisible(true);
+        setStatusText(QStringLiteral("Mesaj paketi oluşturuluyor..."));
+        if (Frame3)
+            Frame3->setVisible(true);
         const QString sdate = scheduled ? sending::ScheduleDigits(DTPicker1->Value(), DTPicker2->Value()) : QString();
         const QByteArray document = buildPackage(*rs, sdate);
-        Label6->setCaption(QStringLiteral("Mesajınız gönderiliyor..."));
+        setStatusText(QStringLiteral("Mesajınız gönderiliyor..."));
 
         const GatewayPost post = mdlGenel::PostDocument(document);
         const QString& reply = post.reply;
@@ -244,14 +277,14 @@ void frmSonEkran::cmdGonder_Click() {
             sending::ShowReplyLost(QStringLiteral("Quillmere Uyarı"));
             break;
         case sending::SendReply::NoConnection:
-            Label6->setCaption(kNotSent);
+            setStatusText(kNotSent);
             lblNet->setVisible(true);
             ShowNoConnection();
             forms::Unload(*this);
             return;
         case sending::SendReply::NotDelivered:
             // The list stays for another try.
-            Label6->setCaption(kNotSent);
+            setStatusText(kNotSent);
             lblNet->setVisible(true);
             sending::ShowNotDelivered();
             return;
@@ -259,7 +292,7 @@ void frmSonEkran::cmdGonder_Click() {
             recordAccepted(*rs, reply, tarih, gtarih);
             break;
         case sending::SendReply::Refused:
-            Label6->setCaption(kNotSent);
+            setStatusText(kNotSent);
             sending::ShowSendRefused();
             break;
         }
@@ -267,7 +300,7 @@ void frmSonEkran::cmdGonder_Click() {
         showSendError(e);
         return;
     }
-    closeWorkbookConnection();
+    mdlGenel::CloseWorkbookConnection();
     forms::Unload(*this);
 }
 
@@ -364,8 +397,7 @@ void frmSonEkran::recordAccepted(ado::Recordset& rs, const QString& reply, const
         vb::MsgBox(sending::LogNotWrittenNotice(), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
         return;
     }
-    if (Label6)
-        Label6->setCaption(QStringLiteral("Mesaj gönderildi."));
+    setStatusText(QStringLiteral("Mesaj gönderildi."));
     const auto& setAside = mdlGenel::OverlongRows;
     if (setAside && !(setAside->Bof() && setAside->Eof()))
         exportSetAsideRows();
@@ -393,22 +425,10 @@ void frmSonEkran::exportSetAsideRows() {
     forms::Get<frmBekle>().Show();
     vb::DoEvents();
     QString file = QStringLiteral("C:\\gitmeyen.xls");
-    mdlGenel::ExportRecordsetToExcel(mdlGenel::OverlongRows, file, FieldNames);
+    frmBekle::ExportProgress progress;
+    mdlGenel::ExportRecordsetToExcel(mdlGenel::OverlongRows, file, FieldNames, progress);
     vb::DoEvents();
     forms::UnloadDefault<frmBekle>();
-}
-
-void frmSonEkran::closeWorkbookConnection() {
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelSchema)
-            mdlGenel::ExcelSchema->Close();
-    });
-    vb::ResumeNext([] {
-        if (mdlGenel::ExcelConnection)
-            mdlGenel::ExcelConnection->Close();
-    });
-    mdlGenel::ExcelSchema.reset();
-    mdlGenel::ExcelConnection.reset();
 }
 
 void frmSonEkran::Form_Resize() {

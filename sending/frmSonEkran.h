@@ -33,7 +33,13 @@ class Timer;
 // was too long in a workbook of their own, and the report window.
 class frmSonEkran : public forms::Form {
 public:
+    // What a screen is built with. Without the status frame (the second
+    // edition's) the list is built and sent in view.
+    struct Parts {
+        bool statusFrame = true;
+    };
     frmSonEkran();
+    explicit frmSonEkran(Parts parts);
 
     // The page that opened this one: "Kapat" goes back to it.
     forms::FormRef CallerForm;
@@ -43,6 +49,14 @@ public:
 
     // The list's column widths (1200 and 6500 twips); every error ignored.
     vb::Variant Grid1Ayar();
+
+    // The list as the template page builds it. Begun: the list to add the
+    // rows to, with the remove button off and the grid detached under the
+    // status frame meanwhile. The total so far, written as the rows come.
+    // Ended: the grid back with its columns set, and the remove button on.
+    std::shared_ptr<ado::Recordset> beginListBuild();
+    void showListTotal(qint64 total);
+    void endListBuild();
 
     void Form_Load() override;
     void Form_Activate() override;
@@ -101,8 +115,9 @@ private:
     void resetPickers();
     // The send document of the list, as the UTF-8 it is posted as.
     QByteArray buildPackage(ado::Recordset& rs, const QString& sdate);
+    // The status frame's text; nothing on a screen without the frame.
+    void setStatusText(const QString& text);
     void exportSetAsideRows();
-    void closeWorkbookConnection();
 
     // The recipient list made at loading; the window works on its clone in
     // Adodc1.

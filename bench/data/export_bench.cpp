@@ -31,7 +31,8 @@ void BM_ExportReport150k(benchmark::State& state) {
         QString file = dir.filePath(QStringLiteral("rapor.xls"));
         QStringList headers{QStringLiteral("GsmNo"), QStringLiteral("Durum"), QString()};
         forms::Get<frmBekle>().Show();
-        mdlGenel::ExportRecordsetToExcel(rs, file, headers);
+        frmBekle::ExportProgress progress;
+        mdlGenel::ExportRecordsetToExcel(rs, file, headers, progress);
         forms::UnloadDefault<frmBekle>();
         state.PauseTiming();
         if (services.msgBoxes->records().size() != 1

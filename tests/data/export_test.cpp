@@ -68,7 +68,8 @@ protected:
     // What a caller does around the call.
     void run(ado::RecordsetPtr rs, QString fileName, QStringList headers) {
         forms::Get<frmBekle>().Show();
-        mdlGenel::ExportRecordsetToExcel(rs, fileName, headers);
+        frmBekle::ExportProgress progress;
+        mdlGenel::ExportRecordsetToExcel(rs, fileName, headers, progress);
     }
     std::vector<vb::MessageRecord> boxes() const { return services.msgBoxes->records(); }
     static std::shared_ptr<excel::Application> instance() {

@@ -24,7 +24,7 @@ public:
 
     void yield() override { events.push_back("y"); }
     void countingStarts() override { events.push_back("count"); }
-    void counted(qint32 total) override { events.push_back("c" + std::to_string(total)); }
+    void lineCounted(qint32 total) override { events.push_back("c" + std::to_string(total)); }
     void rowsStart() override { events.push_back("rows"); }
     void rowStarts() override { events.push_back("+"); }
     ado::Recordset& report() override { return rs; }

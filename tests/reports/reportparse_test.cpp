@@ -33,7 +33,7 @@ public:
     bool cancelled() override { return cancelAfterPolls >= 0 && polls++ >= cancelAfterPolls; }
     void yield() override { ++yields; }
     void rowsStart() override { rowsStarted = true; }
-    void counted(qint32 total) override { totals.push_back(total); }
+    void lineCounted(qint32 total) override { totals.push_back(total); }
     void statusCounted(Status s, qint32 count) override { statuses.emplace_back(s, count); }
     void rowAdded() override { ++rows; }
     ado::Recordset& report() override { return rs; }

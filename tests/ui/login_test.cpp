@@ -6,9 +6,9 @@
 #include "state/mdlGenel.h"
 #include "tests/support/fake_gateway.h"
 #include "tests/support/fault_server.h"
+#include "tests/support/placeholder_form.h"
 #include "ui/common/frmBekle.h"
 #include "ui/common/frmGiris.h"
-#include "ui/common/placeholder.h"
 
 #include "tests/support/temp_database.h"
 

@@ -20,10 +20,8 @@ protected:
     frmBekle& start(qint32 total) {
         auto& w = forms::Get<frmBekle>();
         w.Show();
-        mdlGenel::ProgressTotal = total;
-        mdlGenel::ProgressDone = 0;
-        w.Label2->setVisible(true);
-        w.lblIslemHiz->setVisible(true);
+        frmBekle::Start(total);
+        w.showSpeedLine();
         return w;
     }
 };
@@ -82,6 +80,38 @@ TEST_F(WaitTest, TheRateIsTheAverageSinceLoading) {
     mdlGenel::ProgressDone = 25;
     for (int i = 0; i < 10; ++i) again.Timer1->fire();
     EXPECT_EQ(again.lblIslemHiz->Caption(), QStringLiteral("2 kayıt/saniye"));
+}
+
+// A "Vazgeç" may unload the window in the middle of an operation: the
+// counters go on, and the operation's next step loads it again, unseen and
+// as designed, until the operation finishes it.
+TEST_F(WaitTest, AnOperationGoesOnThroughAnUnloadOfTheWindow) {
+    frmBekle& w = start(3);
+    w.setTicking(true);
+    w.setStatus(QStringLiteral("Birinci"));
+    frmBekle::Advance();
+    forms::Unload(w);
+    forms::FlushUnloaded();
+    frmBekle::Advance();
+    frmBekle::CountOne();
+    EXPECT_FALSE(forms::IsLoaded<frmBekle>());
+    EXPECT_EQ(mdlGenel::ProgressDone, 2);
+    EXPECT_EQ(mdlGenel::ProgressTotal, 4);
+
+    forms::Get<frmBekle>().setStatus(QStringLiteral("İkinci"));
+    frmBekle& again = forms::Get<frmBekle>();
+    EXPECT_FALSE(again.isVisible());
+    EXPECT_EQ(again.Label1->Caption(), QStringLiteral("İkinci"));
+    EXPECT_FALSE(again.Timer1->Enabled());
+    EXPECT_FALSE(again.Label2->isVisibleTo(&again));
+    EXPECT_FALSE(again.lblIslemHiz->isVisibleTo(&again));
+
+    again.showSpeedCaption();
+    EXPECT_TRUE(again.Label2->isVisibleTo(&again));
+    EXPECT_FALSE(again.lblIslemHiz->isVisibleTo(&again));
+    again.finish();
+    EXPECT_FALSE(forms::IsLoaded<frmBekle>());
+    EXPECT_EQ(mdlGenel::ProgressDone, 2);
 }
 
 TEST_F(WaitTest, TheWindowTicksOnItsOwnOnlyWhileEnabled) {

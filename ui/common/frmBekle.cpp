@@ -50,6 +50,51 @@ void frmBekle::Form_Load() {
     TickCount = 0;
 }
 
+void frmBekle::Start(qint32 total) {
+    mdlGenel::ProgressTotal = total;
+    mdlGenel::ProgressDone = 0;
+    mdlGenel::ProgressMark = 0;
+}
+
+void frmBekle::CountOne() { mdlGenel::ProgressTotal += 1; }
+
+void frmBekle::Advance() { mdlGenel::ProgressDone += 1; }
+
+void frmBekle::setStatus(const QString& text) { Label1->setCaption(text); }
+
+void frmBekle::showSpeedLine() {
+    showSpeedCaption();
+    showSpeedFigure();
+}
+
+void frmBekle::showSpeedCaption() { Label2->setVisible(true); }
+
+void frmBekle::showSpeedFigure() { lblIslemHiz->setVisible(true); }
+
+void frmBekle::setTicking(bool on) { Timer1->setEnabled(on); }
+
+void frmBekle::finish() {
+    vb::ResumeNext([&] { setTicking(false); });
+    vb::ResumeNext([&] { Label2->setVisible(false); });
+    vb::ResumeNext([&] { lblIslemHiz->setVisible(false); });
+    vb::ResumeNext([&] { forms::Unload(*this); });
+}
+
+void frmBekle::ExportProgress::copyStarts(qint32 total) {
+    Start(total);
+    frmBekle& wait = forms::Get<frmBekle>();
+    wait.showSpeedLine();
+    wait.setTicking(true);
+}
+
+void frmBekle::ExportProgress::status(const QString& text) { forms::Get<frmBekle>().setStatus(text); }
+
+void frmBekle::ExportProgress::recordCopied() { Advance(); }
+
+void frmBekle::ExportProgress::copyEnds() { forms::Get<frmBekle>().setTicking(false); }
+
+void frmBekle::ExportProgress::saved() { forms::UnloadDefault<frmBekle>(); }
+
 void frmBekle::Timer1_Timer() {
     vb::ResumeNext([&] { TickCount += 1; });
     double p = 0;
