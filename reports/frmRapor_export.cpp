@@ -148,9 +148,9 @@ void frmRapor::resend(int number) {
         auto numbers = std::make_shared<ado::Recordset>();
         numbers->Fields().Append(QStringLiteral("GsmNo"), ado::adVarChar, 10);
         numbers->Open();
-        auto add = [&numbers](const vb::Variant& number) {
+        auto add = [&numbers](const vb::Variant& gsm) {
             numbers->AddNew();
-            numbers->Fields(0).setValue(number);
+            numbers->Fields(0).setValue(gsm);
             numbers->UpdateBatch(ado::adAffectAll);
         };
         // Sorted, so each number once: a number rejected in one package and
@@ -159,10 +159,10 @@ void frmRapor::resend(int number) {
         QString previous = vb::CStr(report->Fields(0).Value());
         add(report->Fields(0).Value());
         for (report->MoveNext(); !report->Eof(); report->MoveNext()) {
-            const QString number = vb::CStr(report->Fields(0).Value());
-            if (number != previous) {
+            const QString gsm = vb::CStr(report->Fields(0).Value());
+            if (gsm != previous) {
                 add(report->Fields(0).Value());
-                previous = number;
+                previous = gsm;
             }
         }
         cancel->setEnabled(true);
