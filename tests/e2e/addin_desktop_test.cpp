@@ -28,22 +28,13 @@ protected:
         X11_SESSION_OR_SKIP(session);
         ASSERT_TRUE(dir.isValid());
         ASSERT_GT(emulator.port(), 0);
-        // A copy of the deliverable, so that its database beside it is this
-        // test's own; it finds the platform libraries where it expects them.
-        const QString edition = QStringLiteral("edition%1").arg(GetParam());
-        folder = dir.filePath(QStringLiteral("addins/") + edition);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        ASSERT_TRUE(QFile::link(buildPath(QStringLiteral("lib")), dir.filePath(QStringLiteral("lib"))));
-        ASSERT_TRUE(QFile::copy(buildPath(QStringLiteral("addins/%1/quillmere.so").arg(edition)),
-                                folder + QStringLiteral("/quillmere.so")));
+        folder = copyAddin(dir, QStringLiteral("edition%1").arg(GetParam()));
+        ASSERT_FALSE(folder.isEmpty());
         // A customer workbook saved on disk, as the template page needs.
         book = dir.filePath(QStringLiteral("musteriler.xls"));
         ASSERT_TRUE(QFile::copy(QStringLiteral(QM_SENDING_FIXTURES "/musteriler.xls"), book));
         QFile::setPermissions(book, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        env = session.environment(QProcessEnvironment::systemEnvironment());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir.filePath(QStringLiteral("registry.json")));
+        env = hostEnvironment(dir, session.environment(QProcessEnvironment::systemEnvironment()));
         env.insert(QStringLiteral("QUILLMERE_SERVICE_URL"), emulator.base());
     }
 
@@ -52,11 +43,7 @@ protected:
         auto host = std::make_unique<HostProcess>(
             QStringList{QStringLiteral("--addin"), folder + QStringLiteral("/quillmere.so")}, env);
         EXPECT_TRUE(host->started());
-        quint64 main = 0;
-        EXPECT_TRUE(x11::waitFor([&] {
-            main = windowOf(*host, QStringLiteral("sheetHost"));
-            return main && session.managed(main);
-        })) << "the host's window was not framed";
+        EXPECT_NE(windowOf(*host, QStringLiteral("sheetHost")), 0u) << "the host's window was not framed";
         EXPECT_OK(host->send(cmd("open", {{"path", book}})));
         EXPECT_OK(host->send(cmd("select", {{"range", "C2:C11"}})));
         return host;
@@ -65,19 +52,14 @@ protected:
     // The native window of a window of the add-in (or of the host), once
     // the window manager has framed it; 0 when it never was.
     quint64 windowOf(HostProcess& host, const QString& name) {
-        const QJsonObject r = host.send(cmd("where", {{"control", name}}));
-        return r.value(QStringLiteral("ok")).toBool() ? quint64(r.value(QStringLiteral("window")).toDouble()) : 0;
+        return session.whenManaged([&] { return nativeWindow(host, name); });
     }
     // Framed, and where it stays: a window placed by a rule (flush right,
     // centred) is placed again once its frame is known.
     quint64 framed(HostProcess& host, const QString& form) {
-        quint64 w = 0;
-        const bool shown = x11::waitFor([&] {
-            w = windowOf(host, form);
-            return w && session.managed(w);
-        });
-        EXPECT_TRUE(shown) << form.toStdString() << " was not framed";
-        if (!shown)
+        const quint64 w = windowOf(host, form);
+        EXPECT_NE(w, 0u) << form.toStdString() << " was not framed";
+        if (!w)
             return 0;
         QRect last;
         int same = 0;
@@ -94,8 +76,7 @@ protected:
         auto ask = [&] {
             const QJsonObject r = host.send(cmd("where", {{"control", control}}));
             EXPECT_OK(r);
-            return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
-                         r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
+            return rect(r);
         };
         // Where it is once its window has stopped moving.
         QRect at = ask();
@@ -114,20 +95,16 @@ protected:
         ASSERT_TRUE(r.isValid()) << control.toStdString();
         ASSERT_TRUE(session.click(r.center())) << control.toStdString();
     }
-    // A click on a part of a window that does nothing of itself.
-    void clickAside(HostProcess& host, const QString& control) {
-        const QRect r = where(host, control);
-        ASSERT_TRUE(session.click(r.topLeft() + QPoint(r.width() - 4, r.height() / 2)));
+    // A person's click on a part of a window that does nothing of itself,
+    // which makes the window the active one; whether it has become so.
+    bool comeBackTo(HostProcess& host, const QString& part) {
+        const QRect r = where(host, part);
+        return session.click(r.topLeft() + QPoint(r.width() - 4, r.height() / 2))
+               && x11::waitFor([&] { return form(host, part.section(u'.', 0, 0)).value("active").toBool(); });
     }
 
-    static QJsonObject form(HostProcess& host, const QString& name) {
-        return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
-    }
     static bool shown(HostProcess& host, const QString& name) {
         return form(host, name).value(QStringLiteral("visible")).toBool();
-    }
-    static QJsonObject control(HostProcess& host, const QString& formName, const QString& name) {
-        return form(host, formName).value(QStringLiteral("controls")).toObject().value(name).toObject();
     }
     static QStringList prompts(HostProcess& host) {
         QStringList out;
@@ -198,8 +175,7 @@ protected:
             const QStringList asked = promptsSettled(host, round);
             ASSERT_EQ(asked.size(), round) << asked.join(u'|').toStdString();
             EXPECT_TRUE(asked.last().endsWith(QStringLiteral("Devam etmek istiyor musunuz?"))) << asked.last().toStdString();
-            clickAside(host, QStringLiteral("frmSihirbaz.Frame2"));
-            ASSERT_TRUE(x11::waitFor([&] { return form(host, "frmSihirbaz").value("active").toBool(); }));
+            ASSERT_TRUE(comeBackTo(host, QStringLiteral("frmSihirbaz.Frame2")));
         }
     }
 
@@ -209,21 +185,6 @@ protected:
     QProcessEnvironment env;
     QString folder, book;
 };
-
-// The numbers of a property xprop writes in hexadecimal ("= 0x3, 0x2e, ...").
-QList<int> hexNumbers(const QString& property) {
-    QList<int> out;
-    const qsizetype eq = property.indexOf(u'=');
-    if (eq < 0)
-        return out;
-    for (const QString& n : property.mid(eq + 1).split(u',', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        out << n.trimmed().toInt(&ok, 0);
-        if (!ok)
-            return {};
-    }
-    return out;
-}
 
 // A person's one click on the main button of each window, both as the
 // window has just opened and after another window of the add-in was
@@ -255,8 +216,7 @@ TEST_P(AddinDesktop, EveryButtonTakesTheFirstClickOfAWindowJustOpenedOrComeBackT
     }
     {
         SCOPED_TRACE("welcome page, after the quick-send page was clicked");
-        clickAside(*host, QStringLiteral("frmSMS_1.Frame2"));
-        ASSERT_TRUE(x11::waitFor([&] { return form(*host, "frmSMS_1").value("active").toBool(); }));
+        ASSERT_TRUE(comeBackTo(*host, QStringLiteral("frmSMS_1.Frame2")));
         set(*host, "frmSihirbaz.optTumu", true);
         click(*host, QStringLiteral("frmSihirbaz.cmdIleri"));
         EXPECT_TRUE(x11::waitFor([&] { return shown(*host, "frmSMS"); }));
@@ -284,8 +244,7 @@ TEST_P(AddinDesktop, EveryButtonTakesTheFirstClickOfAWindowJustOpenedOrComeBackT
         click(*host, QStringLiteral("frmRapor.cmdVazgec_1"));
         EXPECT_TRUE(x11::waitFor([&] { return control(*host, "frmRapor", "cmdVazgec_1").value("caption").toString() == u"Kapat"; }));
         EXPECT_TRUE(shown(*host, "frmRapor")) << "one click, not two";
-        clickAside(*host, QStringLiteral("frmSonEkran.Frame1"));
-        ASSERT_TRUE(x11::waitFor([&] { return form(*host, "frmSonEkran").value("active").toBool(); }));
+        ASSERT_TRUE(comeBackTo(*host, QStringLiteral("frmSonEkran.Frame1")));
         click(*host, QStringLiteral("frmRapor.cmdVazgec_1"));
         EXPECT_TRUE(x11::waitFor([&] { return form(*host, "frmRapor").isEmpty(); }));
     }
@@ -297,8 +256,7 @@ TEST_P(AddinDesktop, EveryButtonTakesTheFirstClickOfAWindowJustOpenedOrComeBackT
         const QString saved = QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi.");
         click(*host, QStringLiteral("frmAyarlar.cmdKaydet"));
         EXPECT_EQ(promptsSettled(*host, 1), QStringList{saved});
-        clickAside(*host, QStringLiteral("frmSonEkran.Frame1"));
-        ASSERT_TRUE(x11::waitFor([&] { return form(*host, "frmSonEkran").value("active").toBool(); }));
+        ASSERT_TRUE(comeBackTo(*host, QStringLiteral("frmSonEkran.Frame1")));
         click(*host, QStringLiteral("frmAyarlar.cmdKaydet"));
         EXPECT_EQ(promptsSettled(*host, 2), (QStringList{saved, saved}));
     }
@@ -308,8 +266,7 @@ TEST_P(AddinDesktop, EveryButtonTakesTheFirstClickOfAWindowJustOpenedOrComeBackT
             pressMenu(*host, "Quillmere Hakkında");
             framed(*host, QStringLiteral("frmHakkinda"));
             if (comeBack) {
-                clickAside(*host, QStringLiteral("frmAyarlar.SSTab1"));
-                ASSERT_TRUE(x11::waitFor([&] { return form(*host, "frmAyarlar").value("active").toBool(); }));
+                ASSERT_TRUE(comeBackTo(*host, QStringLiteral("frmAyarlar.SSTab1")));
             }
             click(*host, QStringLiteral("frmHakkinda.TeskXpButton1"));
             EXPECT_TRUE(x11::waitFor([&] { return form(*host, "frmHakkinda").isEmpty(); })) << comeBack;
@@ -390,10 +347,9 @@ TEST_P(AddinDesktop, DigitsTypedAfterAClickFillThePickersPartByPart) {
         ASSERT_TRUE(session.click(QPoint(r.left() + 6, r.center().y())));
         ASSERT_TRUE(x11::waitFor([&] { return control(*host, p.form, p.control).value("focused").toBool(); }));
         ASSERT_TRUE(session.type(QLatin1String(p.digits)));
-        const QString value = control(*host, p.form, p.control).value("value").toString();
         EXPECT_TRUE(x11::waitFor([&] {
             return control(*host, p.form, p.control).value("value").toString().contains(QLatin1String(p.wanted));
-        })) << value.toStdString();
+        })) << control(*host, p.form, p.control).value("value").toString().toStdString();
         ASSERT_TRUE(session.key(QStringLiteral("Tab")));
         EXPECT_TRUE(x11::waitFor([&] { return !control(*host, p.form, p.control).value("focused").toBool(); }))
             << "Tab leaves the picker";
@@ -448,7 +404,7 @@ TEST_P(AddinDesktop, EachWindowHasItsTitleAndTheActionsOfItsBorder) {
             EXPECT_EQ(actions.contains(QLatin1String(action)), !b->held) << action << ": " << actions.join(u' ').toStdString();
         // What other window managers take the buttons from (openbox keeps
         // its minimise button, and its close button, whatever it is told).
-        const QList<int> motif = hexNumbers(session.property(window, "_MOTIF_WM_HINTS"));
+        const QList<int> motif = session.numbers(window, "_MOTIF_WM_HINTS");
         ASSERT_GE(motif.size(), 3) << session.property(window, "_MOTIF_WM_HINTS").toStdString();
         const bool decorated = motif[0] & 0x2;
         if (b->style != forms::vbBSNone) {

@@ -20,10 +20,7 @@ protected:
     void SetUp() override {
         X11_SESSION_OR_SKIP(session);
         ASSERT_TRUE(dir.isValid());
-        env = session.environment(QProcessEnvironment::systemEnvironment());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir.filePath(QStringLiteral("registry.json")));
+        env = hostEnvironment(dir, session.environment(QProcessEnvironment::systemEnvironment()));
         env.insert(QStringLiteral("QM_TEST_ADDIN_LOG"), dir.filePath(QStringLiteral("addins.log")));
     }
 
@@ -33,11 +30,8 @@ protected:
             args = {QStringLiteral("--addin"), addin("hosttest_a")};
         auto host = std::make_unique<HostProcess>(args, env);
         EXPECT_TRUE(host->started());
-        window = 0;
-        EXPECT_TRUE(x11::waitFor([&] {
-            window = quint64(host->send(cmd("where", {{"control", "sheetHost"}})).value(QStringLiteral("window")).toDouble());
-            return window && session.managed(window);
-        })) << "the host's window was not framed";
+        window = windowOf(*host, QStringLiteral("sheetHost"));
+        EXPECT_NE(window, 0u) << "the host's window was not framed";
         // The window manager gives the keyboard to the window it framed, and
         // the window knows it.
         EXPECT_TRUE(x11::waitFor([&] {
@@ -47,6 +41,11 @@ protected:
         return host;
     }
 
+    // The native window of a window of the host, once the window manager
+    // has framed it; 0 when it never was.
+    quint64 windowOf(HostProcess& host, const QString& name) {
+        return session.whenManaged([&] { return nativeWindow(host, name); });
+    }
     QJsonObject where(HostProcess& host, const QString& control, const QString& cell = {}) {
         QJsonObject c{{"control", control}};
         if (!cell.isEmpty())
@@ -55,19 +54,10 @@ protected:
         EXPECT_OK(r);
         return r;
     }
-    static QRect rect(const QJsonObject& r) {
-        return QRect(r.value(QStringLiteral("x")).toInt(), r.value(QStringLiteral("y")).toInt(),
-                     r.value(QStringLiteral("width")).toInt(), r.value(QStringLiteral("height")).toInt());
-    }
     static QJsonValue cell(HostProcess& host, const char* address) {
         return host.send(cmd("cell", {{"address", address}})).value(QStringLiteral("value"));
     }
-    QString log() const {
-        QFile f(dir.filePath(QStringLiteral("addins.log")));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
-    }
-    // The process ended, by itself, within a few seconds.
-    static int exitOf(HostProcess& host) { return host.waitForExit(); }
+    QString log() const { return addinLog(dir.filePath(QStringLiteral("addins.log"))); }
 
     x11::Session session;
     QTemporaryDir dir;
@@ -78,7 +68,7 @@ protected:
 TEST_F(Desktop, TheCloseButtonEndsAnUntouchedHostAndTheAddinsAreToldTheHostIsShuttingDown) {
     auto host = start();
     ASSERT_TRUE(session.click(session.closeButton(window)));
-    EXPECT_EQ(exitOf(*host), 0);
+    EXPECT_EQ(host->waitForExit(), 0);
     EXPECT_EQ(log(), QStringLiteral("A connect mode=1 custom=1 count=1\nA disconnect mode=0"));
 }
 
@@ -110,7 +100,7 @@ TEST_F(Desktop, EveryRoadOutAsksOnceAboutAChangedWorkbookAndNoDiscardsIt) {
         ASSERT_TRUE(road.take(session, window));
         // Asked twice, the second question would have had no answer queued
         // and kept the host.
-        EXPECT_EQ(exitOf(*host), 0);
+        EXPECT_EQ(host->waitForExit(), 0);
         QFile::remove(dir.filePath(QStringLiteral("addins.log")));
     }
 }
@@ -126,7 +116,7 @@ TEST_F(Desktop, YesSavesTheChangedWorkbookWithTheEditInProgressBeforeTheHostEnds
     ASSERT_TRUE(session.type(QStringLiteral("5321234567")));
     QThread::msleep(300);
     ASSERT_TRUE(session.click(session.closeButton(window)));
-    EXPECT_EQ(exitOf(*host), 0);
+    EXPECT_EQ(host->waitForExit(), 0);
     ASSERT_GT(QFileInfo(file).size(), 0) << "saved before the end";
     EXPECT_TRUE(log().endsWith(QStringLiteral("A disconnect mode=0")));
 
@@ -152,15 +142,13 @@ TEST_F(Desktop, CancelKeepsTheHostAndItsWindowsAndALaterCloseAsksAgain) {
               QStringLiteral("'Kitap1' dosyasında yaptığınız değişiklikleri kaydetmek istiyor musunuz?"));
     EXPECT_EQ(asked[0].toObject().value(QStringLiteral("answer")).toString(), QStringLiteral("cancel"));
     EXPECT_TRUE(session.mapped(window));
-    EXPECT_TRUE(findByName(host->send(cmd("forms")).value(QStringLiteral("forms")).toArray(), QStringLiteral("frmDenemeA"))
-                    .value(QStringLiteral("visible"))
-                    .toBool());
+    EXPECT_TRUE(form(*host, QStringLiteral("frmDenemeA")).value(QStringLiteral("visible")).toBool());
     EXPECT_EQ(cell(*host, "A1").toString(), QStringLiteral("kalsın"));
     EXPECT_FALSE(log().contains(QStringLiteral("disconnect")));
 
     EXPECT_OK(host->send(cmd("answer", {{"with", "no"}})));
     ASSERT_TRUE(session.click(session.closeButton(window)));
-    EXPECT_EQ(exitOf(*host), 0);
+    EXPECT_EQ(host->waitForExit(), 0);
     EXPECT_TRUE(log().endsWith(QStringLiteral("A disconnect mode=0")));
 }
 
@@ -170,12 +158,8 @@ TEST_F(Desktop, TheExportsWindowClosesItsOwnWorkbooksOnly) {
     EXPECT_OK(host->send(cmd("set-cell", {{"address", "A1"}, {"value", "kalır"}})));
     EXPECT_OK(host->send(cmd("save-dialog", {{"path", dir.filePath(QStringLiteral("rapor.xls"))}})));
     EXPECT_OK(host->send(cmd("press", {{"bar", "DenemeA"}, {"caption", "Dışa Aktar"}})));
-    quint64 exported = 0;
-    ASSERT_TRUE(x11::waitFor([&] {
-        exported = quint64(
-            host->send(cmd("where", {{"control", "sheetHostInstance"}})).value(QStringLiteral("window")).toDouble());
-        return exported && session.managed(exported);
-    }));
+    const quint64 exported = windowOf(*host, QStringLiteral("sheetHostInstance"));
+    ASSERT_NE(exported, 0u);
     ASSERT_TRUE(session.click(session.closeButton(exported)));
     ASSERT_TRUE(x11::waitFor([&] { return !session.mapped(exported); }));
     const QJsonObject instance =
@@ -250,7 +234,7 @@ TEST_F(Desktop, ALaterStartComesBackWhereThePersonLeftTheWindow) {
         }));
         left = session.frame(window);
         ASSERT_TRUE(session.key(QStringLiteral("ctrl+q")));
-        ASSERT_EQ(exitOf(*host), 0);
+        ASSERT_EQ(host->waitForExit(), 0);
     }
     auto host = start();
     EXPECT_TRUE(x11::waitFor([&] { return session.frame(window) == left; }))
@@ -264,10 +248,8 @@ protected:
 
 TEST_F(SmallScreen, TheWholeWindowIsOnTheScreenWithTheAddinsToolbar) {
     // The first edition, as a person has it registered.
-    const QString folder = dir.filePath(QStringLiteral("addins/edition1"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(QFile::link(buildPath(QStringLiteral("lib")), dir.filePath(QStringLiteral("lib"))));
-    ASSERT_TRUE(QFile::copy(buildPath(QStringLiteral("addins/edition1/quillmere.so")), folder + QStringLiteral("/quillmere.so")));
+    const QString folder = copyAddin(dir, QStringLiteral("edition1"));
+    ASSERT_FALSE(folder.isEmpty());
     auto host = start({QStringLiteral("--addin"), folder + QStringLiteral("/quillmere.so")});
     EXPECT_OK(host->send(cmd("new")));
     const QRect screen(0, 0, 800, 600);

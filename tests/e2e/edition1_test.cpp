@@ -36,22 +36,14 @@ protected:
     QTemporaryDir dir;
     EmulatorProcess emulator{{QStringLiteral("--settle-ms"), QStringLiteral("0"), QStringLiteral("--log"),
                               dir.filePath(QStringLiteral("gateway.log"))}};
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env;
     QString addinFolder;
 
     void SetUp() override {
         ASSERT_GT(emulator.port(), 0);
-        // A copy of the deliverable, so that its database beside it is this
-        // test's own; it finds the platform libraries where it expects them.
-        addinFolder = dir.filePath(QStringLiteral("addins/edition1"));
-        QDir().mkpath(addinFolder);
-        ASSERT_TRUE(QFile::link(buildPath(QStringLiteral("lib")), dir.filePath(QStringLiteral("lib"))));
-        for (const char* file : {"quillmere.so", "quillmere.chm"})
-            ASSERT_TRUE(QFile::copy(buildPath(QStringLiteral("addins/edition1/") + QLatin1String(file)),
-                                    addinFolder + u'/' + QLatin1String(file)));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir.filePath(QStringLiteral("registry.json")));
+        addinFolder = copyAddin(dir, QStringLiteral("edition1"), {QStringLiteral("quillmere.so"), QStringLiteral("quillmere.chm")});
+        ASSERT_FALSE(addinFolder.isEmpty());
+        env = hostEnvironment(dir);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QUILLMERE_SERVICE_URL"), emulator.base());
         env.insert(QStringLiteral("QM_OBSERVER_LOG"), observerLog());
@@ -75,9 +67,6 @@ protected:
         for (const QJsonValue& c : barOrPopup.value(QStringLiteral("controls")).toArray())
             out << c.toObject().value(QStringLiteral("caption")).toString();
         return out;
-    }
-    static QJsonObject form(HostProcess& host, const QString& name) {
-        return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
     }
     static QJsonObject set(HostProcess& host, const QString& control, const QJsonValue& value) {
         return host.send(cmd("set", {{"control", control}, {"value", value}}));
@@ -109,8 +98,7 @@ protected:
         EXPECT_OK(host.send(cmd("click", {{"control", "frmSMS_1.cmdIleri"}})));
     }
     static QJsonArray gridRows(HostProcess& host, const QString& formName, const QString& grid) {
-        return form(host, formName).value(QStringLiteral("controls")).toObject().value(grid).toObject().value(
-            QStringLiteral("rows")).toArray();
+        return control(host, formName, grid).value(QStringLiteral("rows")).toArray();
     }
     QStringList observed() const {
         QFile f(observerLog());
@@ -571,12 +559,13 @@ TEST_F(Edition1, SettingsOpenWhenTheStoredGatewayCannotBeReached) {
     EXPECT_EQ(controls.value(QStringLiteral("txtPalvoriYolu")).toObject().value(QStringLiteral("text")).toString(),
               refusing.url(QStringLiteral("/palvori")));
 
-    // Another address, checked and kept: the next command goes there.
-    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.txtPalvoriYolu"), emulator.base() + QStringLiteral("/palvori")));
     // The account stored with the address that went away is filled in.
     EXPECT_EQ(controls.value(QStringLiteral("txtUserName_i")).toObject().value(QStringLiteral("text")).toString(),
               QStringLiteral("demo"));
     EXPECT_EQ(controls.value(QStringLiteral("chkKaydet_i")).toObject().value(QStringLiteral("value")).toInt(), 1);
+
+    // Another address, checked and kept: the next command goes there.
+    EXPECT_OK(set(*host, QStringLiteral("frmAyarlar.txtPalvoriYolu"), emulator.base() + QStringLiteral("/palvori")));
     EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdKaydet"}})));
     EXPECT_EQ(shown(), QStringList{QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi.|64")});
     EXPECT_OK(host->send(cmd("click", {{"control", "frmAyarlar.cmdVazgec"}})));

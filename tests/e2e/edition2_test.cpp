@@ -22,24 +22,15 @@ protected:
     QTemporaryDir dir;
     EmulatorProcess emulator{{QStringLiteral("--settle-ms"), QStringLiteral("0"), QStringLiteral("--log"),
                               dir.filePath(QStringLiteral("gateway.log"))}};
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env;
 
     void SetUp() override {
         ASSERT_GT(emulator.port(), 0);
-        // Copies of both deliverables, so that the databases beside them are
-        // this test's own; they find the platform libraries where they
-        // expect them.
-        ASSERT_TRUE(QFile::link(buildPath(QStringLiteral("lib")), dir.filePath(QStringLiteral("lib"))));
-        for (const char* edition : {"edition1", "edition2"}) {
-            const QString folder = dir.filePath(QStringLiteral("addins/") + QLatin1String(edition));
-            QDir().mkpath(folder);
-            for (const char* file : {"quillmere.so", "quillmere.chm"})
-                ASSERT_TRUE(QFile::copy(buildPath(QStringLiteral("addins/%1/%2").arg(QLatin1String(edition), QLatin1String(file))),
-                                        folder + u'/' + QLatin1String(file)));
-        }
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), registryFile());
+        for (int edition : {1, 2})
+            ASSERT_EQ(copyAddin(dir, QStringLiteral("edition%1").arg(edition),
+                                {QStringLiteral("quillmere.so"), QStringLiteral("quillmere.chm")}),
+                      addinFolder(edition));
+        env = hostEnvironment(dir);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QUILLMERE_SERVICE_URL"), emulator.base());
         // This process reads the same registry file.
@@ -91,9 +82,6 @@ protected:
         EXPECT_TRUE(host->started());
         return host;
     }
-    static QJsonObject form(HostProcess& host, const QString& name) {
-        return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
-    }
     static bool visible(HostProcess& host, const char* name) {
         return form(host, QLatin1String(name)).value(QStringLiteral("visible")).toBool();
     }
@@ -108,16 +96,12 @@ protected:
             EXPECT_OK(host.send(cmd("set", {{"control", "frmGiris.chkKaydet"}, {"value", 1}})));
         EXPECT_OK(host.send(cmd("click", {{"control", "frmGiris.btnOturumAc"}})));
     }
-    static QJsonObject controlOf(HostProcess& host, const char* formName, const char* control) {
-        return form(host, QLatin1String(formName)).value(QStringLiteral("controls")).toObject().value(
-            QLatin1String(control)).toObject();
-    }
-    static QString caption(HostProcess& host, const char* formName, const char* control) {
-        return controlOf(host, formName, control).value(QStringLiteral("caption")).toString();
+    static QString caption(HostProcess& host, const char* formName, const char* name) {
+        return control(host, formName, name).value(QStringLiteral("caption")).toString();
     }
     static QStringList gridRows(HostProcess& host, const char* formName, const char* grid) {
         QStringList out;
-        for (const QJsonValue& row : controlOf(host, formName, grid).value(QStringLiteral("rows")).toArray())
+        for (const QJsonValue& row : control(host, formName, grid).value(QStringLiteral("rows")).toArray())
             out << row.toArray()[0].toString() + u' ' + row.toArray()[1].toString();
         return out;
     }
@@ -243,7 +227,7 @@ TEST_F(Edition2, AnAccountAnsweredWithWindowsLineEndsStillSends) {
     EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
     ASSERT_TRUE(visible(*host, "frmSMS_1"));
     EXPECT_EQ(caption(*host, "frmSMS_1", "lblKontor"), QStringLiteral(" 250"));
-    EXPECT_EQ(controlOf(*host, "frmSMS_1", "cbGonderen").value(QStringLiteral("text")).toString(),
+    EXPECT_EQ(control(*host, "frmSMS_1", "cbGonderen").value(QStringLiteral("text")).toString(),
               QStringLiteral("QUILLMERE"));
 
     EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS_1.txtMesaj"}, {"text", "Satır sonları"}})));
@@ -351,9 +335,9 @@ TEST_F(Edition2, AMergedSendFromASavedWorkbookGoesAsOnePackageOfLongMessages) {
     EXPECT_OK(host->send(cmd("set", {{"control", "frmSihirbaz.optTumu"}, {"value", true}})));
     EXPECT_OK(host->send(cmd("click", {{"control", "frmSihirbaz.cmdIleri"}})));
     ASSERT_TRUE(visible(*host, "frmSMS"));
-    EXPECT_EQ(controlOf(*host, "frmSMS", "DataGrid1").value(QStringLiteral("caption")).toString(),
+    EXPECT_EQ(control(*host, "frmSMS", "DataGrid1").value(QStringLiteral("caption")).toString(),
               QStringLiteral("Toplam kayıt : 4"));
-    EXPECT_TRUE(controlOf(*host, "frmSMS", "cbSayfa").isEmpty());
+    EXPECT_TRUE(control(*host, "frmSMS", "cbSayfa").isEmpty());
     EXPECT_OK(host->send(cmd("set", {{"control", "frmSMS.cbGsmNo"}, {"value", "GSM"}})));
     EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", "Sayın "}})));
     EXPECT_OK(host->send(cmd("popup", {{"caption", "Ad"}})));
@@ -361,7 +345,7 @@ TEST_F(Edition2, AMergedSendFromASavedWorkbookGoesAsOnePackageOfLongMessages) {
     EXPECT_OK(host->send(cmd("type", {{"control", "frmSMS.txtMesaj"}, {"text", ", "}})));
     EXPECT_OK(host->send(cmd("popup", {{"caption", "Not"}})));
     EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdAlanEkle"}})));
-    EXPECT_EQ(controlOf(*host, "frmSMS", "Frame2").value(QStringLiteral("caption")).toString(),
+    EXPECT_EQ(control(*host, "frmSMS", "Frame2").value(QStringLiteral("caption")).toString(),
               QStringLiteral("25 / 1 SMS"));
     EXPECT_OK(host->send(cmd("click", {{"control", "frmSMS.cmdIleri"}})));
 

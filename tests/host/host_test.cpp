@@ -23,12 +23,9 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path());
-        env_.insert(QStringLiteral("QUILLMERE_REGISTRY"), registryFile());
+        env_ = hostEnvironment(dir_);
         env_.insert(QStringLiteral("QM_TEST_ADDIN_LOG"), logFile());
         env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
         // This process reads and writes the same registry file as the host.
         qputenv("QUILLMERE_REGISTRY", registryFile().toLocal8Bit());
     }
@@ -44,12 +41,7 @@ protected:
     QString logFile() const { return dir_.filePath(QStringLiteral("addins.log")); }
     QString path(const QString& name) const { return dir_.filePath(name); }
     // The add-ins' log, one event a line.
-    std::string log() const {
-        QFile f(logFile());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return f.readAll().trimmed().toStdString();
-    }
+    std::string log() const { return addinLog(logFile()).toStdString(); }
 
     // The run of sheet-host with --register or --unregister; its exit code.
     int registration(const char* option, const QString& library) {
@@ -61,12 +53,6 @@ protected:
         return p.exitCode();
     }
 
-    static QJsonObject form(HostProcess& host, const QString& name) {
-        return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
-    }
-    static QJsonObject control(HostProcess& host, const QString& formName, const QString& controlName) {
-        return form(host, formName).value(QStringLiteral("controls")).toObject().value(controlName).toObject();
-    }
     static QString caption(HostProcess& host, const QString& formName, const QString& controlName) {
         return control(host, formName, controlName).value(QStringLiteral("caption")).toString();
     }

@@ -23,10 +23,7 @@ class HostInput : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
-        env.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir_.filePath(QStringLiteral("registry.json")));
+        QProcessEnvironment env = hostEnvironment(dir_);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         host_.setProcessEnvironment(env);
     }

@@ -5,10 +5,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -21,6 +24,40 @@ inline QString buildPath(const QString& relative) {
 
 inline QString hostProgram() { return buildPath(QStringLiteral("bin/sheet-host")); }
 inline QString addin(const char* name) { return buildPath(QStringLiteral("tests/addins/%1.so").arg(QLatin1String(name))); }
+
+// A copy of an edition's deliverable in a test's folder, so that the
+// database beside it is the test's own; the platform libraries are linked
+// where it expects them, once for all the editions copied. The copy's
+// folder, empty when the copy failed.
+inline QString copyAddin(const QTemporaryDir& dir, const QString& edition,
+                         const QStringList& files = {QStringLiteral("quillmere.so")}) {
+    const QString folder = dir.filePath(QStringLiteral("addins/") + edition);
+    const QString lib = dir.filePath(QStringLiteral("lib"));
+    if (!QDir().mkpath(folder)) {
+        ADD_FAILURE() << "no folder " << folder.toStdString();
+        return {};
+    }
+    if (!QFileInfo(lib).isSymLink() && !QFile::link(buildPath(QStringLiteral("lib")), lib)) {
+        ADD_FAILURE() << "no link " << lib.toStdString();
+        return {};
+    }
+    for (const QString& file : files)
+        if (!QFile::copy(buildPath(QStringLiteral("addins/%1/%2").arg(edition, file)), folder + u'/' + file)) {
+            ADD_FAILURE() << "no copy of " << edition.toStdString() << '/' << file.toStdString();
+            return {};
+        }
+    return folder;
+}
+
+// The host keeps its settings, its runtime files and the registry in the
+// test's folder, never in the user's.
+inline QProcessEnvironment hostEnvironment(const QTemporaryDir& dir,
+                                           QProcessEnvironment base = QProcessEnvironment::systemEnvironment()) {
+    base.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    base.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    base.insert(QStringLiteral("QUILLMERE_REGISTRY"), dir.filePath(QStringLiteral("registry.json")));
+    return base;
+}
 
 // One run of sheet-host --automation.
 class HostProcess {
@@ -110,6 +147,29 @@ inline QJsonObject findByName(const QJsonArray& list, const QString& name) {
         if (v.toObject().value(QStringLiteral("name")).toString() == name)
             return v.toObject();
     return {};
+}
+
+// A window as the host has it now; empty once it is gone.
+inline QJsonObject form(HostProcess& host, const QString& name) {
+    return findByName(host.send(cmd("forms")).value(QStringLiteral("forms")).toArray(), name);
+}
+inline QJsonObject control(HostProcess& host, const QString& formName, const QString& name) {
+    return form(host, formName).value(QStringLiteral("controls")).toObject().value(name).toObject();
+}
+// The native window of a window of the host; 0 while it has none.
+inline quint64 nativeWindow(HostProcess& host, const QString& name) {
+    return quint64(host.send(cmd("where", {{"control", name}})).value(QStringLiteral("window")).toDouble());
+}
+// The rectangle of a reply to "where", on the screen.
+inline QRect rect(const QJsonObject& where) {
+    return QRect(where.value(QStringLiteral("x")).toInt(), where.value(QStringLiteral("y")).toInt(),
+                 where.value(QStringLiteral("width")).toInt(), where.value(QStringLiteral("height")).toInt());
+}
+// What the tests' add-ins wrote to their log (QM_TEST_ADDIN_LOG), one event
+// a line; empty while they have written nothing.
+inline QString addinLog(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
 }
 
 // The requests the emulator received, in order, from its log: the path each

@@ -92,9 +92,8 @@ public:
             unavailable_ = QStringLiteral("Xvfb could not be started: %1").arg(failure);
             return;
         }
-        display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
         env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("DISPLAY"), display_);
+        env_.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number.trimmed()));
         env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env_.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env_.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
@@ -137,7 +136,6 @@ public:
     // Whether the window manager took the display; a failure when not.
     bool managing() const { return managing_; }
 
-    const QString& display() const { return display_; }
     // The environment for a program on this display, from a test's own.
     QProcessEnvironment environment(QProcessEnvironment base) const {
         for (const char* name : {"DISPLAY", "QT_QPA_PLATFORM"})
@@ -186,7 +184,9 @@ public:
         return QString::fromUtf8(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QLatin1String(atom)}, env_))
             .trimmed();
     }
-    // The numbers of a cardinal property ("_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 20, 4").
+    // The numbers of a property, as xprop writes them: in decimal for a
+    // cardinal ("_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 20, 4"), in
+    // hexadecimal for others ("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x2e, ...").
     QList<int> numbers(quint64 window, const char* atom) const {
         return numbersOf(window ? property(window, atom) : rootProperty(atom));
     }
@@ -235,6 +235,12 @@ public:
     }
     // Framed and shown: the window manager has reparented and mapped it.
     bool managed(quint64 window) const { return mapped(window) && numbers(window, "_NET_FRAME_EXTENTS").size() == 4; }
+    // A window once it is managed; `find` gives it as it is now, 0 while
+    // there is none. 0 when none was managed in time.
+    quint64 whenManaged(const std::function<quint64()>& find, int ms = 10000) const {
+        quint64 w = 0;
+        return waitFor([&] { w = find(); return w && managed(w); }, ms) ? w : 0;
+    }
     // Where the close button of the title bar is: the right end of the
     // title bar, which openbox's layouts all end with.
     QPoint closeButton(quint64 window) const {
@@ -266,7 +272,7 @@ private:
             return out;
         for (const QString& n : p.mid(eq + 1).split(u',', Qt::SkipEmptyParts)) {
             bool ok = false;
-            const int v = n.trimmed().toInt(&ok);
+            const int v = n.trimmed().toInt(&ok, 0);
             if (!ok)
                 return {};
             out << v;
@@ -277,7 +283,6 @@ private:
     QTemporaryDir home_;
     std::unique_ptr<QProcess> server_, wm_;
     QProcessEnvironment env_;
-    QString display_;
     QString unavailable_;
     QStringList missing_;
     bool managing_ = false;
