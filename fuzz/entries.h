@@ -22,6 +22,7 @@
 #include "reports/reportparse.h"
 #include "gateway/replies.h"
 #include "sending/merge.h"
+#include "tests/support/byte_pieces.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -85,22 +86,6 @@ inline void Xlsx(const uint8_t* data, size_t size) { Workbook(data, size, "dosya
 // gives, reads as it does whole, or is refused as it is whole.
 inline void Csv(const uint8_t* data, size_t size) {
     Workbook(data, size, "dosya.csv");
-    class Pieces : public excel::files::ByteSource {
-    public:
-        Pieces(const QByteArray& content, qsizetype size) : content_(content), size_(size) {}
-        QByteArrayView next() override {
-            const qsizetype n = std::min(size_, content_.size() - at_);
-            const QByteArrayView piece = QByteArrayView(content_).sliced(at_, n);
-            at_ += n;
-            return piece;
-        }
-        void rewind() override { at_ = 0; }
-
-    private:
-        const QByteArray& content_;
-        const qsizetype size_;
-        qsizetype at_ = 0;
-    };
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString name = QStringLiteral("dosya.csv");
     auto read = [&](excel::files::ByteSource* pieces) -> std::optional<excel::WorkbookData> {
@@ -110,7 +95,7 @@ inline void Csv(const uint8_t* data, size_t size) {
             return std::nullopt;
         }
     };
-    Pieces pieces(content, size > 0 ? data[0] % 13 + 1 : 1);
+    excel::testing::Pieces pieces(content, size > 0 ? data[0] % 13 + 1 : 1);
     const std::optional<excel::WorkbookData> whole = read(nullptr), pieced = read(&pieces);
     if (whole.has_value() != pieced.has_value())
         Broken("a text file read in pieces is refused as it is whole");

@@ -4,6 +4,7 @@
 // the files that are refused with what they are.
 
 #include "tests/platform/excel/files_test.h"
+#include "tests/support/byte_pieces.h"
 
 #include "platform/excel/files/cfb.h"
 #include "platform/excel/files/formats.h"
@@ -264,23 +265,6 @@ TEST_F(CsvSniffing, FindsTheEncodingTheSeparatorAndTheRegionalValues) {
         }
     }
 }
-
-// The bytes of a content in pieces of one size.
-class Pieces : public files::ByteSource {
-public:
-    Pieces(const QByteArray& content, qsizetype size) : content_(content), size_(size) {}
-    QByteArrayView next() override {
-        const QByteArrayView piece = QByteArrayView(content_).sliced(at_, std::min(size_, content_.size() - at_));
-        at_ += piece.size();
-        return piece;
-    }
-    void rewind() override { at_ = 0; }
-
-private:
-    const QByteArray& content_;
-    qsizetype size_;
-    qsizetype at_ = 0;
-};
 
 // Read a piece at a time, a text file reads as it does whole, wherever its
 // pieces end: inside a character of several bytes, between the CR and the
