@@ -207,8 +207,8 @@ TEST_F(ReportWindowTest, DateRangeReport) {
     EXPECT_TRUE(boxes().empty());
 }
 
-// 30,000 lines, codes 0 to 9 in turn: pending 0 and 1, delivered 3, timed
-// out 5, rejected the six others.
+// A report of many lines (30,000 unless told), codes 0 to 9 in turn:
+// pending 0 and 1, delivered 3, timed out 5, rejected the six others.
 std::string largeReport(int lines = 30000) {
     std::string text;
     for (int i = 0; i < lines; ++i)

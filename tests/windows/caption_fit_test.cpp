@@ -1,6 +1,7 @@
 // Every window of the add-in, opened as its command opens it and drawn in the
 // font it asks for: each caption of a label, button, option, check box and
-// frame must fit its control whole.
+// frame must fit its control whole, drawn by that font alone, its Turkish
+// letters without a gap after them.
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "tests/support/turkish_letters.h"

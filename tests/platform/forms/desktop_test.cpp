@@ -14,9 +14,26 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Acts on the message box about to be shown, once it is on the screen:
+// showing it does not return while it is open, so a timer set beforehand,
+// which the box's own event loop runs, looks for it.
+void onTheBox(const std::function<void(QMessageBox*)>& act) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(box);
+    });
+    poll->start(5);
+}
 
 TEST(Desktop, TahomaIsDrawnAsTahomaInBothWeights) {
     ASSERT_TRUE(forms::EnsureFontFamily(QStringLiteral("Tahoma")))
@@ -83,19 +100,10 @@ TEST(Desktop, StandardButtonsSpeakTurkish) {
     };
     for (const Case& c : cases) {
         auto texts = std::make_shared<QStringList>();
-        QTimer::singleShot(0, qApp, [texts] {
-            auto* poll = new QTimer(qApp);
-            QObject::connect(poll, &QTimer::timeout, poll, [poll, texts] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!box)
-                    return;
-                poll->stop();
-                poll->deleteLater();
-                for (QAbstractButton* b : box->buttons())
-                    *texts << b->text().remove(u'&');
-                box->reject();
-            });
-            poll->start(5);
+        onTheBox([texts](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons())
+                *texts << b->text().remove(u'&');
+            box->reject();
         });
         boxes.show(QStringLiteral("Devam etmek istiyor musunuz?"), c.buttons, QStringLiteral("Quillmere"));
         QStringList sorted = *texts, wanted = c.texts;
@@ -113,20 +121,11 @@ TEST(Desktop, AMessageBoxOffersOnlyItsCloseButton) {
         QString title;
     };
     auto seen = std::make_shared<Seen>();
-    QTimer::singleShot(0, qApp, [seen] {
-        auto* poll = new QTimer(qApp);
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, seen] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            poll->stop();
-            poll->deleteLater();
-            seen->flags = box->windowFlags();
-            seen->fixed = box->minimumSize() == box->maximumSize();
-            seen->title = box->windowTitle();
-            box->reject();
-        });
-        poll->start(5);
+    onTheBox([seen](QMessageBox* box) {
+        seen->flags = box->windowFlags();
+        seen->fixed = box->minimumSize() == box->maximumSize();
+        seen->title = box->windowTitle();
+        box->reject();
     });
     boxes.show(QStringLiteral("Mesaj Başarı İle Gönderildi."), vb::vbInformation, QStringLiteral("Quillmere Uyarı"));
     EXPECT_EQ(seen->title, QStringLiteral("Quillmere Uyarı"));
@@ -151,13 +150,7 @@ TEST(Desktop, ALongPromptIsShownInABoxThatFitsTheScreen) {
             QRect frame, button, screen;
         };
         auto seen = std::make_shared<Seen>();
-        auto* poll = new QTimer(qApp);
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, seen] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            poll->stop();
-            poll->deleteLater();
+        onTheBox([seen](QMessageBox* box) {
             seen->text = box->text();
             seen->frame = box->frameGeometry();
             QAbstractButton* ok = box->buttons().value(0);
@@ -165,7 +158,6 @@ TEST(Desktop, ALongPromptIsShownInABoxThatFitsTheScreen) {
             seen->screen = box->screen()->availableGeometry();
             box->accept();
         });
-        poll->start(5);
         EXPECT_EQ(vb::MsgBox(prompt, vb::vbInformation, QStringLiteral("Quillmere")), vb::vbOK);
         ASSERT_FALSE(seen->text.isEmpty());
         EXPECT_LE(seen->text.size(), vb::kMsgBoxPromptLength);
