@@ -14,13 +14,13 @@
 
 namespace host {
 
-Automation::Automation(Host& host, forms::ScriptedServices services, int replyFd)
-    : host_(host), services_(std::move(services)), replyFd_(replyFd),
+Automation::Automation(Host& host, const forms::ScriptedServices& services, int replyFd)
+    : host_(host), replyFd_(replyFd),
       input_(STDIN_FILENO, [this](std::vector<QByteArray> lines, bool ended) { received(std::move(lines), ended); }) {
     AddWorkbookCommands(commands_, host_);
     AddCommandBarCommands(commands_, host_);
     AddWindowCommands(commands_, host_);
-    AddAnswerCommands(commands_, services_);
+    AddAnswerCommands(commands_, services);
     AddHostCommands(commands_, host_);
     host_.setQuitAction([this] {
         // A quit asked for inside a command ends the run once its reply is

@@ -21,7 +21,7 @@ class Host;
 // commands are in host/commands/, a file for each group.
 class Automation : public QObject {
 public:
-    Automation(Host& host, forms::ScriptedServices services, int replyFd);
+    Automation(Host& host, const forms::ScriptedServices& services, int replyFd);
     ~Automation() override;
 
     // Starts reading standard input (a pipe, a file or a terminal) on the
@@ -41,7 +41,6 @@ private:
     QJsonObject run(const QJsonObject& command);
 
     Host& host_;
-    forms::ScriptedServices services_;
     int replyFd_;
     CommandTable commands_;
     LineReader input_;

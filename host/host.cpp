@@ -41,6 +41,23 @@ Host::Host(Options options)
     app_->setQuitHandler([this] { requestQuit(); });
     excel::SetInstanceCreatedHandler([this](std::shared_ptr<excel::Application> app) { instanceCreated(app); });
     excel::SetInstanceShownHandler([this](std::shared_ptr<excel::Application> app) { instanceShown(app); });
+    watchChanges(*app_);
+}
+
+void Host::watchChanges(excel::Application& app) {
+    // The session manager may call the logout off after asking; what was
+    // typed since then has not been offered for saving.
+    excel::Events& ev = app.events();
+    const int cells = ev.cellsChanged.connect(
+        [this](const std::shared_ptr<excel::Worksheet>&, excel::Area) { quitConfirmed_ = false; });
+    const int books = ev.workbookChanged.connect([this](const std::shared_ptr<excel::Workbook>& book) {
+        if (book && !book->Saved())
+            quitConfirmed_ = false;
+    });
+    unwatch_.push_back([&ev, cells, books] {
+        ev.cellsChanged.disconnect(cells);
+        ev.workbookChanged.disconnect(books);
+    });
 }
 
 QPixmap Host::picture(QWidget* window) const {
@@ -64,6 +81,8 @@ QPixmap Host::picture(QWidget* window) const {
 
 Host::~Host() {
     shutdown();
+    for (auto& unwatch : unwatch_)
+        unwatch();
     excel::SetTextWidthMeasure({});
     excel::SetInstanceCreatedHandler(nullptr);
     excel::SetInstanceShownHandler(nullptr);
@@ -146,7 +165,7 @@ void Host::shutdown() {
 }
 
 void Host::requestQuit() {
-    if (quitRequested_ || quitAsked_ || shutDown_)
+    if (quitRequested_ || quitAsked_)
         return;
     quitAsked_ = true;
     // Not from inside the handler that asked: it may be an add-in's
@@ -251,6 +270,7 @@ void Host::instanceCreated(const std::shared_ptr<excel::Application>& app) {
     app->setQuitHandler([this, weak] { instanceQuit(weak); });
     Instance* added = instance.get();
     instances_.push_back(std::move(instance));
+    watchChanges(*app);
     for (const QString& path : startupAddins()) {
         QString error;
         if (auto library = AddinLibrary::LoadPrivateCopy(path, &error))

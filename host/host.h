@@ -93,6 +93,9 @@ private:
         QPointer<MainWindow> window;
     };
     Instance* findInstance(const excel::Application* app);
+    // A change to a workbook after the session's end was answered makes
+    // the next quit ask again.
+    void watchChanges(excel::Application& app);
 
     Options options_;
     std::shared_ptr<excel::Application> app_;
@@ -103,6 +106,7 @@ private:
     bool quitRequested_ = false;
     bool quitAsked_ = false;       // a request waits for the event loop or is asking
     bool quitConfirmed_ = false;   // the session's end was answered: the quit that follows does not ask again
+    std::vector<std::function<void()>> unwatch_;
     bool shutDown_ = false;
 };
 

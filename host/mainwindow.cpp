@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -453,10 +452,9 @@ void MainWindow::sizedByPerson(Qt::Orientation orientation, int section, int pix
         return;
     Guarded(QStringLiteral("sizing a column or a row"), [&] {
         if (orientation == Qt::Horizontal)
-            sheet->Columns(section + 1).setColumnWidth(
-                std::clamp(double(pixels - kColumnPadding) / kPixelsPerCharacter, 0.0, 255.0));
+            sheet->Columns(section + 1).setColumnWidth(std::min(ColumnCharacters(pixels), 255.0));
         else
-            sheet->Rows(section + 1).setRowHeight(std::clamp(pixels * 72.0 / 96.0, 0.0, 409.5));
+            sheet->Rows(section + 1).setRowHeight(std::min(RowPoints(pixels), 409.5));
     });
 }
 
@@ -624,8 +622,9 @@ void MainWindow::fitScreen() {
 void MainWindow::placeOnScreen() {
     QSettings settings(placeFile(), QSettings::IniFormat);
     const QByteArray saved = settings.value(QStringLiteral("window/geometry")).toByteArray();
-    if (saved.isEmpty() || !restoreGeometry(saved))
-        fitScreen();
+    // The constructor fitted the window already; bad data leaves that.
+    if (!saved.isEmpty())
+        restoreGeometry(saved);
 }
 
 void MainWindow::rememberPlace() const {

@@ -10,7 +10,6 @@
 #include <vector>
 
 class QAction;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabBar;

@@ -18,7 +18,8 @@ const QUuid kClassIdNamespace(QStringLiteral("{6b1f7d52-3c0e-4c8a-9a57-51e2f0c4d
 
 QString addinKey(const QString& progId) { return kExcelAddinsKey + u'\\' + progId; }
 QString progIdClassKey(const QString& progId) { return QStringLiteral("HKCR\\%1\\CLSID").arg(progId); }
-QString serverKey(const QString& classId) { return QStringLiteral("HKCR\\CLSID\\%1\\InprocServer32").arg(classId); }
+QString classKey(const QString& classId) { return QStringLiteral("HKCR\\CLSID\\") + classId; }
+QString serverKey(const QString& classId) { return classKey(classId) + QStringLiteral("\\InprocServer32"); }
 
 QString absolutePath(const QString& path) {
     QFileInfo f(path);
@@ -28,7 +29,7 @@ QString absolutePath(const QString& path) {
 void registerClass(const QString& progId, const QString& classId, const QString& serverPath) {
     Registry::setValue(progIdClassKey(progId), QString(), classId);
     Registry::setValue(serverKey(classId), QString(), serverPath);
-    Registry::setValue(QStringLiteral("HKCR\\CLSID\\%1\\ProgID").arg(classId), QString(), progId);
+    Registry::setValue(classKey(classId) + QStringLiteral("\\ProgID"), QString(), progId);
 }
 
 QString classIdOf(const QString& progId) {
@@ -49,7 +50,7 @@ void removeAddin(const QString& progId) {
     Registry::deleteKey(addinKey(progId));
     Registry::deleteKey(QStringLiteral("HKCR\\") + progId);
     if (!classId.isEmpty())
-        Registry::deleteKey(QStringLiteral("HKCR\\CLSID\\") + classId);
+        Registry::deleteKey(classKey(classId));
 }
 
 } // namespace
@@ -77,7 +78,7 @@ void RegisterAddin(const QString& libraryPath, const QString& adoLibraryPath) {
     // naming it, and no unregistering would ever find it.
     const QString classId = ClassIdFor(info.progId);
     if (const QString previous = classIdOf(info.progId); !previous.isEmpty() && previous != classId)
-        Registry::deleteKey(QStringLiteral("HKCR\\CLSID\\") + previous);
+        Registry::deleteKey(classKey(previous));
     registerClass(info.progId, classId, library->path());
     registerClass(kAdoProgId, kAdoClassId, absolutePath(adoLibraryPath));
 }

@@ -146,7 +146,7 @@ void MeasureCellsIn(const QFont& font) {
         // The pixels the grid needs to draw the line whole, in the units
         // ColumnPixels turns into pixels.
         const int pixels = (isBold ? bold : plain).horizontalAdvance(ShownText(line)) + 2 * kTextMargin;
-        return std::max(0.0, double(pixels - kColumnPadding) / kPixelsPerCharacter);
+        return ColumnCharacters(pixels);
     });
 }
 

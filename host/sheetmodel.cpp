@@ -72,6 +72,11 @@ QString ShownText(const QString& text) {
     return text.left(cut);
 }
 
+namespace {
+constexpr int kPixelsPerCharacter = 7;
+constexpr int kColumnPadding = 5;
+} // namespace
+
 int ColumnPixels(double characters) {
     // Seven pixels a character of the standard font, and the cell's margins.
     return characters <= 0 ? 0 : int(std::lround(characters * kPixelsPerCharacter + kColumnPadding));
@@ -79,6 +84,14 @@ int ColumnPixels(double characters) {
 
 int RowPixels(double points) {
     return int(std::lround(points * 96.0 / 72.0));
+}
+
+double ColumnCharacters(int pixels) {
+    return std::max(0.0, double(pixels - kColumnPadding) / kPixelsPerCharacter);
+}
+
+double RowPoints(int pixels) {
+    return std::max(0.0, pixels * 72.0 / 96.0);
 }
 
 SheetModel::SheetModel(QObject* parent) : QAbstractTableModel(parent) {}

@@ -61,10 +61,11 @@ constexpr qsizetype kShownCharacters = 1024;
 QString ShownText(const QString& text);
 
 // Excel's units on the screen: a column width in characters and a row
-// height in points, in pixels.
-constexpr int kPixelsPerCharacter = 7;
-constexpr int kColumnPadding = 5;
+// height in points, in pixels, and back (not below 0, without Excel's
+// upper limits).
 int ColumnPixels(double characters);
 int RowPixels(double points);
+double ColumnCharacters(int pixels);
+double RowPoints(int pixels);
 
 } // namespace host

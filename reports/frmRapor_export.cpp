@@ -114,9 +114,7 @@ void frmRapor::exportReport(int number) {
         forms::Unload(*this);
     } catch (const std::exception& e) {
         if (tab.ownExportFailure)
-            vb::MsgBox(QStringLiteral("Tanımlanamayan bir hata oluştu.") + vb::vbCrLf
-                           + QStringLiteral("Sistemin ürettiği hata mesajı : ") + vb::ErrorDescription(e),
-                       vb::vbCritical, kTitle);
+            vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, kTitle);
         else
             vb::MsgBox(mdlGenel::LastErrorText + vb::ErrorDescription(e), vb::vbCritical, kTitle);
     }

@@ -50,7 +50,7 @@ void lockChecks(const QList<forms::CheckBox*>& checks) {
 }
 
 // The counters from nothing: a report counts its lines as it reads them.
-// The speed line's figure follows once the rows are built.
+// The speed line's figure follows once the rows start to be built.
 void startProgress() {
     frmBekle::Start(0);
     forms::Get<frmBekle>().showSpeedCaption();
@@ -58,12 +58,6 @@ void startProgress() {
 
 void closeWaitWindow() { forms::Get<frmBekle>().finish(); }
 
-// The wait window closed only when it is there: the number check closes it
-// before it was ever shown.
-void closeWaitWindowIfLoaded() {
-    if (forms::IsLoaded<frmBekle>())
-        closeWaitWindow();
-}
 
 // A fetch's parse: the tab's boxes, the wait window and the progress
 // counters follow it line by line.
@@ -352,7 +346,7 @@ void frmRapor::cmdRaporGoruntule_3_Click() {
             vb::MsgBox(kCheckNumber, vb::vbInformation, kTitle);
             enableButtons();
             tabAt(3).cancelButton->setEnabled(true);
-            closeWaitWindowIfLoaded();
+            frmBekle::FinishIfLoaded();
             forms::SetFocus(txtGsmNo);
             return;
         }
@@ -398,10 +392,7 @@ void frmRapor::cmdRaporGoruntule_3_Click() {
     } catch (const std::exception&) {
         vb::MsgBox(mdlGenel::StartFlag + QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz"), vb::vbCritical,
                    kTitle);
-        if (frmBekle* wait = forms::IfLoaded<frmBekle>()) {
-            wait->setTicking(false);
-            forms::Unload(*wait);
-        }
+        frmBekle::FinishIfLoaded();
         // A failed post leaves the tab able to fetch again.
         enableButtons();
     }

@@ -359,11 +359,6 @@ void showWaitWindow(qint32 rows) {
     wait.setTicking(true);
 }
 
-void closeWaitWindow() {
-    if (frmBekle* wait = forms::IfLoaded<frmBekle>())
-        wait->finish();
-}
-
 // An empty recordset of the sheet's columns, for the rows set aside.
 std::shared_ptr<ado::Recordset> setAsideRecordset(const ado::Recordset& sheet) {
     auto rs = std::make_shared<ado::Recordset>();
@@ -457,7 +452,7 @@ void frmSMS::cmdIleri_Click() {
         screen->CallerForm = this;
         screen->Show();
         if (gone()) {
-            closeWaitWindow();
+            frmBekle::FinishIfLoaded();
             return;
         }
         Hide();
@@ -492,7 +487,7 @@ void frmSMS::cmdIleri_Click() {
                     yield();
                 }
                 if (gone()) {
-                    closeWaitWindow();
+                    frmBekle::FinishIfLoaded();
                     return;
                 }
                 if (setsAside(merged)) {
@@ -504,7 +499,7 @@ void frmSMS::cmdIleri_Click() {
                     // and says which it is.
                     if (vb::Len(merged) > listMessage.DefinedSize()) {
                         showTotal();
-                        closeWaitWindow();
+                        frmBekle::FinishIfLoaded();
                         vb::MsgBox(tooLongForTheList(number, vb::Len(merged), listMessage.DefinedSize()),
                                    vb::vbCritical, QStringLiteral("Quillmere"));
                         return;
@@ -524,11 +519,11 @@ void frmSMS::cmdIleri_Click() {
         }
 
         showTotal();
-        closeWaitWindow();
+        frmBekle::FinishIfLoaded();
         screen->endListBuild();
     } catch (const std::exception& e) {
         showTotal();
-        closeWaitWindow();
+        frmBekle::FinishIfLoaded();
         vb::MsgBox(vb::UnexpectedErrorText(vb::ErrorDescription(e)), vb::vbCritical, QStringLiteral("Quillmere"));
     }
 }

@@ -40,20 +40,16 @@ const QString kNoConnectionLine = QStringLiteral(
     "için internete bağlı olmanız             gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz.");
 const QString kNotSent = QStringLiteral("Mesaj gönderilemedi.");
 
-// Two slots of the string-buffer pool for one package, given back however
-// the building ends.
-class PackageBuffers {
+// A slot of the string-buffer pool for one package, given back however the
+// building ends.
+class PackageBuffer {
 public:
-    PackageBuffers() : messages(strBuffer_com::AllocBuffer()), numbers(strBuffer_com::AllocBuffer()) {}
-    ~PackageBuffers() {
-        strBuffer_com::FreeBuffer(messages);
-        strBuffer_com::FreeBuffer(numbers);
-    }
-    PackageBuffers(const PackageBuffers&) = delete;
-    PackageBuffers& operator=(const PackageBuffers&) = delete;
+    PackageBuffer() : slot(strBuffer_com::AllocBuffer()) {}
+    ~PackageBuffer() { strBuffer_com::FreeBuffer(slot); }
+    PackageBuffer(const PackageBuffer&) = delete;
+    PackageBuffer& operator=(const PackageBuffer&) = delete;
 
-    const qint32 messages;
-    const qint32 numbers;
+    const qint32 slot;
 };
 
 } // namespace
@@ -329,7 +325,6 @@ bool frmSonEkran::confirmedAndChecked(const QString& question) {
 
 QByteArray frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
     namespace documents = quillmere::documents;
-    const PackageBuffers buffers;
     rs.MoveFirst();
     const ado::Field number = rs.Fields(QStringLiteral("GsmNo"));
     const ado::Field text = rs.Fields(QStringLiteral("Mesaj"));
@@ -343,8 +338,8 @@ QByteArray frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
     };
 
     vb::DoEvents();
-    // Which document it is comes first, so that only its buffer is filled: a
-    // list of a million rows makes a document of a hundred megabytes.
+    // Which document it is comes first, so that only one is built: a list of
+    // a million rows makes a document of a hundred megabytes.
     bool differing = false;
     QString n, t;
     for (rs.MoveFirst(); !rs.Eof() && !differing; rs.MoveNext())
@@ -353,7 +348,8 @@ QByteArray frmSonEkran::buildPackage(ado::Recordset& rs, const QString& sdate) {
     // The buffer holds the whole document, its head and tail around the
     // pieces, so that its text is the document and is never copied: it goes
     // out as the bytes the buffer keeps.
-    const qint32 slot = differing ? buffers.messages : buffers.numbers;
+    const PackageBuffer buffer;
+    const qint32 slot = buffer.slot;
     strBuffer_com::AppendToBuffer(differing ? documents::MessagesHead(who)
                                             : documents::NumberListHead(who, mdlGenel::FoldSmsText(first)),
                                   slot);

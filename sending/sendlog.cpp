@@ -7,6 +7,8 @@
 #include "platform/vb/strings.h"
 #include "state/mdlGenel.h"
 
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace sending {
@@ -73,16 +75,20 @@ const QString kReplyLostNotice =
 void ShowReplyLost(const QString& title) { vb::MsgBox(kReplyLostNotice, vb::vbInformation, title); }
 
 void WriteSendLog(const SendLogRow& row, const QString& templateText) {
+    // The package's texts and the columns that hold them.
+    static const std::pair<QString, QString SendLogRow::*> kTexts[] = {
+        {QStringLiteral("msgid"), &SendLogRow::msgid},           {QStringLiteral("msg_tip"), &SendLogRow::msgTip},
+        {QStringLiteral("gateway"), &SendLogRow::gateway},       {QStringLiteral("mesaj"), &SendLogRow::mesaj},
+        {QStringLiteral("originator"), &SendLogRow::originator}, {QStringLiteral("tarih"), &SendLogRow::tarih},
+        {QStringLiteral("gtarih"), &SendLogRow::gtarih},
+    };
+    QStringList columns;
+    for (const auto& text : kTexts)
+        columns << text.first;
+    const std::vector<int> sizes = declaredSizes(QStringLiteral("tbl_giden"), columns);
     SendLogRow stored = row;
-    const std::vector<int> sizes =
-        declaredSizes(QStringLiteral("tbl_giden"), {QStringLiteral("msgid"), QStringLiteral("msg_tip"),
-                                                    QStringLiteral("gateway"), QStringLiteral("mesaj"),
-                                                    QStringLiteral("originator"), QStringLiteral("tarih"),
-                                                    QStringLiteral("gtarih")});
-    int i = 0;
-    for (QString* value : {&stored.msgid, &stored.msgTip, &stored.gateway, &stored.mesaj, &stored.originator,
-                           &stored.tarih, &stored.gtarih})
-        bound(*value, sizes[std::size_t(i++)]);
+    for (std::size_t i = 0; i < std::size(kTexts); ++i)
+        bound(stored.*kTexts[i].second, sizes[i]);
     execute(PackageStatement(stored));
 
     // The template's parts are its own; its package id is the one logged.

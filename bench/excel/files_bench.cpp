@@ -43,16 +43,8 @@ void saveExport(benchmark::State& state, const char* name) {
 
 // A file opened in the host until its grid shows the first sheet.
 void openInTheHost(benchmark::State& state, const QString& file, int rows) {
-    for (auto _ : state) {
-        auto book = fixture().app().Workbooks().Open(file);
-        QApplication::processEvents();
-        state.PauseTiming();
-        if (fixture().shownRows() < rows)
-            state.SkipWithError("the grid does not show the sheet");
-        book->Close();
-        QApplication::processEvents();
-        state.ResumeTiming();
-    }
+    for (auto _ : state)
+        fixture().openUntilShown(state, file, rows);
     state.SetItemsProcessed(state.iterations() * rows);
 }
 

@@ -66,22 +66,15 @@ QString file(const char* name) {
 
 void openInTheHost(benchmark::State& state, const char* name) {
     const QString path = file(name);
-    const auto app = HostFixture::get().host().application();
     double peak = 0, resident = 0;
     for (auto _ : state) {
         state.PauseTiming();
         resetPeak();
         state.ResumeTiming();
-        app->Workbooks().Open(path);
-        QApplication::processEvents();
-        state.PauseTiming();
-        peak = std::max(peak, statusMegabytes("VmHWM:"));
-        resident = statusMegabytes("VmRSS:");
-        if (HostFixture::get().shownRows() < kRows)
-            state.SkipWithError("the grid does not show the sheet");
-        app->ActiveWorkbook()->Close();
-        QApplication::processEvents();
-        state.ResumeTiming();
+        HostFixture::get().openUntilShown(state, path, kRows, [&] {
+            peak = std::max(peak, statusMegabytes("VmHWM:"));
+            resident = statusMegabytes("VmRSS:");
+        });
     }
     state.counters["peak_rss_mb"] = peak;
     state.counters["rss_mb"] = resident;

@@ -78,7 +78,7 @@ QString bigXlsx() {
 }
 
 void open(benchmark::State& state, const QString& file) {
-    double seconds = 0, peak = 0, resident = 0;
+    double peak = 0, resident = 0;
     for (auto _ : state) {
         measure(state, [&] {
             Emulator gateway;
@@ -87,7 +87,6 @@ void open(benchmark::State& state, const QString& file) {
             const QJsonObject last = host.send(cmd("cell", {{"address", QStringLiteral("J%1").arg(kRows + 1)}}));
             if (last.value(QStringLiteral("value")).toString() != text(kRows - 1, 9))
                 throw Failure("the host does not show the last row");
-            seconds += s;
             peak = std::max(peak, host.lastPeakMb);
             resident = host.residentMb();
             state.SetIterationTime(s);

@@ -139,7 +139,7 @@ public:
         process_.setProcessEnvironment(env);
         // What the host says on its standard error (the headless display's
         // warnings among it) goes with a failure only.
-        process_.setStandardErrorFile(qEnvironmentVariable("HOSTBENCH_STDERR", dir_.filePath(QStringLiteral("stderr.txt"))));
+        process_.setStandardErrorFile(dir_.filePath(QStringLiteral("stderr.txt")));
         process_.start(buildPath(QStringLiteral("bin/sheet-host")),
                        {QStringLiteral("--automation"), QStringLiteral("--addin"), folder + QStringLiteral("/quillmere.so")});
         if (!process_.waitForStarted(10000))
@@ -186,7 +186,7 @@ public:
     // during it goes into peakMb (the largest of those seen).
     // With HOSTBENCH_PERF=NAME in the environment, a step named NAME is
     // recorded by perf into HOSTBENCH_PERF_FILE (default perf-NAME.data):
-    // the host, or the gateway emulator with HOSTBENCH_PERF_GATEWAY=1.
+    // the host, or the gateway emulator with HOSTBENCH_PERF_GATEWAY set.
     double timed(const QJsonObject& command, QJsonObject* reply = nullptr, const QString& name = {}) {
         std::unique_ptr<QProcess> perf;
         if (!name.isEmpty() && qEnvironmentVariable("HOSTBENCH_PERF") == name) {

@@ -21,7 +21,6 @@ QString reply() {
 
 void BM_DateRangeReport(benchmark::State& state) {
     const QString lines = reply();
-    double seconds = 0;
     for (auto _ : state) {
         measure(state, [&] {
             Emulator gateway;
@@ -37,7 +36,6 @@ void BM_DateRangeReport(benchmark::State& state) {
                        != QString::number(kLines)
                 || !host.messages().isEmpty())
                 throw Failure("the report window does not show every line");
-            seconds += s;
             state.SetIterationTime(s);
             state.counters["peak_mb"] = host.lastPeakMb;
         });

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <memory>
 
 class HostFixture {
@@ -28,6 +29,22 @@ public:
     excel::Application& app() { return *host_->application(); }
     // The rows the host's grid shows.
     int shownRows() { return host_->mainWindow()->grid()->model()->rowCount(); }
+
+    // One timed opening of the file, until the grid shows its first sheet;
+    // whileOpen and the close after it are not timed.
+    void openUntilShown(benchmark::State& state, const QString& file, int rows,
+                        const std::function<void()>& whileOpen = {}) {
+        app().Workbooks().Open(file);
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (whileOpen)
+            whileOpen();
+        if (shownRows() < rows)
+            state.SkipWithError("the grid does not show the sheet");
+        app().ActiveWorkbook()->Close();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
 
     // Made at the first benchmark, gone before the application is.
     static HostFixture& get() {

@@ -2,7 +2,7 @@
 
 // The commands of the automation protocol (host/automation.h), in groups of
 // a file each. A group adds its commands to the table when the protocol
-// starts; a new command goes into its group's file and nowhere else.
+// is made; a new command goes into its group's file and nowhere else.
 #include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>

@@ -320,8 +320,9 @@ public:
 private:
     bool run(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-    // The number of tables and views of the file, or -1 when it cannot be
-    // read (no database, a damaged one, a lock held too long).
+    // The number of schema entries of the file (tables, views, indexes,
+    // triggers), or -1 when it cannot be read (no database, a damaged one, a
+    // lock held too long).
     int tableCount() {
         Statement s;
         if (sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &s.stmt, nullptr) != SQLITE_OK

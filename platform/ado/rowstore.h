@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The rows behind recordsets and their clones, and the orders in which each

@@ -3,15 +3,8 @@
 #include "platform/vb/error.h"
 #include "platform/vb/strings.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
 #include <climits>
-#include <optional>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace excel {
 
@@ -175,18 +168,19 @@ bool SheetData::storeText(Cell& cell, QStringView text) {
     return true;
 }
 
+QStringView SheetData::textOf(const Cell& cell) const {
+    if (cell.length == 0)
+        return QStringView();
+    const auto& block = textBlocks_[size_t(cell.bits >> 32)];
+    return QStringView(block.data() + uint32_t(cell.bits), qsizetype(cell.length));
+}
+
 vb::Variant SheetData::valueOf(const Cell& cell) const {
     switch (cell.kind) {
     case kNumber: return vb::Variant(bitsDouble(cell.bits));
     case kBoolean: return vb::Variant(cell.bits != 0);
     case kError: return vb::Variant::Error(int(uint32_t(cell.bits)));
-    case kText: {
-        if (cell.length == 0)
-            return vb::Variant(QString());
-        const auto& block = textBlocks_[size_t(cell.bits >> 32)];
-        const char16_t* p = block.data() + uint32_t(cell.bits);
-        return vb::Variant(QString(reinterpret_cast<const QChar*>(p), cell.length));
-    }
+    case kText: return vb::Variant(textOf(cell).toString());
     case kDate:
         return vb::Variant(QDateTime(QDate::fromJulianDay(int32_t(uint32_t(cell.bits >> 32))),
                                      QTime::fromMSecsSinceStartOfDay(int(uint32_t(cell.bits)))));
@@ -203,15 +197,14 @@ void SheetData::compactTexts() {
         for (Cell& cell : row) {
             if (cell.kind != kText)
                 continue;
-            const auto& old = textBlocks_[size_t(cell.bits >> 32)];
-            const char16_t* p = old.data() + uint32_t(cell.bits);
+            const QStringView text = textOf(cell);
             if (blocks.empty() || blocks.back().size() + cell.length > kTextBlock) {
                 blocks.emplace_back();
                 blocks.back().reserve(kTextBlock);
             }
             auto& block = blocks.back();
             cell.bits = (uint64_t(blocks.size() - 1) << 32) | uint64_t(block.size());
-            block.insert(block.end(), p, p + cell.length);
+            block.insert(block.end(), text.utf16(), text.utf16() + text.size());
         }
     }
     textBlocks_ = std::move(blocks);
@@ -240,10 +233,7 @@ std::optional<QStringView> SheetData::pooledText(int row, int column) const {
     const Cell* c = find(row, column);
     if (!c || c->kind != kText)
         return std::nullopt;
-    if (c->length == 0)
-        return QStringView();
-    const auto& block = textBlocks_[size_t(c->bits >> 32)];
-    return QStringView(block.data() + uint32_t(c->bits), qsizetype(c->length));
+    return textOf(*c);
 }
 
 std::pair<bool, unsigned> SheetData::font(int row, int column) const {

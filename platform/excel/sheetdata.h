@@ -131,6 +131,7 @@ private:
     bool storeText(Cell& cell, QStringView text);
     void release(Cell& cell);
     vb::Variant valueOf(const Cell& cell) const;
+    QStringView textOf(const Cell& cell) const;   // a text cell's characters in the pool
     void compactTexts();
     template <typename Counts> CellExtent extent(Counts counts) const;
 
@@ -157,7 +158,7 @@ QM_EXPORT int ErrorCode(const vb::Variant& error);             // the binary cod
 QM_EXPORT std::optional<int> ErrorCodeOfText(QStringView text);  // "#DIV/0!" -> 0x07
 
 // The text the host shows for a cell's value: the regional text of
-// numbers and dates, an error value as "#DIV/0!".
+// numbers and dates, DOĞRU/YANLIŞ, an error value as "#DIV/0!".
 QM_EXPORT QString CellText(const vb::Variant& value);
 
 // Whether two sheet names are the same name, letter case ignored: under the

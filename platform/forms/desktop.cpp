@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMutex>
 #include <QRawFont>
+#include <QSet>
 #include <QHash>
 #include <QTranslator>
 #include <algorithm>
@@ -202,9 +204,15 @@ constexpr Fallback kFallbacks[] = {
     {"QShortcut", "Control", "Ctrl"},
 };
 
-QStringList& untranslated() {
-    static QStringList texts;
-    return texts;
+// Each missing text once, however often it is asked for; Qt's own threads
+// translate too.
+struct Untranslated {
+    QMutex lock;
+    QSet<QString> texts;
+};
+Untranslated& untranslated() {
+    static Untranslated missing;
+    return missing;
 }
 
 // Asked only when the catalogues installed after it had nothing.
@@ -220,7 +228,9 @@ public:
         for (const Fallback& f : kFallbacks)
             if (qstrcmp(f.context, context) == 0 && qstrcmp(f.source, source) == 0)
                 return QString::fromUtf8(f.turkish);
-        untranslated() << QLatin1String(context) + QStringLiteral(": ") + QString::fromUtf8(source);
+        Untranslated& missing = untranslated();
+        const QMutexLocker locked(&missing.lock);
+        missing.texts.insert(QLatin1String(context) + QStringLiteral(": ") + QString::fromUtf8(source));
         return {};
     }
     bool isEmpty() const override { return false; }
@@ -229,7 +239,12 @@ public:
 } // namespace
 
 QStringList TakeUntranslatedTexts() {
-    return std::exchange(untranslated(), {});
+    Untranslated& missing = untranslated();
+    const QMutexLocker locked(&missing.lock);
+    QStringList texts(missing.texts.cbegin(), missing.texts.cend());
+    missing.texts.clear();
+    texts.sort();
+    return texts;
 }
 
 void UseTurkishSystemLocale() {

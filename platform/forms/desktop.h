@@ -13,7 +13,8 @@ namespace forms {
 // the system lacks is registered from Debian's metric-compatible copies
 // (fonts-wine keeps them outside the folders fontconfig searches), so that
 // layouts measured in twips for that font fit as designed, mended where
-// they differ from the original in the Turkish letters and the bold face.
+// they differ from the Windows fonts the windows were laid out with, in the
+// Turkish letters and the bold face.
 // True when the family is there afterwards. Checked once per family and
 // process.
 QM_EXPORT bool EnsureFontFamily(const QString& family);
@@ -26,7 +27,8 @@ QM_EXPORT bool EnsureFontFamily(const QString& family);
 QM_EXPORT bool InstallTurkishTranslations();
 
 // The texts Qt asked for since the last call that no catalogue had, as
-// "context: source", for tests that check that a dialog is Turkish whole.
+// "context: source", each once and sorted, for tests that check that a
+// dialog is Turkish whole.
 QM_EXPORT QStringList TakeUntranslatedTexts();
 
 // Qt's dialogs show dates, sizes and the names of file types in the

@@ -100,10 +100,11 @@ private:
 // Long loops yield to the event loop once per record, and each yield would
 // repaint the window that shows their progress: tens of thousands of paints
 // for one list. A window of the add-in is painted at most every
-// kPaintInterval; a paint asked for sooner is put off until then, never lost.
+// vb::kPaintInterval; a paint asked for sooner is put off until then, never
+// lost.
 class PaintPacing : public QObject {
 public:
-    static constexpr int kPaintInterval = 16;
+    static constexpr qint64 kPaintInterval = vb::kPaintInterval.count();
 
     bool eventFilter(QObject* o, QEvent* e) override {
         // A wait on a request turns the event loop only once per interval,

@@ -198,7 +198,7 @@ public:
                 size_ += 3;
         }
     }
-    explicit Body(const QByteArray& utf8) : bytes_(utf8), size_(utf8.size()), encoded_(true) {}
+    explicit Body(const QByteArray& utf8) : bytes_(utf8), size_(utf8.size()) {}
     qint64 size() const { return size_; }
 
     static size_t read(char* buffer, size_t size, size_t count, void* data) {
@@ -207,7 +207,8 @@ public:
         size_t written = 0;
         while (written < room) {
             if (body->sent_ == body->bytes_.size()) {
-                if (body->encoded_ || body->at_ >= body->text_.size())
+                // A body given as bytes has no text to encode.
+                if (body->at_ >= body->text_.size())
                     break;
                 body->bytes_ = body->piece(body->at_);
                 body->sent_ = 0;
@@ -236,7 +237,6 @@ private:
     const QString text_;
     QByteArray bytes_;
     qint64 size_ = 0;
-    bool encoded_ = false;
     qsizetype at_ = 0;
     qsizetype sent_ = 0;
 };

@@ -64,8 +64,9 @@ public:
     // A header set here replaces the request's default of the same name.
     void setRequestHeader(const QString& name, const QString& value);
     // Blocks until the whole reply is in. The body goes out as UTF-8, as
-    // "text/xml; charset=utf-8" unless a Content-Type header was set; a body
-    // moved in is let go of once its bytes are made.
+    // "text/xml; charset=utf-8" unless a Content-Type header was set. Its
+    // UTF-8 is made a piece at a time as the request goes out, never whole
+    // beside the text.
     void send(QString body = {});
     // The same for a body that is UTF-8 already: its bytes go out as they are.
     void send(const QByteArray& utf8);

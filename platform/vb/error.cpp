@@ -1,5 +1,7 @@
 #include "platform/vb/error.h"
 
+#include <QLoggingCategory>
+
 namespace vb {
 
 Error::Error(int number, QString description, QString source)
@@ -40,8 +42,6 @@ void Raise(int number, const QString& description, const QString& source) {
 }
 
 Q_LOGGING_CATEGORY(swallowed, "quillmere.swallowed", QtInfoMsg)
-
-const QLoggingCategory& SwallowedCategory() { return swallowed(); }
 
 void LogSwallowed(const char* file, unsigned line, const char* function) noexcept {
     try {

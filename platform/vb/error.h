@@ -2,7 +2,6 @@
 
 #include "platform/vb/export.h"
 
-#include <QLoggingCategory>
 #include <QString>
 #include <exception>
 #include <string>
@@ -61,8 +60,6 @@ QM_EXPORT QString ErrorDescription(const std::exception& e);
 // debug messages of the category "quillmere.swallowed", off unless a rule
 // turns it on (QT_LOGGING_RULES="quillmere.swallowed.debug=true"), so that a
 // fault can still be found.
-QM_EXPORT const QLoggingCategory& SwallowedCategory();
-
 // Called inside a catch block: logs the exception being handled, with where
 // it was dropped (the caller's place, by default).
 QM_EXPORT void LogSwallowed(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),

@@ -10,6 +10,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
@@ -77,7 +78,13 @@ QString noBrowser(const QUrl& url) {
 
 // Starts the opener, which may live as long as the viewer it runs; if it
 // fails at once, the person is told with `failure`.
-void start(const DesktopShellService::Opener& opener, const QString& failure) {
+// The program and arguments that open a target; empty when no program can.
+struct Opener {
+    QString program;
+    QStringList arguments;
+};
+
+void start(const Opener& opener, const QString& failure) {
     auto* process = new QProcess(QCoreApplication::instance());
     // Nothing of the host is held by the viewer: it goes on when the host
     // ends.
@@ -107,20 +114,10 @@ void start(const DesktopShellService::Opener& opener, const QString& failure) {
     process->start(opener.program, opener.arguments);
 }
 
-} // namespace
-
-ShellService::~ShellService() = default;
-
-long RecordingShellService::execute(const ShellCall& call) {
-    calls_.push_back(call);
-    return kOpened;
-}
-
-DesktopShellService::Opener DesktopShellService::openerForFile(const QString& path) {
+Opener openerForFile(const QString& path) {
     const QString xdgOpen = program(QStringLiteral("xdg-open"));
-    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
     const bool help = QFileInfo(path).suffix().compare(QStringLiteral("chm"), Qt::CaseInsensitive) == 0;
-    if (help && !desktopNamesOpener(type))
+    if (help && !desktopNamesOpener(QMimeDatabase().mimeTypeForFile(path).name()))
         for (const char* viewer : kHelpViewers)
             if (const QString found = program(QLatin1String(viewer)); !found.isEmpty())
                 return {found, {path}};
@@ -129,7 +126,7 @@ DesktopShellService::Opener DesktopShellService::openerForFile(const QString& pa
     return {};
 }
 
-DesktopShellService::Opener DesktopShellService::openerForPage(const QString& page) {
+Opener openerForPage(const QString& page) {
     if (const QString xdgOpen = program(QStringLiteral("xdg-open")); !xdgOpen.isEmpty())
         return {xdgOpen, {page}};
     QStringList candidates = qEnvironmentVariable("BROWSER").split(u':', Qt::SkipEmptyParts);
@@ -141,13 +138,14 @@ DesktopShellService::Opener DesktopShellService::openerForPage(const QString& pa
     return {};
 }
 
-QString DesktopShellService::writeForwardPage(const QString& address) {
+// The page that sends a browser on to `address`: readable by its owner
+// only, removed a while after it was opened.
+QString writeForwardPage(const QString& address) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return {};
     // Created readable and writable by its owner only.
     QTemporaryFile file(folder + QStringLiteral("/quillmere-XXXXXX.html"));
-    file.setAutoRemove(false);
     if (!file.open())
         return {};
     // The script's string may not end the script early.
@@ -161,12 +159,23 @@ QString DesktopShellService::writeForwardPage(const QString& address) {
                              "<body><a href=\"%1\">%3</a></body></html>\n")
                              .arg(attribute, quoted, shownAddress(QUrl(address)).toHtmlEscaped());
     const QByteArray bytes = page.toUtf8();
+    // A page written in part (it holds the account) goes with the object.
     if (file.write(bytes) != bytes.size() || !file.flush())
         return {};
+    file.setAutoRemove(false);
     const QString path = file.fileName();
     file.close();
     QTimer::singleShot(kForwardPageMs, QCoreApplication::instance(), [path] { QFile::remove(path); });
     return path;
+}
+
+} // namespace
+
+ShellService::~ShellService() = default;
+
+long RecordingShellService::execute(const ShellCall& call) {
+    calls_.push_back(call);
+    return kOpened;
 }
 
 long DesktopShellService::execute(const ShellCall& call) {

@@ -3,7 +3,6 @@
 #include "platform/vb/export.h"
 
 #include <QString>
-#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -45,19 +44,6 @@ private:
 class QM_EXPORT DesktopShellService : public ShellService {
 public:
     long execute(const ShellCall& call) override;
-
-    // The program and arguments that would open a target, without starting
-    // it; empty when no program can. Public for tests.
-    struct Opener {
-        QString program;
-        QStringList arguments;
-    };
-    static Opener openerForFile(const QString& path);
-    static Opener openerForPage(const QString& page);
-
-    // The page that sends a browser on to `address`: readable by its owner
-    // only, removed a while after it was opened.
-    static QString writeForwardPage(const QString& address);
 };
 
 // The service in force; a recorder until one is installed.

@@ -460,6 +460,30 @@ TEST_F(HostWindow, TheEndOfTheDesktopSessionAsksLikeAQuitAndTheQuitThatFollowsDo
     forms::InstallScriptedServices();
 }
 
+TEST_F(HostWindow, AChangeAfterTheSessionsEndWasAnsweredIsAskedAboutAtTheNextQuit) {
+    // The session manager may call the logout off after the question; what
+    // the person types afterwards has not been offered for saving.
+    auto services = forms::InstallScriptedServices();
+    auto sheet = app->Workbooks().Add()->Sheets().Item(1);
+    sheet->Range(QStringLiteral("A1")).setValue(QStringLiteral("oturum"));
+    settle();
+    bool cancelled = true;
+    services.msgBoxes->queueAnswer(vb::vbNo);
+    host->endOfSession(true, cancelled);
+    ASSERT_FALSE(cancelled);
+    sheet->Range(QStringLiteral("A2")).setValue(QStringLiteral("sonra"));
+    settle();
+    int quits = 0;
+    host->setQuitAction([&] { ++quits; });
+    services.msgBoxes->queueAnswer(vb::vbCancel);
+    host->requestQuit();
+    settle();
+    EXPECT_EQ(quits, 0) << "the quit was cancelled at its own question";
+    EXPECT_EQ(services.msgBoxes->records().size(), 2u) << "asked again";
+    host->setQuitAction(nullptr);
+    forms::InstallScriptedServices();
+}
+
 TEST_F(HostWindow, AFittedColumnShowsItsWidestValueWholeAndANumberThatDoesNotFitShowsHashes) {
     app->Workbooks().Add();
     auto sheet = app->ActiveSheet();

@@ -80,6 +80,11 @@ void frmBekle::finish() {
     vb::ResumeNext([&] { forms::Unload(*this); });
 }
 
+void frmBekle::FinishIfLoaded() {
+    if (frmBekle* wait = forms::IfLoaded<frmBekle>())
+        wait->finish();
+}
+
 void frmBekle::ExportProgress::copyStarts(qint32 total) {
     Start(total);
     frmBekle& wait = forms::Get<frmBekle>();

@@ -43,6 +43,9 @@ public:
     // The end of an operation: the timer off, the speed line hidden and the
     // window unloaded, each step tried whatever the one before did.
     void finish();
+    // The same, when the window is loaded at all: a step that failed before
+    // it was shown has none to finish.
+    static void FinishIfLoaded();
 
     // An export's progress, shown here: the caller shows the window before
     // the export and unloads it after; a successful export unloads it

@@ -316,14 +316,13 @@ constexpr int kSeparatorLines = 20;
 // The separator of the first lines: the candidate that gives each of them
 // the same number of fields (more than one), ";" before tab before ",".
 QChar detectSeparator(QStringView text) {
-    constexpr int kLines = kSeparatorLines;
     const QChar candidates[] = {u';', u'\t', u','};
     QChar best;
     int bestLines = 0;
     for (QChar sep : candidates) {
         int first = -1, agreeing = 0, lines = 0, count = 0;
         bool quoted = false;
-        for (qsizetype i = 0; i <= text.size() && lines < kLines; ++i) {
+        for (qsizetype i = 0; i <= text.size() && lines < kSeparatorLines; ++i) {
             const QChar c = i < text.size() ? text[i] : QChar(u'\n');
             if (c == u'"') {
                 quoted = !quoted;
@@ -441,8 +440,8 @@ private:
 };
 
 // The fields of the text as it comes, a piece at a time, into the sheet.
-// A field that lies within one piece goes to the sheet as it stands there;
-// only one that crosses into the next piece or holds a doubled quote is
+// An unquoted field that lies within one piece goes to the sheet as it
+// stands there; a quoted one, or one that crosses into the next piece, is
 // gathered first.
 class CsvParser {
 public:
@@ -635,7 +634,6 @@ public:
         }
         return decode(piece);
     }
-    bool windows1254() const { return windows1254_; }
     // After invalid UTF-8: the whole text again, from its first byte.
     void restartAs1254() {
         windows1254_ = true;

@@ -37,8 +37,9 @@ bool isBareBiff(const QByteArray& head) {
 // XML spreadsheet of Excel 2003, which other programs write as ".xls".
 enum class MarkupKind { None, Html, XmlSpreadsheet };
 
-// What is looked at before a file is read on: markup is told by its first
-// 2,048 bytes, the binary formats by their first eight.
+// The first piece read of a file, before it is known what it is: markup is
+// told by its first 2,048 bytes, the binary formats by their first eight,
+// and a text file's reading starts with it.
 constexpr qint64 kHeadBytes = 65536;
 
 MarkupKind markupKind(const QByteArray& head) {
@@ -149,9 +150,10 @@ public:
         return file_.next();
     }
     void rewind() override {
+        // From the first byte again, all of it from the file.
         file_.rewind();
-        file_.read(head_.size());
-        headGiven_ = false;
+        head_.clear();
+        headGiven_ = true;
     }
 
 private:

@@ -89,8 +89,9 @@ private:
 // Fonts and cell XFs are made as the cells ask for them.
 class StyleTable {
 public:
-    uint16_t xfFor(const CellData& cell, int numberFormat) {
-        uint16_t font = fontFor(cell.bold, palette_.indexOf(cell.color));
+    uint16_t xfFor(const CellData& cell, int numberFormat) { return xfFor(cell.bold, cell.color, numberFormat); }
+    uint16_t xfFor(bool bold, unsigned color, int numberFormat) {
+        uint16_t font = fontFor(bold, palette_.indexOf(color));
         if (font == 0 && numberFormat == 0)
             return kDefaultXf;
         uint32_t key = (uint32_t(font) << 16) | uint32_t(numberFormat);
@@ -382,11 +383,15 @@ private:
     void textCell(RecordWriter& w, QStringView text, std::pair<bool, unsigned> font, int row, int column) {
         if (text.size() > kMaxTextLength)
             RaiseTextTooLong();
+        labelSst(w, row, column, styles_.xfFor(font.first, font.second, 0), strings_.indexOf(text));
+    }
+
+    static void labelSst(RecordWriter& w, int row, int column, uint16_t xf, uint32_t text) {
         const qsizetype r = w.begin(kLabelSst);
         w.u16(uint16_t(row));
         w.u16(uint16_t(column));
-        w.u16(styles_.xfFor(CellData::make({}, font.first, font.second), 0));
-        w.u32(strings_.indexOf(text));
+        w.u16(xf);
+        w.u32(text);
         w.end(r);
     }
 
@@ -396,6 +401,12 @@ private:
         const vb::Variant& v = cell.value;
         const int format = v.isDate() ? BuiltinDateFormat(v.dateValue()) : 0;
         const uint16_t xf = styles_.xfFor(cell, format);
+        if (v.isString() && !v.stringValue().isEmpty()) {
+            if (v.stringValue().size() > kMaxTextLength)
+                RaiseTextTooLong();
+            labelSst(w, row, column, xf, strings_.indexOfCopy(v.stringValue()));
+            return;
+        }
         auto header = [&](uint16_t type) {
             qsizetype at = w.begin(type);
             w.u16(uint16_t(row));
@@ -404,12 +415,7 @@ private:
             return at;
         };
         qsizetype r;
-        if (v.isString() && !v.stringValue().isEmpty()) {
-            if (v.stringValue().size() > kMaxTextLength)
-                RaiseTextTooLong();
-            r = header(kLabelSst);
-            w.u32(strings_.indexOfCopy(v.stringValue()));
-        } else if (v.isNumber()) {
+        if (v.isNumber()) {
             r = header(kNumber);
             w.f64(v.doubleValue());
         } else if (v.isDate()) {

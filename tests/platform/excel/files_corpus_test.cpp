@@ -327,5 +327,20 @@ TEST_F(CsvSniffing, ALargeFileFromTheDiskReadsAsItDoesWhole) {
     EXPECT_EQ(sheet.value(sheet.rowCount() - 1, 0), vb::Variant("x\"y"));
 }
 
+TEST_F(CsvSniffing, AFileFromTheDiskFoundToBeWindows1254PastItsFirstPieceIsReadAgainFromItsStart) {
+    // The first piece reads as UTF-8; a byte of the Turkish code page far
+    // after it sends the reading back to the first byte.
+    QByteArray content = "Ad;\xDE" "ehir\n";
+    while (content.size() < 200000) content += "a;b\n";
+    content += "Ay\xFE" "e;\xDD" "stanbul\n";
+    writeBytes(QStringLiteral("eski.csv"), content);
+    const WorkbookData whole = ReadWorkbookContent(path(QStringLiteral("eski.csv")), content);
+    ExpectSameWorkbook(whole, ReadWorkbookFile(path(QStringLiteral("eski.csv"))));
+    const SheetData& sheet = whole.sheets[0];
+    EXPECT_EQ(sheet.value(0, 1), vb::Variant(QStringLiteral("Şehir")));
+    EXPECT_EQ(sheet.value(sheet.rowCount() - 1, 0), vb::Variant(QStringLiteral("Ayşe")));
+    EXPECT_EQ(sheet.value(sheet.rowCount() - 1, 1), vb::Variant(QStringLiteral("İstanbul")));
+}
+
 } // namespace
 } // namespace excel::testing
